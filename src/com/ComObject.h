@@ -1,0 +1,54 @@
+// Reference counting shared by every COM class of the library. A class lists
+// its interfaces as bases and answers QueryInterface through Find(); the one
+// IUnknown here overrides the IUnknown of every base.
+#pragma once
+#include <windows.h>
+#include <unknwn.h>
+#include <wrl/client.h>
+
+#include "Module.h"
+
+namespace nimbra {
+
+using Microsoft::WRL::ComPtr;
+
+template <class... Interfaces>
+class ComObject : public Interfaces... {
+public:
+    STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
+        if (!out) return E_POINTER;
+        *out = Find(riid);
+        if (!*out) return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&refs_); }
+    STDMETHODIMP_(ULONG) Release() override {
+        const ULONG n = InterlockedDecrement(&refs_);
+        if (n == 0) delete this;
+        return n;
+    }
+
+    ComObject(const ComObject&) = delete;
+    ComObject& operator=(const ComObject&) = delete;
+
+protected:
+    ComObject() = default;
+    virtual ~ComObject() = default;
+    // The interface pointer for riid, or nullptr; not AddRef'd.
+    virtual void* Find(REFIID riid) = 0;
+
+private:
+    LONG refs_ = 1;  // the creator's reference
+    ModuleReference module_;
+};
+
+// Creates an object whose constructor leaves it with the creator's reference.
+template <class T, class... Args>
+ComPtr<T> Make(Args&&... args) {
+    ComPtr<T> p;
+    p.Attach(new T(static_cast<Args&&>(args)...));
+    return p;
+}
+
+}  // namespace nimbra

@@ -1,0 +1,33 @@
+// Calls by name on an IDispatch, the way a classic runtime binds late: how the
+// library reaches the host form and outside components.
+#pragma once
+#include <oaidl.h>
+
+#include <initializer_list>
+#include <source_location>
+
+namespace nimbra {
+
+// A VARIANT that clears itself.
+class Variant : public VARIANT {
+public:
+    Variant() { VariantInit(this); }
+    Variant(const Variant&) = delete;
+    Variant& operator=(const Variant&) = delete;
+    ~Variant() { VariantClear(this); }
+};
+
+// Arguments in source order (first argument first); by-reference arguments are
+// VT_BYREF variants the callee may change. Returns the call's HRESULT.
+HRESULT InvokeByName(IDispatch* target, const wchar_t* name, WORD flags, VARIANTARG* args, UINT count,
+                     VARIANT* result);
+
+// The same, raising a failure (see Failure.h) when the call fails.
+void GetByName(IDispatch* target, const wchar_t* name, VARIANT* result,
+               std::source_location where = std::source_location::current());
+void PutByName(IDispatch* target, const wchar_t* name, const VARIANT& value, bool byReference = false,
+               std::source_location where = std::source_location::current());
+void CallByName(IDispatch* target, const wchar_t* name, std::initializer_list<VARIANTARG> args,
+                VARIANT* result = nullptr, std::source_location where = std::source_location::current());
+
+}  // namespace nimbra

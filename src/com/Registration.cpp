@@ -1,0 +1,80 @@
+#include "Registration.h"
+
+#include <oleauto.h>
+#include <olectl.h>
+
+#include <string>
+
+#include "../control/xpForm.h"
+#include "../errors/Error.h"
+#include "../util/SpEv.h"
+#include "ClassFactory.h"
+#include "Module.h"
+
+namespace nimbra {
+namespace {
+
+const ClassEntry kClasses[] = {
+    {&CLSID_xpForm, L"NimbraForm.xpForm", CreateInstanceOf<xpForm>},
+    {&CLSID_SpEv, L"NimbraForm.SpEv", CreateInstanceOf<SpEv>},
+    {&CLSID_Error, L"NimbraForm.Error", CreateInstanceOf<Error>},
+};
+
+constexpr SYSKIND kSysKind = sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32;
+
+std::wstring GuidText(const GUID& g) {
+    wchar_t text[40];
+    StringFromGUID2(g, text, 40);
+    return text;
+}
+
+bool SetValue(const std::wstring& key, const wchar_t* name, const std::wstring& value) {
+    return RegSetKeyValueW(HKEY_CLASSES_ROOT, key.c_str(), name, REG_SZ, value.c_str(),
+                           static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+}
+
+void DeleteKey(const std::wstring& key) { RegDeleteTreeW(HKEY_CLASSES_ROOT, key.c_str()); RegDeleteKeyW(HKEY_CLASSES_ROOT, key.c_str()); }
+
+}  // namespace
+
+const ClassEntry* FindClass(REFCLSID clsid) {
+    for (const auto& c : kClasses)
+        if (*c.clsid == clsid) return &c;
+    return nullptr;
+}
+
+HRESULT RegisterServer() {
+    ITypeLib* lib = TypeLibrary();
+    if (!lib) return SELFREG_E_TYPELIB;
+    std::wstring path = ModulePath();
+    if (FAILED(RegisterTypeLib(lib, path.data(), nullptr))) return SELFREG_E_TYPELIB;
+
+    const std::wstring libid = GuidText(LIBID_NimbraForm);
+    const std::wstring version = std::to_wstring(kTypeLibMajor) + L"." + std::to_wstring(kTypeLibMinor);
+    bool ok = true;
+    for (const auto& c : kClasses) {
+        const std::wstring key = L"CLSID\\" + GuidText(*c.clsid);
+        ok = ok && SetValue(key, nullptr, c.progId) && SetValue(key + L"\\InprocServer32", nullptr, path) &&
+             SetValue(key + L"\\InprocServer32", L"ThreadingModel", L"Apartment") &&
+             SetValue(key + L"\\ProgID", nullptr, c.progId) && SetValue(key + L"\\TypeLib", nullptr, libid) &&
+             SetValue(key + L"\\Version", nullptr, version) && SetValue(c.progId, nullptr, c.progId) &&
+             SetValue(std::wstring(c.progId) + L"\\CLSID", nullptr, GuidText(*c.clsid));
+    }
+    if (!ok) {
+        UnregisterServer();
+        return SELFREG_E_CLASS;
+    }
+    return S_OK;
+}
+
+HRESULT UnregisterServer() {
+    for (const auto& c : kClasses) {
+        DeleteKey(L"CLSID\\" + GuidText(*c.clsid));
+        DeleteKey(c.progId);
+    }
+    // Also removes the Interface keys RegisterTypeLib wrote for our interfaces.
+    const HRESULT hr = UnRegisterTypeLib(LIBID_NimbraForm, kTypeLibMajor, kTypeLibMinor, 0x409, kSysKind);
+    return SUCCEEDED(hr) || hr == TYPE_E_REGISTRYACCESS || hr == TYPE_E_LIBNOTREGISTERED ? S_OK : S_FALSE;
+}
+
+}  // namespace nimbra

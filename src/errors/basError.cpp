@@ -1,0 +1,256 @@
+#include "basError.h"
+
+#include <tlhelp32.h>
+
+#include <new>
+#include <stdexcept>
+#include <vector>
+
+#include "../com/AppObject.h"
+#include "../com/ComObject.h"
+#include "../com/LateBound.h"
+
+namespace nimbra {
+namespace {
+
+bool g_silent = false;
+
+std::string ToAnsi(const std::wstring& s) {
+    if (s.empty()) return {};
+    const int n = WideCharToMultiByte(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(n, '\0');
+    WideCharToMultiByte(CP_ACP, 0, s.data(), static_cast<int>(s.size()), out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+std::wstring FromAnsi(const char* s, size_t length) {
+    if (length == 0) return {};
+    const int n = MultiByteToWideChar(CP_ACP, 0, s, static_cast<int>(length), nullptr, 0);
+    std::wstring out(n, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, s, static_cast<int>(length), out.data(), n);
+    return out;
+}
+
+std::wstring Trim(const std::wstring& s) {
+    const size_t first = s.find_first_not_of(L' ');
+    if (first == std::wstring::npos) return {};
+    return s.substr(first, s.find_last_not_of(L' ') - first + 1);
+}
+
+std::wstring Now() {
+    wchar_t date[128] = L"", time[128] = L"";
+    GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, date, 128);
+    GetTimeFormatW(LOCALE_USER_DEFAULT, 0, nullptr, nullptr, time, 128);
+    return std::wstring(date) + L" " + time;
+}
+
+// Appends one record; any failure (missing folder, locked file, no rights) is swallowed.
+void AppendToLog(std::wstring folder, const std::wstring& report) {
+    if (folder == L"*app*") folder = ThisLibrary().path;
+    if (folder.empty() || folder.back() != L'\\') folder += L'\\';
+    const std::wstring file = folder + L"NimbraError.txt";
+    HANDLE h = CreateFileW(file.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return;
+    const std::string record = ToAnsi(Now() + L"\r\n" + report + L"\r\n" + std::wstring(30, L'-') + L"\r\n");
+    DWORD written = 0;
+    WriteFile(h, record.data(), static_cast<DWORD>(record.size()), &written, nullptr);
+    CloseHandle(h);
+}
+
+void ShowReportBox(const std::wstring& text) {
+    if (Targets().messageBox) {
+        Targets().messageBox(text);
+        return;
+    }
+    MessageBoxW(nullptr, text.c_str(), L"Error", MB_OK | MB_ICONHAND);  // style 16
+}
+
+VARIANTARG ByRef(long& v) {
+    VARIANTARG a;
+    a.vt = VT_I4 | VT_BYREF;
+    a.plVal = &v;
+    return a;
+}
+
+VARIANTARG ByRef(BSTR& v) {
+    VARIANTARG a;
+    a.vt = VT_BSTR | VT_BYREF;
+    a.pbstrVal = &v;
+    return a;
+}
+
+// A BSTR variable the callee may replace through a reference.
+struct BstrVar {
+    BSTR value;
+    explicit BstrVar(const std::wstring& s) : value(SysAllocStringLen(s.data(), static_cast<UINT>(s.size()))) {}
+    ~BstrVar() { SysFreeString(value); }
+};
+
+}  // namespace
+
+[[noreturn]] void Raise(long number, std::wstring description, std::source_location where) {
+    throw Failure{number, std::move(description), where};
+}
+
+std::wstring DescribeHresult(HRESULT hr) {
+    ComPtr<IErrorInfo> info;
+    if (GetErrorInfo(0, &info) == S_OK && info) {
+        BSTR text = nullptr;
+        if (SUCCEEDED(info->GetDescription(&text)) && text && *text) {
+            std::wstring s(text);
+            SysFreeString(text);
+            return s;
+        }
+        SysFreeString(text);
+    }
+    wchar_t* text = nullptr;
+    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                       FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+    std::wstring s = n ? std::wstring(text, n) : L"Automation error";
+    LocalFree(text);
+    while (!s.empty() && (s.back() == L'\n' || s.back() == L'\r' || s.back() == L' ')) s.pop_back();
+    return s;
+}
+
+HRESULT Check(HRESULT hr, std::source_location where) {
+    if (FAILED(hr)) Raise(hr, DescribeHresult(hr), where);
+    return hr;
+}
+
+void CheckWin32(bool ok, std::source_location where) {
+    if (ok) return;
+    const DWORD error = GetLastError();
+    const HRESULT hr = error ? HRESULT_FROM_WIN32(error) : E_FAIL;
+    Raise(hr, DescribeHresult(hr), where);
+}
+
+bool SilentError() { return g_silent; }
+void SetSilentError(bool on) { g_silent = on; }
+
+ReportTargets& Targets() {
+    static ReportTargets targets;
+    return targets;
+}
+
+bool Guard::Handle(std::exception_ptr failure) {
+    long number = 0;
+    long line = 0;
+    std::wstring description;
+    try {
+        std::rethrow_exception(failure);
+    } catch (const Failure& f) {
+        number = f.number;
+        description = f.description;
+        line = static_cast<long>(f.where.line());
+    } catch (const std::bad_alloc&) {
+        number = 7;
+        description = L"Out of memory";
+    } catch (const std::exception& e) {
+        number = 5;
+        const std::string what = e.what();
+        description = FromAnsi(what.data(), what.size());
+    } catch (...) {
+        number = 51;
+        description = L"Internal error";
+    }
+    if (!report_ || g_silent) return true;  // skip the statement, go on
+    RaiseError(number, description, id_.name, line, id_.moduleKind, id_.moduleName);
+    return false;
+}
+
+std::wstring ReportText(long number, const std::wstring& description, const std::wstring& procedure, long line,
+                        const std::wstring& moduleKind, const std::wstring& moduleName) {
+    const LibraryInfo& lib = ThisLibrary();
+    return L"Error no.: " + std::to_wstring(number) + L"\r\n" +
+           L"Error description: " + description + L"\r\n" +
+           L"Project: " + lib.exeName + L"\r\n" +
+           L"Module: " + moduleKind + L" " + moduleName + L"\r\n" +
+           L"Line/Procedure: " + std::to_wstring(line) + L"/" + procedure + L"\r\n" +
+           L"Version: " + std::to_wstring(lib.major) + L"." + std::to_wstring(lib.minor) + L"." +
+           std::to_wstring(lib.revision);
+}
+
+void RaiseError(long number, const std::wstring& description, const std::wstring& procedure, long line,
+                const std::wstring& moduleKind, const std::wstring& moduleName) {
+    try {
+        ComPtr<IDispatch> handler;
+        CLSID clsid;
+        if (SUCCEEDED(CLSIDFromProgID(Targets().handlerProgId, &clsid)))
+            CoCreateInstance(clsid, nullptr, CLSCTX_SERVER, IID_PPV_ARGS(&handler));
+
+        const std::wstring report = ReportText(number, description, procedure, line, moduleKind, moduleName);
+        const std::wstring folder = Trim(GetRegistryValue(HKEY_CURRENT_USER, L"Software\\Nimbra", L"ErrorLog"));
+        if (!folder.empty()) AppendToLog(folder, report);
+
+        if (!handler) {
+            ShowReportBox(report);
+            return;
+        }
+        // The handler may change any by-reference argument; ours are copies.
+        BstrVar exe(GetHostExePath()), desc(description), proc(procedure), kind(moduleKind), module(moduleName);
+        long num = number, ln = line;
+        ComPtr<IDispatch> app;
+        app.Attach(NewAppObject());
+        VARIANTARG appArg;
+        appArg.vt = VT_DISPATCH;
+        appArg.pdispVal = app.Get();
+        VARIANTARG exeArg;
+        exeArg.vt = VT_BSTR;
+        exeArg.bstrVal = exe.value;
+        VARIANTARG args[] = {exeArg,         appArg,           ByRef(num),        ByRef(desc.value),
+                             ByRef(proc.value), ByRef(ln), ByRef(kind.value), ByRef(module.value)};
+        Variant result;
+        if (FAILED(InvokeByName(handler.Get(), L"RaiseError", DISPATCH_METHOD, args, 8, &result)))
+            ShowReportBox(report);
+    } catch (...) {
+        // Reporting must never fail its caller; out of memory here has nowhere to go.
+    }
+}
+
+std::wstring GetRegistryValue(HKEY root, const std::wstring& keyPath, const std::wstring& valueName) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, ToAnsi(keyPath).c_str(), 0, 0x2003F, &key) != ERROR_SUCCESS) return {};
+    // One byte more than we offer, so a value without a terminating NUL stays bounded.
+    std::vector<char> buffer(1025, '\0');
+    DWORD size = 1024, type = 0;
+    const LONG rc = RegQueryValueExA(key, ToAnsi(valueName).c_str(), nullptr, &type,
+                                     reinterpret_cast<BYTE*>(buffer.data()), &size);
+    RegCloseKey(key);
+    if (rc != ERROR_SUCCESS) return {};
+    switch (type) {
+    case REG_SZ:
+    case REG_EXPAND_SZ: return FromAnsi(buffer.data(), strnlen(buffer.data(), size));
+    case REG_DWORD: {
+        DWORD v = 0;
+        memcpy(&v, buffer.data(), sizeof v);  // little-endian, as stored
+        return std::to_wstring(v);
+    }
+    default: return {};
+    }
+}
+
+std::wstring GetHostExePath() {
+    const DWORD self = GetCurrentProcessId();
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snap == INVALID_HANDLE_VALUE) return {};
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    std::wstring name;
+    for (BOOL more = Process32FirstW(snap, &entry); more; more = Process32NextW(snap, &entry)) {
+        if (entry.th32ProcessID == self) {
+            name.assign(entry.szExeFile, wcsnlen(entry.szExeFile, MAX_PATH));
+            break;
+        }
+    }
+    CloseHandle(snap);
+    if (name.empty()) return {};
+    // The snapshot names the file only; resolved the way the process itself would.
+    wchar_t full[256];
+    const DWORD n = GetFullPathNameW(name.c_str(), 255, full, nullptr);
+    if (n > 0 && n < 255) return std::wstring(full, n);
+    return name;
+}
+
+}  // namespace nimbra

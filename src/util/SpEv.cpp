@@ -1,0 +1,225 @@
+#include "SpEv.h"
+
+#include <mmsystem.h>
+#include <uxtheme.h>
+
+#include <string>
+#include <vector>
+
+#include "../com/LateBound.h"
+#include "../errors/basError.h"
+
+namespace nimbra {
+namespace {
+
+Procedure InSpEv(const wchar_t* procedure) { return {procedure, kClassModule, L"SpEv"}; }
+
+std::wstring Text(const BSTR* s) { return s && *s ? std::wstring(*s, SysStringLen(*s)) : std::wstring(); }
+
+// File errors numbered as a classic runtime numbers them.
+[[noreturn]] void RaiseFileError(std::source_location where = std::source_location::current()) {
+    switch (GetLastError()) {
+    case ERROR_FILE_NOT_FOUND: Raise(53, L"File not found", where);
+    case ERROR_PATH_NOT_FOUND: Raise(76, L"Path not found", where);
+    default: Raise(75, L"Path/File access error", where);
+    }
+}
+
+class File {
+public:
+    File(const std::wstring& name, bool write) {
+        h_ = CreateFileW(name.c_str(), write ? GENERIC_WRITE : GENERIC_READ, FILE_SHARE_READ, nullptr,
+                         write ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h_ == INVALID_HANDLE_VALUE) RaiseFileError();
+    }
+    ~File() { CloseHandle(h_); }
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+
+    std::wstring ReadAll() {
+        LARGE_INTEGER size{};
+        GetFileSizeEx(h_, &size);
+        std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+        DWORD read = 0;
+        if (!bytes.empty() && !ReadFile(h_, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr))
+            RaiseFileError();
+        bytes.resize(read);
+        return Decode(bytes);
+    }
+    void Write(const std::wstring& text) {
+        const std::string bytes = Encode(text);
+        DWORD written = 0;
+        if (!bytes.empty() && !WriteFile(h_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
+            RaiseFileError();
+    }
+
+private:
+    // Sequential files hold text in the system's ANSI code page.
+    static std::wstring Decode(const std::string& s) {
+        if (s.empty()) return {};
+        const int n = MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+        std::wstring w(n, L'\0');
+        MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
+        return w;
+    }
+    static std::string Encode(const std::wstring& w) {
+        if (w.empty()) return {};
+        const int n = WideCharToMultiByte(CP_ACP, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+        std::string s(n, '\0');
+        WideCharToMultiByte(CP_ACP, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr, nullptr);
+        return s;
+    }
+    HANDLE h_;
+};
+
+IDispatch* ListObject(VARIANT* list, std::source_location where = std::source_location::current()) {
+    VARIANT* v = list;
+    if (v && v->vt == (VT_VARIANT | VT_BYREF)) v = v->pvarVal;
+    if (v && v->vt == VT_DISPATCH && v->pdispVal) return v->pdispVal;
+    if (v && v->vt == (VT_DISPATCH | VT_BYREF) && v->ppdispVal && *v->ppdispVal) return *v->ppdispVal;
+    Raise(424, L"Object required", where);
+}
+
+long ToLong(const VARIANT& v, std::source_location where = std::source_location::current()) {
+    Variant n;
+    Check(VariantChangeType(&n, const_cast<VARIANT*>(&v), 0, VT_I4), where);
+    return n.lVal;
+}
+
+std::wstring ToText(const VARIANT& v, std::source_location where = std::source_location::current()) {
+    Variant s;
+    Check(VariantChangeType(&s, const_cast<VARIANT*>(&v), 0, VT_BSTR), where);
+    return std::wstring(s.bstrVal, SysStringLen(s.bstrVal));
+}
+
+bool IsWinXP() {
+    bool result = false;
+    Guard(InSpEv(L"IsWinXP")).Run([&] {
+        OSVERSIONINFOW v{};
+        v.dwOSVersionInfoSize = sizeof v;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+        CheckWin32(GetVersionExW(&v));
+#pragma GCC diagnostic pop
+        // Major and minor are compared separately: 5.1, 5.2 and 6.1 pass, 6.0 does not.
+        result = v.dwPlatformId == VER_PLATFORM_WIN32_NT && v.dwMajorVersion >= 5 && v.dwMinorVersion >= 1;
+    });
+    return result;
+}
+
+}  // namespace
+
+void* SpEv::Find(REFIID riid) {
+    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID__SpEv) return static_cast<_SpEv*>(this);
+    return nullptr;
+}
+
+STDMETHODIMP SpEv::TextRead(BSTR* Filename, BSTR* result) {
+    if (!result) return E_POINTER;
+    *result = nullptr;
+    Guard(InSpEv(L"TextRead")).Run([&] {
+        const std::wstring text = File(Text(Filename), false).ReadAll();
+        *result = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    });
+    return S_OK;
+}
+
+STDMETHODIMP SpEv::TextSave(BSTR* Filename, BSTR* Text_) {
+    Guard(InSpEv(L"TextSave")).Run([&] { File(Text(Filename), true).Write(Text(Text_) + L"\r\n"); });
+    return S_OK;
+}
+
+STDMETHODIMP SpEv::PlayMusic(BSTR* Filename) {
+    Guard(InSpEv(L"PlayMusic")).Run([&] {
+        // Returns at once; a missing file plays nothing, not the default sound.
+        sndPlaySoundW(Text(Filename).c_str(), SND_ASYNC | SND_NODEFAULT);
+    });
+    return S_OK;
+}
+
+STDMETHODIMP SpEv::ListSave(VARIANT* List, BSTR* Filename, BSTR* TextBeforeListText, BSTR* TextAfterListText) {
+    Guard(InSpEv(L"ListSave")).Run([&] {
+        IDispatch* list = ListObject(List);
+        File file(Text(Filename), true);
+        Variant count;
+        GetByName(list, L"ListCount", &count);
+        const long n = ToLong(count);
+        const std::wstring before = Text(TextBeforeListText), after = Text(TextAfterListText);
+        for (long i = 0; i < n; ++i) {
+            Variant item;
+            VARIANTARG index;
+            index.vt = VT_I4;
+            index.lVal = i;
+            Check(InvokeByName(list, L"List", DISPATCH_PROPERTYGET | DISPATCH_METHOD, &index, 1, &item));
+            file.Write(before + ToText(item) + after + L"\r\n");
+        }
+    });
+    return S_OK;
+}
+
+STDMETHODIMP SpEv::ListRead(VARIANT* List, BSTR* Filename) {
+    Guard(InSpEv(L"ListRead")).Run([&] {
+        IDispatch* list = ListObject(List);
+        const std::wstring text = File(Text(Filename), false).ReadAll();
+        // Line by line as sequential input reads them: CR LF, CR or LF end a
+        // line; a break at the very end adds no empty line.
+        size_t pos = 0;
+        while (pos < text.size()) {
+            size_t end = text.find_first_of(L"\r\n", pos);
+            if (end == std::wstring::npos) end = text.size();
+            const std::wstring line = text.substr(pos, end - pos);
+            Variant item;
+            item.vt = VT_BSTR;
+            item.bstrVal = SysAllocStringLen(line.data(), static_cast<UINT>(line.size()));
+            CallByName(list, L"AddItem", {item});
+            pos = end;
+            if (pos < text.size() && text[pos] == L'\r') ++pos;
+            if (pos < text.size() && text[pos] == L'\n') ++pos;
+        }
+    });
+    return S_OK;
+}
+
+STDMETHODIMP SpEv::FileExists(BSTR* sFile, VARIANT_BOOL* result) {
+    if (!result) return E_POINTER;
+    // No guard: FindFirstFile reports everything through its handle.
+    WIN32_FIND_DATAW data;
+    HANDLE h = FindFirstFileW(Text(sFile).c_str(), &data);
+    *result = h != INVALID_HANDLE_VALUE ? VARIANT_TRUE : VARIANT_FALSE;
+    if (h != INVALID_HANDLE_VALUE) FindClose(h);
+    return S_OK;
+}
+
+STDMETHODIMP SpEv::ActiveXPTheme(cActiveXPTheme* result) {
+    if (!result) return E_POINTER;
+    *result = cActiveXPTheme{};
+    Guard(InSpEv(L"ActiveXPTheme")).Run([&] {
+        if (!IsWinXP()) {
+            *result = styleClassic;
+            return;
+        }
+        wchar_t file[260] = L"", colour[255] = L"", size[255] = L"";
+        if (GetCurrentThemeName(file, 260, colour, 255, size, 255) != S_OK) colour[0] = L'\0';
+        const std::wstring c = colour;
+        *result = c == L"NormalColor" ? styleBlue
+                  : c == L"Metallic"  ? styleSilver
+                  : c == L"HomeStead" ? styleOlive
+                                      : styleClassic;
+    });
+    return S_OK;
+}
+
+STDMETHODIMP SpEv::MouseButtonPressed(cMouseButton* result) {
+    if (!result) return E_POINTER;
+    *result = mouseNone;
+    Guard(InSpEv(L"MouseButtonPressed")).Run([&] {
+        // Any non-zero state counts, the "pressed since last asked" bit included.
+        *result = GetAsyncKeyState(VK_LBUTTON)   ? mouseLeft
+                  : GetAsyncKeyState(VK_RBUTTON) ? mouseRight
+                  : GetAsyncKeyState(VK_MBUTTON) ? mouseMiddle
+                                                 : mouseNone;
+    });
+    return S_OK;
+}
+
+}  // namespace nimbra
