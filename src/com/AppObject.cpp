@@ -118,6 +118,6 @@ const LibraryInfo& ThisLibrary() {
     return info;
 }
 
-IDispatch* NewAppObject() { return new AppObject; }
+ComPtr<IDispatch> NewAppObject() { return Make<AppObject>(); }
 
 }  // namespace nimbra

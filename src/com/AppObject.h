@@ -2,6 +2,7 @@
 // late-bound application-information object handed to the error handler.
 #pragma once
 #include <oaidl.h>
+#include <wrl/client.h>
 
 #include <string>
 
@@ -18,7 +19,7 @@ struct LibraryInfo {
 const LibraryInfo& ThisLibrary();
 
 // A new object with the late-bound properties EXEName, Path, Title,
-// FileDescription, Major, Minor and Revision. The caller owns the reference.
-IDispatch* NewAppObject();
+// FileDescription, Major, Minor and Revision.
+Microsoft::WRL::ComPtr<IDispatch> NewAppObject();
 
 }  // namespace nimbra

@@ -39,16 +39,15 @@ protected:
     virtual void* Find(REFIID riid) = 0;
 
 private:
-    LONG refs_ = 1;  // the creator's reference
+    LONG refs_ = 0;  // the first ComPtr takes the creator's reference
     ModuleReference module_;
 };
 
-// Creates an object whose constructor leaves it with the creator's reference.
+// Creates an object owned by the returned pointer. (MinGW's ComPtr::Attach adds
+// a reference, unlike the documented one, so nothing here relies on Attach.)
 template <class T, class... Args>
 ComPtr<T> Make(Args&&... args) {
-    ComPtr<T> p;
-    p.Attach(new T(static_cast<Args&&>(args)...));
-    return p;
+    return ComPtr<T>(new T(static_cast<Args&&>(args)...));
 }
 
 }  // namespace nimbra

@@ -12,6 +12,7 @@ namespace nimbra {
 class Variant : public VARIANT {
 public:
     Variant() { VariantInit(this); }
+    Variant(Variant&& other) noexcept : VARIANT(other) { VariantInit(&other); }
     Variant(const Variant&) = delete;
     Variant& operator=(const Variant&) = delete;
     ~Variant() { VariantClear(this); }

@@ -59,11 +59,7 @@ void AppendToLog(std::wstring folder, const std::wstring& report) {
 }
 
 void ShowReportBox(const std::wstring& text) {
-    if (Targets().messageBox) {
-        Targets().messageBox(text);
-        return;
-    }
-    MessageBoxW(nullptr, text.c_str(), L"Error", MB_OK | MB_ICONHAND);  // style 16
+    Targets().messageBox(nullptr, text.c_str(), L"Error", MB_OK | MB_ICONHAND);  // style 16
 }
 
 VARIANTARG ByRef(long& v) {
@@ -191,8 +187,7 @@ void RaiseError(long number, const std::wstring& description, const std::wstring
         // The handler may change any by-reference argument; ours are copies.
         BstrVar exe(GetHostExePath()), desc(description), proc(procedure), kind(moduleKind), module(moduleName);
         long num = number, ln = line;
-        ComPtr<IDispatch> app;
-        app.Attach(NewAppObject());
+        ComPtr<IDispatch> app = NewAppObject();
         VARIANTARG appArg;
         appArg.vt = VT_DISPATCH;
         appArg.pdispVal = app.Get();

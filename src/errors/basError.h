@@ -34,7 +34,7 @@ std::wstring ReportText(long number, const std::wstring& description, const std:
 // waits on a message box.
 struct ReportTargets {
     const wchar_t* handlerProgId = L"NimbraErrorHandler.ErrorHandler";
-    void (*messageBox)(const std::wstring& text) = nullptr;  // nullptr: MessageBox, style 16
+    int(WINAPI* messageBox)(HWND, LPCWSTR text, LPCWSTR caption, UINT style) = MessageBoxW;
 };
 ReportTargets& Targets();
 

@@ -1,0 +1,166 @@
+// A stand-in for the error-handler component "NimbraErrorHandler.ErrorHandler",
+// registered in the test prefix so that reports are checked and no test run
+// ever waits on a message box. Each RaiseError call appends one line to the
+// file named by NIMBRA_REPORT_LOG (UTF-8, fields separated by tabs):
+//   exe, App.EXEName, App.Major.Minor.Revision, number, description,
+//   procedure, line, module kind, module name, by-reference flags of args 3-8
+// With NIMBRA_REPORT_FAIL set the call fails, as a broken handler would.
+#include <windows.h>
+#include <olectl.h>
+
+#include <string>
+
+#include "../../src/com/ComObject.h"
+
+using namespace nimbra;
+
+namespace {
+
+constexpr CLSID kClsid = {0x9518199b, 0x8db6, 0x4e87, {0xaf, 0x5a, 0x64, 0xbc, 0x4b, 0x26, 0xab, 0x81}};
+constexpr wchar_t kProgId[] = L"NimbraErrorHandler.ErrorHandler";
+
+std::wstring Env(const wchar_t* name) {
+    wchar_t buf[1024];
+    const DWORD n = GetEnvironmentVariableW(name, buf, 1024);
+    return n && n < 1024 ? std::wstring(buf, n) : std::wstring();
+}
+
+std::wstring AsText(const VARIANT& v) {
+    VARIANT s;
+    VariantInit(&s);
+    if (FAILED(VariantChangeType(&s, const_cast<VARIANT*>(&v), 0, VT_BSTR))) return L"?";
+    std::wstring out(s.bstrVal, SysStringLen(s.bstrVal));
+    VariantClear(&s);
+    return out;
+}
+
+std::wstring Property(IDispatch* obj, const wchar_t* name) {
+    DISPID id;
+    LPOLESTR n = const_cast<LPOLESTR>(name);
+    if (!obj || FAILED(obj->GetIDsOfNames(IID_NULL, &n, 1, 0, &id))) return L"?";
+    DISPPARAMS none{};
+    VARIANT r;
+    VariantInit(&r);
+    if (FAILED(obj->Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &r, nullptr, nullptr))) return L"?";
+    std::wstring s = AsText(r);
+    VariantClear(&r);
+    return s;
+}
+
+void Append(const std::wstring& path, const std::wstring& line) {
+    HANDLE h = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return;
+    const int n = WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), nullptr, 0, nullptr, nullptr);
+    std::string bytes(n, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), bytes.data(), n, nullptr, nullptr);
+    DWORD written;
+    WriteFile(h, bytes.data(), n, &written, nullptr);
+    CloseHandle(h);
+}
+
+class Handler final : public ComObject<IDispatch> {
+    void* Find(REFIID riid) override {
+        return riid == IID_IUnknown || riid == IID_IDispatch ? static_cast<IDispatch*>(this) : nullptr;
+    }
+
+public:
+    STDMETHODIMP GetTypeInfoCount(UINT* n) override {
+        *n = 0;
+        return S_OK;
+    }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
+        if (count != 1 || _wcsicmp(names[0], L"RaiseError") != 0) return DISP_E_UNKNOWNNAME;
+        ids[0] = 1;
+        return S_OK;
+    }
+    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* p, VARIANT*, EXCEPINFO* excep,
+                        UINT*) override {
+        if (id != 1) return DISP_E_MEMBERNOTFOUND;
+        if (!p || p->cArgs != 8) return DISP_E_BADPARAMCOUNT;
+        // rgvarg holds the last argument first.
+        auto arg = [&](int i) -> VARIANT& { return p->rgvarg[7 - i]; };
+        IDispatch* app = arg(1).vt == VT_DISPATCH ? arg(1).pdispVal : nullptr;
+        std::wstring line = AsText(arg(0)) + L"\t" + Property(app, L"EXEName") + L"\t" + Property(app, L"Major") +
+                            L"." + Property(app, L"Minor") + L"." + Property(app, L"Revision");
+        std::wstring byRef;
+        for (int i = 2; i < 8; ++i) {
+            VARIANT v;
+            VariantInit(&v);
+            VariantCopyInd(&v, &arg(i));
+            line += L"\t" + AsText(v);
+            VariantClear(&v);
+            byRef += (arg(i).vt & VT_BYREF) ? L"R" : L"V";
+        }
+        const std::wstring log = Env(L"NIMBRA_REPORT_LOG");
+        if (!log.empty()) Append(log, line + L"\t" + byRef + L"\n");
+        if (!Env(L"NIMBRA_REPORT_FAIL").empty()) {
+            if (excep) {
+                *excep = EXCEPINFO{};
+                excep->scode = E_FAIL;
+            }
+            return DISP_E_EXCEPTION;
+        }
+        return S_OK;
+    }
+};
+
+class Factory final : public ComObject<IClassFactory> {
+    void* Find(REFIID riid) override {
+        return riid == IID_IUnknown || riid == IID_IClassFactory ? static_cast<IClassFactory*>(this) : nullptr;
+    }
+
+public:
+    STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
+        if (outer) return CLASS_E_NOAGGREGATION;
+        return Make<Handler>()->QueryInterface(iid, out);
+    }
+    STDMETHODIMP LockServer(BOOL lock) override {
+        lock ? ModuleAddRef() : ModuleRelease();
+        return S_OK;
+    }
+};
+
+bool SetValue(const std::wstring& key, const wchar_t* name, const std::wstring& value) {
+    return RegSetKeyValueW(HKEY_CLASSES_ROOT, key.c_str(), name, REG_SZ, value.c_str(),
+                           static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+}
+
+std::wstring ClsidKey() {
+    wchar_t g[40];
+    StringFromGUID2(kClsid, g, 40);
+    return std::wstring(L"CLSID\\") + g;
+}
+
+}  // namespace
+
+extern "C" {
+
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
+    *out = nullptr;
+    if (clsid != kClsid) return CLASS_E_CLASSNOTAVAILABLE;
+    return Make<Factory>()->QueryInterface(iid, out);
+}
+
+STDAPI DllCanUnloadNow() { return ModuleInUse() ? S_FALSE : S_OK; }
+
+STDAPI DllRegisterServer() {
+    wchar_t g[40];
+    StringFromGUID2(kClsid, g, 40);
+    const std::wstring key = ClsidKey();
+    return SetValue(key, nullptr, kProgId) && SetValue(key + L"\\InprocServer32", nullptr, ModulePath()) &&
+                   SetValue(key + L"\\InprocServer32", L"ThreadingModel", L"Apartment") &&
+                   SetValue(kProgId, nullptr, kProgId) && SetValue(std::wstring(kProgId) + L"\\CLSID", nullptr, g)
+               ? S_OK
+               : SELFREG_E_CLASS;
+}
+
+STDAPI DllUnregisterServer() {
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, ClsidKey().c_str());
+    RegDeleteKeyW(HKEY_CLASSES_ROOT, ClsidKey().c_str());
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, kProgId);
+    RegDeleteKeyW(HKEY_CLASSES_ROOT, kProgId);
+    return S_OK;
+}
+}

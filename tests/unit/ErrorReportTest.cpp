@@ -1,0 +1,241 @@
+// The report path as a user of the library meets it: the text, where it goes
+// (handler, message box, log file) and what the guard lets run.
+#include <gtest/gtest.h>
+
+#include <new>
+
+#include "../../src/com/ComObject.h"
+#include "../../src/errors/Error.h"
+#include "../../src/errors/basError.h"
+#include "TestSupport.h"
+
+using namespace nimbra;
+using test::Boxes;
+
+namespace {
+
+const std::wstring kDrawXPReport =
+    L"Error no.: 5\r\n"
+    L"Error description: Ungültiger Prozeduraufruf\r\n"
+    L"Project: NimbraForm\r\n"
+    L"Module: Formular frm\r\n"
+    L"Line/Procedure: 0/DrawXP\r\n"
+    L"Version: 2.8.0";
+
+void ReportDrawXP() { RaiseError(5, L"Ungültiger Prozeduraufruf", L"DrawXP", 0, L"Formular", L"frm"); }
+
+class Reporting : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::ResetBoxes();
+        SetSilentError(false);
+    }
+    void TearDown() override { Targets().handlerProgId = L"NimbraErrorHandler.ErrorHandler"; }
+    test::ScopedErrorLog noLog_{nullptr};
+};
+
+using ErrorReport = Reporting;
+using Guard = Reporting;
+using LogFile = Reporting;
+
+TEST_F(ErrorReport, TextHasTheSixLinesWithoutATrailingBreak) {
+    EXPECT_EQ(ReportText(5, L"Ungültiger Prozeduraufruf", L"DrawXP", 0, L"Formular", L"frm"), kDrawXPReport);
+    EXPECT_EQ(ReportText(-2147024809, L"x", L"Caption", 1234, kUserControl, L"xpForm"),
+              L"Error no.: -2147024809\r\nError description: x\r\nProject: NimbraForm\r\n"
+              L"Module: Benutzersteuerelement xpForm\r\nLine/Procedure: 1234/Caption\r\nVersion: 2.8.0");
+}
+
+TEST_F(ErrorReport, HandlerReceivesTheEightArgumentsInOrder) {
+    test::RecordedReports recorded;
+    ReportDrawXP();
+    EXPECT_EQ(Boxes().count, 0);
+    const auto reports = recorded.Reports();
+    ASSERT_EQ(reports.size(), 1u);
+    const std::vector<std::wstring> expected{GetHostExePath(), L"NimbraForm", L"2.8.0",  L"5",
+                                             L"Ungültiger Prozeduraufruf", L"DrawXP", L"0", L"Formular",
+                                             L"frm", L"RRRRRR"};
+    EXPECT_EQ(reports[0], expected);
+}
+
+TEST_F(ErrorReport, FailingHandlerFallsBackToOneMessageBox) {
+    test::RecordedReports recorded;
+    test::ScopedEnv fail(L"NIMBRA_REPORT_FAIL", L"1");
+    ReportDrawXP();
+    EXPECT_EQ(recorded.Reports().size(), 1u);  // it was called, and failed
+    EXPECT_EQ(Boxes().count, 1);
+    EXPECT_EQ(Boxes().text, kDrawXPReport);
+    EXPECT_EQ(Boxes().caption, L"Error");
+    EXPECT_EQ(Boxes().style, 16u);
+}
+
+TEST_F(ErrorReport, MissingHandlerGivesOneMessageBoxPerReport) {
+    Targets().handlerProgId = L"NimbraTest.NoSuchHandler";
+    ReportDrawXP();
+    ReportDrawXP();
+    EXPECT_EQ(Boxes().count, 2);
+    EXPECT_EQ(Boxes().text, kDrawXPReport);
+    EXPECT_EQ(Boxes().style, static_cast<UINT>(MB_OK | MB_ICONHAND));
+}
+
+TEST_F(ErrorReport, HostExePathIsTheFullPathOfThisProgram) {
+    const std::wstring path = GetHostExePath();
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    const std::wstring name = std::wstring(self).substr(std::wstring(self).find_last_of(L'\\') + 1);
+    ASSERT_GE(path.size(), name.size());
+    EXPECT_EQ(_wcsicmp(path.substr(path.size() - name.size()).c_str(), name.c_str()), 0) << path;
+    EXPECT_EQ(path[1], L':') << path;
+}
+
+// ---- the guard --------------------------------------------------------------
+
+TEST_F(Guard, ReportsTheFailingStatementAndLeavesTheProcedure) {
+    test::RecordedReports recorded;
+    std::vector<int> ran;
+    long failLine = 0;
+    const bool completed = nimbra::Guard({L"LoadForm", kFormModule, L"frm"})
+                               .Run([&] { ran.push_back(1); },
+                                    [&] { failLine = __LINE__; Raise(91, L"Objektvariable nicht festgelegt"); },
+                                    [&] { ran.push_back(3); });
+    EXPECT_FALSE(completed);
+    EXPECT_EQ(ran, std::vector<int>{1});
+    const auto reports = recorded.Reports();
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0][3], L"91");
+    EXPECT_EQ(reports[0][5], L"LoadForm");
+    EXPECT_EQ(reports[0][6], std::to_wstring(failLine));
+    EXPECT_EQ(reports[0][7] + L" " + reports[0][8], L"Formular frm");
+}
+
+TEST_F(Guard, SilentSwitchSkipsOnlyTheFailingStatement) {
+    test::RecordedReports recorded;
+    SetSilentError(true);
+    std::vector<int> ran;
+    const bool completed = nimbra::Guard({L"DrawXP", kFormModule, L"frm"})
+                               .Run([&] { ran.push_back(1); }, [&] { Check(E_FAIL); ran.push_back(2); },
+                                    [&] { throw std::bad_alloc(); }, [&] { ran.push_back(4); });
+    SetSilentError(false);
+    EXPECT_TRUE(completed);
+    EXPECT_EQ(ran, (std::vector<int>{1, 4}));
+    EXPECT_TRUE(recorded.Reports().empty());
+    EXPECT_EQ(Boxes().count, 0);
+}
+
+TEST_F(Guard, IgnoreErrorsRunsEveryStatementAndReportsNothing) {
+    test::RecordedReports recorded;
+    int ran = 0;
+    IgnoreErrors([&] { Raise(5, L"x"); }, [&] { ++ran; }, [&] { CheckWin32(false); }, [&] { ++ran; });
+    EXPECT_EQ(ran, 2);
+    EXPECT_TRUE(recorded.Reports().empty());
+}
+
+TEST_F(Guard, FailuresKeepTheirNumbers) {
+    test::RecordedReports recorded;
+    Procedure p{L"TextRead", kClassModule, L"SpEv"};
+    nimbra::Guard(p).Run([] { Check(E_INVALIDARG); });
+    nimbra::Guard(p).Run([] { throw std::bad_alloc(); });
+    nimbra::Guard(p).Run([] {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        CheckWin32(false);
+    });
+    const auto r = recorded.Reports();
+    ASSERT_EQ(r.size(), 3u);
+    EXPECT_EQ(r[0][3], std::to_wstring(static_cast<long>(E_INVALIDARG)));
+    EXPECT_FALSE(r[0][4].empty());
+    EXPECT_EQ(r[1][3], L"7");
+    EXPECT_EQ(r[2][3], std::to_wstring(static_cast<long>(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND))));
+}
+
+// ---- the log file -----------------------------------------------------------
+
+TEST_F(LogFile, FolderWithAndWithoutBackslashIsTheSameFile) {
+    const std::wstring folder = test::ScratchFolder(L"log-slash");
+    test::RecordedReports recorded;  // keeps the reports out of message boxes
+    {
+        test::ScopedErrorLog log(&folder);
+        ReportDrawXP();
+    }
+    {
+        const std::wstring withSlash = folder + L"\\";
+        test::ScopedErrorLog log(&withSlash);
+        ReportDrawXP();
+    }
+    const std::string text = test::ReadBytes(folder + L"\\NimbraError.txt");
+    // Each record: date and time, the six report lines, 30 hyphens.
+    const std::string tail = "\r\nError no.: 5\r\nError description: Ung\xfcltiger Prozeduraufruf\r\n"
+                             "Project: NimbraForm\r\nModule: Formular frm\r\nLine/Procedure: 0/DrawXP\r\n"
+                             "Version: 2.8.0\r\n" + std::string(30, '-') + "\r\n";
+    size_t first = text.find(tail);
+    ASSERT_NE(first, std::string::npos) << text;
+    EXPECT_NE(text.find(tail, first + 1), std::string::npos);
+    EXPECT_NE(text.substr(0, text.find("\r\n")).find(' '), std::string::npos);  // "date time"
+    EXPECT_EQ(recorded.Reports().size(), 2u);
+}
+
+TEST_F(LogFile, BlankOrMissingValueWritesNoFile) {
+    test::RecordedReports recorded;
+    wchar_t cwd[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, cwd);
+    const std::wstring spaces = L"   ", empty;
+    for (const std::wstring* value : {static_cast<const std::wstring*>(nullptr), &empty, &spaces}) {
+        test::ScopedErrorLog log(value);
+        ReportDrawXP();
+    }
+    EXPECT_FALSE(test::Exists(std::wstring(cwd) + L"\\NimbraError.txt"));
+    EXPECT_FALSE(test::Exists(L"\\NimbraError.txt"));
+    EXPECT_EQ(recorded.Reports().size(), 3u);
+}
+
+TEST_F(LogFile, AppMeansTheLibraryFolderExactly) {
+    test::RecordedReports recorded;
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring folder(self);
+    folder.resize(folder.find_last_of(L'\\'));
+    const std::wstring file = folder + L"\\NimbraError.txt";
+    DeleteFileW(file.c_str());
+    {
+        const std::wstring upper = L"*APP*";  // a folder of that name, which cannot exist
+        test::ScopedErrorLog log(&upper);
+        ReportDrawXP();
+    }
+    EXPECT_FALSE(test::Exists(file));
+    {
+        const std::wstring app = L"*app*";
+        test::ScopedErrorLog log(&app);
+        ReportDrawXP();
+    }
+    EXPECT_TRUE(test::Exists(file));
+    DeleteFileW(file.c_str());
+    EXPECT_EQ(recorded.Reports().size(), 2u);  // the reports went on regardless
+}
+
+TEST_F(LogFile, UnwritableFolderStillReports) {
+    test::RecordedReports recorded;
+    const std::wstring missing = test::ScratchFolder(L"log-missing") + L"\\does\\not\\exist";
+    test::ScopedErrorLog log(&missing);
+    ReportDrawXP();
+    EXPECT_FALSE(test::Exists(missing + L"\\NimbraError.txt"));
+    EXPECT_EQ(recorded.Reports().size(), 1u);
+    EXPECT_EQ(Boxes().count, 0);
+}
+
+// ---- the Error class --------------------------------------------------------
+
+TEST(FirstUse, FirstErrorObjectClearsTheSwitchLaterOnesKeepIt) {
+    SetSilentError(true);
+    auto first = Make<nimbra::Error>();
+    VARIANT_BOOL v = VARIANT_TRUE;
+    ASSERT_EQ(first->get_SilentError(&v), S_OK);
+    EXPECT_EQ(v, VARIANT_FALSE);
+
+    ASSERT_EQ(first->put_SilentError(VARIANT_TRUE), S_OK);
+    auto second = Make<nimbra::Error>();
+    ASSERT_EQ(second->get_SilentError(&v), S_OK);
+    EXPECT_EQ(v, VARIANT_TRUE);  // -1 exactly
+    EXPECT_TRUE(SilentError());
+    second->put_SilentError(VARIANT_FALSE);
+    EXPECT_FALSE(SilentError());
+}
+
+}  // namespace

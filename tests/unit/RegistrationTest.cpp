@@ -1,0 +1,169 @@
+// Registration and the module's life as regsvr32 and COM see them.
+#include <gtest/gtest.h>
+#include <olectl.h>
+
+#include <map>
+#include <string>
+
+#include "../../src/com/ComObject.h"
+#include "../../src/com/Registration.h"
+#include "NimbraForm_h.h"
+#include "TestSupport.h"
+
+using nimbra::ComPtr;
+
+namespace {
+
+std::wstring Guid(const GUID& g) {
+    wchar_t t[40];
+    StringFromGUID2(g, t, 40);
+    return t;
+}
+
+std::wstring Lower(std::wstring s) {
+    CharLowerBuffW(s.data(), static_cast<DWORD>(s.size()));
+    return s;
+}
+
+// Every key and value under root by "path|name", paths in lower case as the
+// registry compares them.
+void Dump(HKEY root, const std::wstring& path, std::map<std::wstring, std::wstring>& out) {
+    HKEY key;
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+    wchar_t name[512];
+    BYTE data[4096];
+    for (DWORD i = 0;; ++i) {
+        DWORD n = 512, size = sizeof data, type = 0;
+        if (RegEnumValueW(key, i, name, &n, nullptr, &type, data, &size) != ERROR_SUCCESS) break;
+        std::wstring value(reinterpret_cast<wchar_t*>(data), size / sizeof(wchar_t));
+        while (!value.empty() && value.back() == L'\0') value.pop_back();
+        out[Lower(path + L"|" + name)] = value;
+    }
+    for (DWORD i = 0;; ++i) {
+        DWORD n = 512;
+        if (RegEnumKeyExW(key, i, name, &n, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        const std::wstring child = path.empty() ? name : path + L"\\" + name;
+        out[Lower(child)] = L"";
+        Dump(root, child, out);
+    }
+    RegCloseKey(key);
+}
+
+bool KeyExists(const std::wstring& path) {
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+}
+
+DWORD RunProgram(std::wstring command) {
+    STARTUPINFOW si{sizeof si};
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return ~0u;
+    WaitForSingleObject(pi.hProcess, 60000);
+    DWORD rc = ~0u;
+    GetExitCodeProcess(pi.hProcess, &rc);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return rc;
+}
+
+// Keys our registration owns in HKEY_CLASSES_ROOT.
+std::vector<std::wstring> OurKeys() {
+    return {L"CLSID\\" + Guid(CLSID_xpForm),      L"CLSID\\" + Guid(CLSID_SpEv), L"CLSID\\" + Guid(CLSID_Error),
+            L"NimbraForm.xpForm",                 L"NimbraForm.SpEv",            L"NimbraForm.Error",
+            L"TypeLib\\" + Guid(LIBID_NimbraForm), L"Interface\\" + Guid(IID__xpForm),
+            L"Interface\\" + Guid(IID___xpForm),   L"Interface\\" + Guid(IID__SpEv)};
+}
+
+TEST(Registration, TwiceIsHarmlessAndUnregisteringLeavesNothing) {
+    // Registration of the code linked into this program, redirected into a scratch
+    // key so the prefix's real registration is untouched.
+    const wchar_t* scratch = L"Software\\NimbraTest\\Classes";
+    RegDeleteTreeW(HKEY_CURRENT_USER, scratch);
+    HKEY classes;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, scratch, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &classes, nullptr),
+              ERROR_SUCCESS);
+    ASSERT_EQ(RegOverridePredefKey(HKEY_CLASSES_ROOT, classes), ERROR_SUCCESS);
+
+    std::map<std::wstring, std::wstring> once, twice, after;
+    const HRESULT first = nimbra::RegisterServer();
+    Dump(classes, L"", once);
+    const HRESULT second = nimbra::RegisterServer();
+    Dump(classes, L"", twice);
+    const HRESULT removed = nimbra::UnregisterServer();
+    Dump(classes, L"", after);
+
+    RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
+    RegCloseKey(classes);
+    RegDeleteTreeW(HKEY_CURRENT_USER, scratch);
+
+    EXPECT_EQ(first, S_OK);
+    EXPECT_EQ(second, S_OK);
+    EXPECT_EQ(removed, S_OK);
+    EXPECT_EQ(once, twice);
+    const std::wstring xp = Lower(L"CLSID\\" + Guid(CLSID_xpForm));
+    EXPECT_EQ(once[xp + L"|"], L"NimbraForm.xpForm");
+    EXPECT_EQ(once[xp + L"\\inprocserver32|threadingmodel"], L"Apartment");
+    EXPECT_EQ(once[L"nimbraform.error\\clsid|"], Guid(CLSID_Error));
+    EXPECT_TRUE(once.count(Lower(L"TypeLib\\" + Guid(LIBID_NimbraForm))));
+    EXPECT_TRUE(once.count(Lower(L"Interface\\" + Guid(IID___xpForm))));
+    EXPECT_FALSE(once.count(Lower(L"CLSID\\" + Guid(CLSID_clsFormSubclass))));  // not creatable
+    for (const auto& [key, value] : after) {
+        // Empty parents shared with everyone else's registrations may stay.
+        EXPECT_TRUE(key == L"clsid" || key == L"typelib" || key == L"interface")
+            << "left behind: " << std::string(key.begin(), key.end());
+    }
+}
+
+TEST(Registration, Regsvr32RemovesEveryKeyAndRegistersAgain) {
+    const std::wstring ocx = test::Env(L"NIMBRA_OCX");
+    ASSERT_EQ(RunProgram(L"regsvr32.exe /s /u \"" + ocx + L"\""), 0u);
+    for (const auto& key : OurKeys()) EXPECT_FALSE(KeyExists(key)) << std::string(key.begin(), key.end());
+    ComPtr<IDispatch> none;
+    EXPECT_EQ(CoCreateInstance(CLSID_xpForm, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&none)),
+              REGDB_E_CLASSNOTREG);
+
+    ASSERT_EQ(RunProgram(L"regsvr32.exe /s \"" + ocx + L"\""), 0u);
+    for (const auto& key : OurKeys()) EXPECT_TRUE(KeyExists(key)) << std::string(key.begin(), key.end());
+    for (const GUID* clsid : {&CLSID_xpForm, &CLSID_SpEv, &CLSID_Error}) {
+        ComPtr<IDispatch> object;
+        EXPECT_EQ(CoCreateInstance(*clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&object)), S_OK);
+    }
+    ComPtr<IDispatch> subclass;
+    EXPECT_EQ(CoCreateInstance(CLSID_clsFormSubclass, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&subclass)),
+              REGDB_E_CLASSNOTREG);
+}
+
+TEST(Registration, ModuleStaysLoadedWhileAnythingLives) {
+    HMODULE ocx = LoadLibraryW(test::Env(L"NIMBRA_OCX").c_str());
+    ASSERT_NE(ocx, nullptr);
+    auto getClassObject = reinterpret_cast<HRESULT(WINAPI*)(REFCLSID, REFIID, void**)>(
+        GetProcAddress(ocx, "DllGetClassObject"));
+    auto canUnload = reinterpret_cast<HRESULT(WINAPI*)()>(GetProcAddress(ocx, "DllCanUnloadNow"));
+    ASSERT_TRUE(getClassObject && canUnload);
+    EXPECT_EQ(canUnload(), S_OK);
+
+    ComPtr<IClassFactory> factory;
+    EXPECT_EQ(getClassObject(CLSID_clsFormSubclass, IID_IClassFactory, reinterpret_cast<void**>(factory.GetAddressOf())),
+              CLASS_E_CLASSNOTAVAILABLE);
+    ASSERT_EQ(getClassObject(CLSID_SpEv, IID_IClassFactory, reinterpret_cast<void**>(factory.GetAddressOf())), S_OK);
+    EXPECT_EQ(canUnload(), S_FALSE);
+    ComPtr<IDispatch> object;
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(object.GetAddressOf())), S_OK);
+    ComPtr<IUnknown> outer;
+    EXPECT_EQ(factory->CreateInstance(object.Get(), IID_IUnknown, reinterpret_cast<void**>(outer.GetAddressOf())),
+              CLASS_E_NOAGGREGATION);
+    factory->LockServer(TRUE);
+    factory.Reset();
+    EXPECT_EQ(canUnload(), S_FALSE);  // the object and the lock
+    object.Reset();
+    EXPECT_EQ(canUnload(), S_FALSE);  // the lock
+    ASSERT_EQ(getClassObject(CLSID_SpEv, IID_IClassFactory, reinterpret_cast<void**>(factory.GetAddressOf())), S_OK);
+    factory->LockServer(FALSE);
+    factory.Reset();
+    EXPECT_EQ(canUnload(), S_OK);
+    FreeLibrary(ocx);
+}
+
+}  // namespace

@@ -1,0 +1,141 @@
+#include <gtest/gtest.h>
+#include <objbase.h>
+
+#include "../../src/errors/basError.h"
+#include "TestSupport.h"
+
+namespace test {
+namespace {
+
+int WINAPI RecordBox(HWND, LPCWSTR text, LPCWSTR caption, UINT style) {
+    ReportBoxes& b = Boxes();
+    ++b.count;
+    b.text = text ? text : L"";
+    b.caption = caption ? caption : L"";
+    b.style = style;
+    return IDOK;
+}
+
+std::wstring Join(const std::wstring& folder, const std::wstring& name) { return folder + L"\\" + name; }
+
+}  // namespace
+
+ReportBoxes& Boxes() {
+    static ReportBoxes boxes;
+    return boxes;
+}
+void ResetBoxes() { Boxes() = ReportBoxes{}; }
+
+std::wstring Env(const wchar_t* name) {
+    wchar_t buf[2048];
+    const DWORD n = GetEnvironmentVariableW(name, buf, 2048);
+    return n && n < 2048 ? std::wstring(buf, n) : std::wstring();
+}
+
+ScopedEnv::ScopedEnv(const wchar_t* name, const std::wstring& value) : name_(name), old_(Env(name)) {
+    had_ = GetEnvironmentVariableW(name, nullptr, 0) != 0;
+    SetEnvironmentVariableW(name, value.c_str());
+}
+ScopedEnv::~ScopedEnv() { SetEnvironmentVariableW(name_.c_str(), had_ ? old_.c_str() : nullptr); }
+
+ScopedErrorLog::ScopedErrorLog(const std::wstring* folder) {
+    HKEY key;
+    RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Nimbra", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    DWORD size = 0;
+    if (RegQueryValueExW(key, L"ErrorLog", nullptr, &oldType_, nullptr, &size) == ERROR_SUCCESS) {
+        old_.resize(size);
+        had_ = RegQueryValueExW(key, L"ErrorLog", nullptr, &oldType_, old_.data(), &size) == ERROR_SUCCESS;
+    }
+    if (folder)
+        RegSetValueExW(key, L"ErrorLog", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder->c_str()),
+                       static_cast<DWORD>((folder->size() + 1) * sizeof(wchar_t)));
+    else
+        RegDeleteValueW(key, L"ErrorLog");
+    RegCloseKey(key);
+}
+ScopedErrorLog::~ScopedErrorLog() {
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Nimbra", 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
+    if (had_)
+        RegSetValueExW(key, L"ErrorLog", 0, oldType_, old_.data(), static_cast<DWORD>(old_.size()));
+    else
+        RegDeleteValueW(key, L"ErrorLog");
+    RegCloseKey(key);
+}
+
+std::wstring ScratchFolder(const std::wstring& name) {
+    std::wstring root = Env(L"NIMBRA_SCRATCH");
+    if (root.empty()) {
+        wchar_t tmp[MAX_PATH];
+        GetTempPathW(MAX_PATH, tmp);
+        root = tmp;
+        root.pop_back();
+    }
+    const std::wstring folder = Join(root, name);
+    // Empty it: earlier runs leave their files.
+    WIN32_FIND_DATAW d;
+    HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &d);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            if (!(d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileW(Join(folder, d.cFileName).c_str());
+        } while (FindNextFileW(h, &d));
+        FindClose(h);
+    }
+    CreateDirectoryW(folder.c_str(), nullptr);
+    return folder;
+}
+
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string ReadBytes(const std::wstring& path) {
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                           nullptr);
+    if (h == INVALID_HANDLE_VALUE) return {};
+    std::string bytes(GetFileSize(h, nullptr), '\0');
+    DWORD read = 0;
+    ReadFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+    CloseHandle(h);
+    bytes.resize(read);
+    return bytes;
+}
+
+std::wstring ReadUtf8(const std::wstring& path) {
+    const std::string bytes = ReadBytes(path);
+    std::wstring w(bytes.size(), L'\0');
+    w.resize(MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), w.data(),
+                                 static_cast<int>(w.size())));
+    return w;
+}
+
+std::vector<std::wstring> Split(const std::wstring& s, const std::wstring& separator) {
+    std::vector<std::wstring> parts;
+    size_t pos = 0;
+    for (;;) {
+        const size_t next = s.find(separator, pos);
+        parts.push_back(s.substr(pos, next - pos));
+        if (next == std::wstring::npos) return parts;
+        pos = next + separator.size();
+    }
+}
+
+RecordedReports::RecordedReports()
+    : path_(ScratchFolder(L"reports") + L"\\reports.txt"), env_(L"NIMBRA_REPORT_LOG", path_) {}
+
+std::vector<std::vector<std::wstring>> RecordedReports::Reports() const {
+    std::vector<std::vector<std::wstring>> out;
+    for (const auto& line : Split(ReadUtf8(path_), L"\n"))
+        if (!line.empty()) out.push_back(Split(line, L"\t"));
+    return out;
+}
+
+}  // namespace test
+
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    CoInitialize(nullptr);
+    // No test run ever waits on a message box: reports that would show one are counted.
+    nimbra::Targets().messageBox = test::RecordBox;
+    const int rc = RUN_ALL_TESTS();
+    CoUninitialize();
+    return rc;
+}

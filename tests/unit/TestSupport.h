@@ -1,0 +1,62 @@
+// Shared pieces of the unit tests: the message-box recorder every test run
+// installs, scoped environment and registry values, files in the scratch folder.
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace test {
+
+struct ReportBoxes {
+    int count = 0;
+    std::wstring text, caption;
+    UINT style = 0;
+};
+// Message boxes RaiseError would have shown in this process since the last Reset.
+ReportBoxes& Boxes();
+void ResetBoxes();
+
+std::wstring Env(const wchar_t* name);
+
+class ScopedEnv {
+public:
+    ScopedEnv(const wchar_t* name, const std::wstring& value);
+    ~ScopedEnv();
+
+private:
+    std::wstring name_, old_;
+    bool had_;
+};
+
+// HKCU\Software\Nimbra "ErrorLog" for the life of the object; the old value comes back.
+class ScopedErrorLog {
+public:
+    explicit ScopedErrorLog(const std::wstring* folder);  // nullptr: no value
+    ~ScopedErrorLog();
+
+private:
+    std::vector<BYTE> old_;
+    DWORD oldType_ = 0;
+    bool had_ = false;
+};
+
+// A fresh, empty folder under the build's scratch folder.
+std::wstring ScratchFolder(const std::wstring& name);
+bool Exists(const std::wstring& path);
+std::string ReadBytes(const std::wstring& path);
+std::wstring ReadUtf8(const std::wstring& path);
+std::vector<std::wstring> Split(const std::wstring& s, const std::wstring& separator);
+
+// Lines the recording error handler wrote while this object lived, fields split.
+class RecordedReports {
+public:
+    RecordedReports();
+    std::vector<std::vector<std::wstring>> Reports() const;
+
+private:
+    std::wstring path_;
+    ScopedEnv env_;
+};
+
+}  // namespace test
