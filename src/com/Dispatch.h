@@ -2,10 +2,37 @@
 // and argument conversion live in one place: the library's description.
 #pragma once
 #include <oaidl.h>
+#include <wrl/client.h>
+
+#include <vector>
 
 #include "Module.h"
 
 namespace nimbra {
+
+using Microsoft::WRL::ComPtr;
+
+// Arguments as ITypeInfo::Invoke can take them. Two gaps are closed here:
+// script engines pass a variable by reference as VT_VARIANT|VT_BYREF, where a
+// typed by-reference parameter (String ByRef) wants VT_BSTR|VT_BYREF; and an
+// omitted optional by-reference parameter must arrive as a pointer to its
+// default value. Rewritten arguments point at the caller's own variable, so
+// changes still reach it.
+class InvokeArguments {
+public:
+    InvokeArguments(ITypeInfo* info, DISPID id, WORD flags, DISPPARAMS* params);
+    ~InvokeArguments();
+    InvokeArguments(const InvokeArguments&) = delete;
+    InvokeArguments& operator=(const InvokeArguments&) = delete;
+
+    DISPPARAMS* Params() { return params_; }
+
+private:
+    DISPPARAMS* params_;
+    DISPPARAMS rewritten_{};
+    std::vector<VARIANTARG> args_;
+    std::vector<VARIANT> defaults_;  // sized once: arguments point into it
+};
 
 template <class Interface, const GUID& iid>
 class DispatchImpl : public Interface {
@@ -34,7 +61,8 @@ public:
         if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
         ITypeInfo* ti = TypeInfoOf(iid);
         if (!ti) return E_UNEXPECTED;
-        return ti->Invoke(static_cast<Interface*>(this), id, flags, params, result, excep, argErr);
+        InvokeArguments args(ti, id, flags, params);
+        return ti->Invoke(static_cast<Interface*>(this), id, flags, args.Params(), result, excep, argErr);
     }
 };
 

@@ -1,10 +1,15 @@
 #include "LateBound.h"
 
+#include <dispex.h>
+#include <wrl/client.h>
+
 #include <vector>
 
 #include "../errors/Failure.h"
 
 namespace nimbra {
+
+using Microsoft::WRL::ComPtr;
 
 HRESULT InvokeByName(IDispatch* target, const wchar_t* name, WORD flags, VARIANTARG* args, UINT count,
                      VARIANT* result) {
@@ -12,9 +17,18 @@ HRESULT InvokeByName(IDispatch* target, const wchar_t* name, WORD flags, VARIANT
     DISPID id;
     LPOLESTR n = const_cast<LPOLESTR>(name);
     HRESULT hr = target->GetIDsOfNames(IID_NULL, &n, 1, LOCALE_USER_DEFAULT, &id);
+    ComPtr<IDispatchEx> ex;
+    if (hr == E_NOTIMPL && SUCCEEDED(target->QueryInterface(IID_PPV_ARGS(&ex)))) {
+        // Some script objects answer only through IDispatchEx (Wine's VBScript
+        // class instances among them); such an object is called that way too.
+        hr = ex->GetDispID(n, fdexNameCaseInsensitive, &id);
+    } else {
+        ex.Reset();
+    }
     if (FAILED(hr)) return hr;
     // DISPPARAMS wants the last argument first.
-    std::vector<VARIANTARG> reversed(args, args + count);
+    // Never a null array, even without arguments: some callees read it regardless.
+    std::vector<VARIANTARG> reversed(count ? count : 1);
     for (UINT i = 0; i < count; ++i) reversed[i] = args[count - 1 - i];
     DISPID named = DISPID_PROPERTYPUT;
     DISPPARAMS params{reversed.data(), nullptr, count, 0};
@@ -23,7 +37,8 @@ HRESULT InvokeByName(IDispatch* target, const wchar_t* name, WORD flags, VARIANT
         params.cNamedArgs = 1;
     }
     EXCEPINFO excep{};
-    hr = target->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, &excep, nullptr);
+    hr = ex ? ex->InvokeEx(id, LOCALE_USER_DEFAULT, flags, &params, result, &excep, nullptr)
+            : target->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, &excep, nullptr);
     if (hr == DISP_E_EXCEPTION) {
         if (excep.pfnDeferredFillIn) excep.pfnDeferredFillIn(&excep);
         if (FAILED(excep.scode)) hr = excep.scode;

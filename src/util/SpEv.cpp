@@ -17,7 +17,7 @@ Procedure InSpEv(const wchar_t* procedure) { return {procedure, kClassModule, L"
 std::wstring Text(const BSTR* s) { return s && *s ? std::wstring(*s, SysStringLen(*s)) : std::wstring(); }
 
 // File errors numbered as a classic runtime numbers them.
-[[noreturn]] void RaiseFileError(std::source_location where = std::source_location::current()) {
+[[noreturn]] void RaiseFileError(std::source_location where) {
     switch (GetLastError()) {
     case ERROR_FILE_NOT_FOUND: Raise(53, L"File not found", where);
     case ERROR_PATH_NOT_FOUND: Raise(76, L"Path not found", where);
@@ -27,30 +27,30 @@ std::wstring Text(const BSTR* s) { return s && *s ? std::wstring(*s, SysStringLe
 
 class File {
 public:
-    File(const std::wstring& name, bool write) {
+    File(const std::wstring& name, bool write, std::source_location where = std::source_location::current()) {
         h_ = CreateFileW(name.c_str(), write ? GENERIC_WRITE : GENERIC_READ, FILE_SHARE_READ, nullptr,
                          write ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (h_ == INVALID_HANDLE_VALUE) RaiseFileError();
+        if (h_ == INVALID_HANDLE_VALUE) RaiseFileError(where);
     }
     ~File() { CloseHandle(h_); }
     File(const File&) = delete;
     File& operator=(const File&) = delete;
 
-    std::wstring ReadAll() {
+    std::wstring ReadAll(std::source_location where = std::source_location::current()) {
         LARGE_INTEGER size{};
         GetFileSizeEx(h_, &size);
         std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
         DWORD read = 0;
         if (!bytes.empty() && !ReadFile(h_, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr))
-            RaiseFileError();
+            RaiseFileError(where);
         bytes.resize(read);
         return Decode(bytes);
     }
-    void Write(const std::wstring& text) {
+    void Write(const std::wstring& text, std::source_location where = std::source_location::current()) {
         const std::string bytes = Encode(text);
         DWORD written = 0;
         if (!bytes.empty() && !WriteFile(h_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
-            RaiseFileError();
+            RaiseFileError(where);
     }
 
 private:

@@ -1,0 +1,89 @@
+' SpEv's files, lists and queries as a host application calls them.
+Option Explicit
+Dim passed, failed : passed = 0 : failed = 0
+Sub Check(ok, what)
+    If ok Then
+        passed = passed + 1
+    Else
+        failed = failed + 1
+        WScript.Echo "FAILED: " & what
+    End If
+End Sub
+
+' A list control as SpEv sees one: ListCount, List(index), AddItem.
+Class FakeList
+    Private items
+    Private n
+    Private Sub Class_Initialize()
+        n = 0
+        items = Array()
+    End Sub
+    Public Property Get ListCount()
+        ListCount = n
+    End Property
+    Public Property Get List(i)
+        List = items(i)
+    End Property
+    Public Sub AddItem(text)
+        ReDim Preserve items(n)
+        items(n) = text
+        n = n + 1
+    End Sub
+End Class
+
+' Arguments: the scratch folder, and the file the recording handler writes.
+Dim fso : Set fso = CreateObject("Scripting.FileSystemObject")
+Dim dir : dir = WScript.Arguments(0)
+Dim log : log = WScript.Arguments(1)
+
+Dim s : Set s = CreateObject("NimbraForm.SpEv")
+Dim file : file = dir & "\spev-text.txt"
+
+s.TextSave file, "abc"
+Check s.TextRead(file) = "abc" & vbCrLf, "TextSave then TextRead gives the text and CR LF"
+s.TextSave file, "x" & vbCrLf & "y"
+Check s.TextRead(file) = "x" & vbCrLf & "y" & vbCrLf, "TextSave truncates; line breaks kept"
+
+Dim l : Set l = New FakeList
+l.AddItem "eins" : l.AddItem "zwei"
+Dim listFile : listFile = dir & "\spev-list.txt"
+s.ListSave l, listFile, "<", ">"
+Check s.TextRead(listFile) = "<eins>" & vbCrLf & "<zwei>" & vbCrLf, "ListSave with before and after texts"
+s.ListSave l, listFile
+Check s.TextRead(listFile) = "eins" & vbCrLf & "zwei" & vbCrLf, "omitted optional texts count as empty"
+
+s.TextSave listFile, "a" & vbCrLf & vbCrLf & "c"
+Dim back : Set back = New FakeList
+back.AddItem "vorher"
+s.ListRead back, listFile
+Check back.ListCount = 4, "ListRead appends every line, empty ones too (" & back.ListCount & ")"
+If back.ListCount = 4 Then
+    Check back.List(0) = "vorher" And back.List(1) = "a" And back.List(2) = "" And back.List(3) = "c", _
+        "ListRead keeps file order after existing items"
+End If
+
+Dim none : Set none = New FakeList
+s.ListSave none, listFile
+Check fso.GetFile(listFile).Size = 0, "an empty list gives an empty file"
+
+Check s.FileExists(file) = True, "FileExists of a file"
+Check s.FileExists(dir) = True, "FileExists of a folder"
+Check s.FileExists(dir & "\spev-*.txt") = True, "FileExists with a matching wildcard"
+Check s.FileExists(dir & "\nothing-*.zzz") = False, "FileExists without a match"
+Check VarType(s.FileExists(file)) = vbBoolean, "FileExists gives a Boolean"
+
+Check s.ActiveXPTheme = 4, "no XP colour scheme is active in the test prefix: styleClassic"
+Check s.MouseButtonPressed = 0, "no mouse button is held"
+s.PlayMusic dir & "\no-such-sound.wav"
+Check Not fso.FileExists(log), "PlayMusic of a missing file reports nothing"
+
+Check s.TextRead(dir & "\missing\file.txt") = "", "TextRead of a missing folder returns nothing"
+s.ListSave l, dir & "\missing\list.txt"
+Dim reports : reports = Split(fso.OpenTextFile(log, 1).ReadAll, vbLf)
+Check UBound(reports) = 2, "two reports (and the trailing line end)"
+Check InStr(reports(0), vbTab & "TextRead" & vbTab) > 0 And InStr(reports(0), vbTab & "76" & vbTab) > 0, _
+    "TextRead of a missing folder: error 76"
+Check InStr(reports(1), vbTab & "ListSave" & vbTab) > 0, "ListSave to a missing folder is reported"
+
+WScript.Echo "SpEv.vbs: " & passed & " passed, " & failed & " failed"
+WScript.Quit failed
