@@ -1,9 +1,9 @@
 #include "AppObject.h"
 
-#include <string_view>
 #include <vector>
 
 #include "ComObject.h"
+#include "NamedDispatch.h"
 
 namespace nimbra {
 namespace {
@@ -54,9 +54,9 @@ LibraryInfo ReadLibraryInfo() {
     return info;
 }
 
-class AppObject final : public ComObject<IDispatch> {
+class AppObject final : public ComObject<NamedDispatch> {
     enum Id : DISPID { EXEName = 1, Path, Title, FileDescription, Major, Minor, Revision };
-    static constexpr std::pair<std::wstring_view, Id> kNames[] = {
+    static constexpr DispatchName kNames[] = {
         {L"EXEName", EXEName}, {L"Path", Path},   {L"Title", Title},         {L"FileDescription", FileDescription},
         {L"Major", Major},     {L"Minor", Minor}, {L"Revision", Revision},
     };
@@ -64,28 +64,11 @@ class AppObject final : public ComObject<IDispatch> {
     void* Find(REFIID riid) override {
         return riid == IID_IUnknown || riid == IID_IDispatch ? static_cast<IDispatch*>(this) : nullptr;
     }
+    std::span<const DispatchName> Names() const override { return kNames; }
 
-public:
-    STDMETHODIMP GetTypeInfoCount(UINT* n) override {
-        if (!n) return E_POINTER;
-        *n = 0;
-        return S_OK;
-    }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
-        if (!names || !ids || count == 0) return E_INVALIDARG;
-        for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
-        for (const auto& [name, id] : kNames)
-            if (CompareStringOrdinal(names[0], -1, name.data(), static_cast<int>(name.size()), TRUE) == CSTR_EQUAL) {
-                ids[0] = id;
-                return count == 1 ? S_OK : DISP_E_UNKNOWNNAME;
-            }
-        return DISP_E_UNKNOWNNAME;
-    }
-    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
-                        UINT*) override {
+    HRESULT Call(DISPID id, WORD flags, DISPPARAMS& params, VARIANT* result) override {
         if (!(flags & (DISPATCH_PROPERTYGET | DISPATCH_METHOD))) return DISP_E_MEMBERNOTFOUND;
-        if (params && params->cArgs) return DISP_E_BADPARAMCOUNT;
+        if (params.cArgs) return DISP_E_BADPARAMCOUNT;
         if (!result) return S_OK;
         const LibraryInfo& info = ThisLibrary();
         VariantInit(result);

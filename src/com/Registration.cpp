@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "../Resources.h"
 #include "../control/xpForm.h"
 #include "../errors/Error.h"
 #include "../util/SpEv.h"
@@ -15,10 +16,13 @@ namespace nimbra {
 namespace {
 
 const ClassEntry kClasses[] = {
-    {&CLSID_xpForm, L"NimbraForm.xpForm", CreateInstanceOf<xpForm>},
-    {&CLSID_SpEv, L"NimbraForm.SpEv", CreateInstanceOf<SpEv>},
-    {&CLSID_Error, L"NimbraForm.Error", CreateInstanceOf<Error>},
+    {&CLSID_xpForm, L"NimbraForm.xpForm", CreateInstanceOf<xpForm>, true},
+    {&CLSID_SpEv, L"NimbraForm.SpEv", CreateInstanceOf<SpEv>, false},
+    {&CLSID_Error, L"NimbraForm.Error", CreateInstanceOf<Error>, false},
 };
+
+// CATID_Control, the "Controls" component category.
+constexpr GUID kCatidControl = {0x40FC6ED4, 0x2438, 0x11CF, {0xA3, 0xDB, 0x08, 0x00, 0x36, 0xF1, 0x25, 0x02}};
 
 constexpr SYSKIND kSysKind = sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32;
 
@@ -59,6 +63,17 @@ HRESULT RegisterServer() {
              SetValue(key + L"\\ProgID", nullptr, c.progId) && SetValue(key + L"\\TypeLib", nullptr, libid) &&
              SetValue(key + L"\\Version", nullptr, version) && SetValue(c.progId, nullptr, c.progId) &&
              SetValue(std::wstring(c.progId) + L"\\CLSID", nullptr, GuidText(*c.clsid));
+        if (c.control) {
+            // What containers look for: the Control key and the controls category,
+            // the OLEMISC bits before the object exists, and the toolbox picture.
+            // Deliberately not in the safe-for-scripting or safe-for-initialising
+            // categories: SpEv reads and writes files.
+            ok = ok && SetValue(key + L"\\Control", nullptr, L"") &&
+                 SetValue(key + L"\\Implemented Categories\\" + GuidText(kCatidControl), nullptr, L"") &&
+                 SetValue(key + L"\\MiscStatus", nullptr, L"0") &&
+                 SetValue(key + L"\\MiscStatus\\1", nullptr, std::to_wstring(xpForm::kMiscStatus)) &&
+                 SetValue(key + L"\\ToolboxBitmap32", nullptr, path + L", " + std::to_wstring(IDB_TOOLBOX));
+        }
     }
     if (!ok) {
         UnregisterServer();

@@ -9,6 +9,7 @@ struct ClassEntry {
     const GUID* clsid;
     const wchar_t* progId;
     HRESULT (*create)(REFIID iid, void** out);
+    bool control;  // registered as an ActiveX control for containers' toolboxes
 };
 
 const ClassEntry* FindClass(REFCLSID clsid);

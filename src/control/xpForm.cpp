@@ -1,6 +1,10 @@
 #include "xpForm.h"
 
+#include "../com/LateBound.h"
 #include "../errors/basError.h"
+#include "../forms/Form.h"
+#include "../subclass/basForm.h"
+#include "ControlWindow.h"
 
 namespace nimbra {
 namespace {
@@ -11,26 +15,39 @@ Procedure InControl(const wchar_t* procedure) { return {procedure, kUserControl,
 
 xpForm::xpForm() = default;
 
+xpForm::~xpForm() {
+    UserControl_Terminate();
+}
+
 void* xpForm::Find(REFIID riid) {
     if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID__xpForm) return static_cast<_xpForm*>(this);
     if (riid == IID_IConnectionPointContainer) return static_cast<IConnectionPointContainer*>(this);
-    if (riid == IID_IProvideClassInfo || riid == IID_IProvideClassInfo2)
-        return static_cast<IProvideClassInfo2*>(this);
+    if (riid == IID_IProvideClassInfo || riid == IID_IProvideClassInfo2) return static_cast<IProvideClassInfo2*>(this);
+    if (riid == IID_IOleObject) return static_cast<IOleObject*>(this);
+    if (riid == IID_IOleWindow || riid == IID_IOleInPlaceObject) return static_cast<IOleInPlaceObject*>(this);
+    if (riid == IID_IOleInPlaceActiveObject) return static_cast<IOleInPlaceActiveObject*>(this);
+    if (riid == IID_IOleControl) return static_cast<IOleControl*>(this);
+    if (riid == IID_IViewObject || riid == IID_IViewObject2) return static_cast<IViewObject2*>(this);
+    if (riid == IID_IPersist || riid == IID_IPersistPropertyBag) return static_cast<IPersistPropertyBag*>(this);
+    if (riid == IID_IPersistStreamInit) return static_cast<IPersistStreamInit*>(this);
     return nullptr;
 }
 
-template <class T>
-HRESULT xpForm::Get(const wchar_t* name, const T& field, T* result) {
-    if (!result) return E_POINTER;
-    *result = T{};
-    Guard(InControl(name)).Run([&] { *result = field; });
-    return S_OK;
+// ---- properties -------------------------------------------------------------
+
+void xpForm::PropertyChanged(DISPID id) {
+    dirty_ = true;
+    propertyNotify_.NotifyChanged(id);
+    if (viewSink_) viewSink_->OnViewChange(DVASPECT_CONTENT, -1);
 }
 
-template <class T>
-HRESULT xpForm::Let(const wchar_t* name, DISPID id, T& field, T value) {
-    Guard(InControl(name)).Run([&] { field = value; }, [&] { PropertyChanged(id); });
-    return S_OK;
+void xpForm::MirrorToHostForm(const wchar_t* property, const VARIANT& value, bool byReference) {
+    // The host form's own title and icon are what the taskbar and task switcher
+    // show; a host without them, or one that refuses, changes nothing.
+    IgnoreErrors([&] {
+        ComPtr<IDispatch> parent = GetParent();
+        if (parent) PutByName(parent.Get(), property, value, byReference);
+    });
 }
 
 STDMETHODIMP xpForm::About() {
@@ -61,7 +78,13 @@ STDMETHODIMP xpForm::get_Icon(IPictureDisp** result) {
     return S_OK;
 }
 STDMETHODIMP xpForm::putref_Icon(IPictureDisp* value) {
-    Guard(InControl(L"Icon")).Run([&] { state_.Icon = value; }, [&] { PropertyChanged(_xpFormId::Icon); });
+    Guard g(InControl(L"Icon"));
+    if (!g.Run([&] { state_.Icon = value; })) return S_OK;
+    VARIANT v;
+    v.vt = VT_DISPATCH;
+    v.pdispVal = value;
+    MirrorToHostForm(L"Icon", v, true);
+    g.Run([&] { PropertyChanged(_xpFormId::Icon); });
     return S_OK;
 }
 
@@ -75,11 +98,123 @@ STDMETHODIMP xpForm::get_Caption(BSTR* result) {
     return S_OK;
 }
 STDMETHODIMP xpForm::put_Caption(BSTR value) {
-    Guard(InControl(L"Caption"))
-        .Run([&] { state_.Caption.assign(value ? value : L"", SysStringLen(value)); },
-             [&] { PropertyChanged(_xpFormId::Caption); });
+    Guard g(InControl(L"Caption"));
+    if (!g.Run([&] { state_.Caption.assign(value ? value : L"", SysStringLen(value)); })) return S_OK;
+    VARIANT v;
+    v.vt = VT_BSTR;
+    v.bstrVal = value;
+    MirrorToHostForm(L"Caption", v, false);
+    g.Run([&] { PropertyChanged(_xpFormId::Caption); });
     return S_OK;
 }
+
+// ---- the control's life -----------------------------------------------------
+
+ComPtr<IDispatch> xpForm::GetParent() {
+    ComPtr<IDispatch> parent;
+    IgnoreErrors([&] {
+        ComPtr<IOleControlSite> controlSite;
+        ComPtr<IDispatch> extender;
+        if (!site_ || FAILED(site_.As(&controlSite)) || FAILED(controlSite->GetExtendedControl(&extender)) ||
+            !extender)
+            return;
+        Variant v;
+        GetByName(extender.Get(), L"Parent", &v);
+        if (v.vt == VT_DISPATCH && v.pdispVal) parent = v.pdispVal;
+    });
+    return parent;
+}
+
+bool xpForm::InDesignMode() {
+    // Unknown counts as design time: a control never starts its skin by mistake.
+    ComPtr<IDispatch> ambient;
+    if (!site_ || FAILED(site_.As(&ambient))) return true;
+    DISPPARAMS none{};
+    Variant userMode;
+    if (FAILED(ambient->Invoke(DISPID_AMBIENT_USERMODE, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none,
+                               &userMode, nullptr, nullptr)))
+        return true;
+    Variant b;
+    if (FAILED(VariantChangeType(&b, &userMode, 0, VT_BOOL))) return true;
+    return b.boolVal == VARIANT_FALSE;
+}
+
+SIZE xpForm::IconSize() { return ControlWindow::Image1Size(); }
+
+HWND xpForm::Window() {
+    if (!window_) window_ = std::make_unique<ControlWindow>();
+    return window_->hWnd();
+}
+
+void xpForm::UserControl_Resize() {
+    Guard(InControl(L"UserControl_Resize")).Run([&] {
+        // Whatever size the designer asks for, the control keeps Image1's size
+        // with Image1 at its top-left corner.
+        if (!inPlaceSite_ || !window_) return;
+        RECT r;
+        GetWindowRect(window_->hWnd(), &r);
+        MapWindowPoints(nullptr, ::GetParent(window_->hWnd()), reinterpret_cast<POINT*>(&r), 2);
+        const SIZE icon = IconSize();
+        if (r.right - r.left == icon.cx && r.bottom - r.top == icon.cy) return;
+        r.right = r.left + icon.cx;
+        r.bottom = r.top + icon.cy;
+        window_->Site(nullptr, r);
+        Check(inPlaceSite_->OnPosRectChange(&r));
+    });
+}
+
+void xpForm::UserControl_Terminate() {
+    Guard(InControl(L"UserControl_Terminate")).Run([&] { TagControl(state_.ControlHWnd, this, false); });
+    // Every form the library loaded goes, also skins of other controls.
+    IgnoreErrors([&] {
+        const auto forms = forms::LoadedForms();  // a copy: unloading edits the list
+        for (forms::Form* f : forms) IgnoreErrors([&] { f->Unload(forms::vbFormCode); });
+    });
+}
+
+// ---- relays -----------------------------------------------------------------
+
+void xpForm::RaiseCancellable(DISPID id, VARIANT_BOOL& cancel, const wchar_t* relay) {
+    Guard(InControl(relay)).Run([&] {
+        if (frozen_) return;
+        VARIANTARG arg;
+        arg.vt = VT_BOOL | VT_BYREF;
+        arg.pboolVal = &cancel;
+        events_.Fire(id, &arg, 1);
+    });
+}
+
+void xpForm::RaisePlain(DISPID id, const wchar_t* relay) {
+    Guard(InControl(relay)).Run([&] {
+        if (!frozen_) events_.Fire(id);
+    });
+}
+
+void xpForm::evCloseButtonClicked(VARIANT_BOOL& Cancel) {
+    RaiseCancellable(__xpFormId::CloseButtonClicked, Cancel, L"evCloseButtonClicked");
+}
+void xpForm::evMaxButtonClicked(VARIANT_BOOL& Cancel) {
+    RaiseCancellable(__xpFormId::MaxButtonClicked, Cancel, L"evMaxButtonClicked");
+}
+void xpForm::evMinButtonClicked(VARIANT_BOOL& Cancel) {
+    RaiseCancellable(__xpFormId::MinButtonClicked, Cancel, L"evMinButtonClicked");
+}
+void xpForm::evHelpButtonClicked(VARIANT_BOOL& Cancel) {
+    RaiseCancellable(__xpFormId::HelpButtonClicked, Cancel, L"evHelpButtonClicked");
+}
+void xpForm::evTrayButtonClicked(VARIANT_BOOL& Cancel) {
+    RaiseCancellable(__xpFormId::TrayButtonClicked, Cancel, L"evTrayButtonClicked");
+}
+void xpForm::evTitleDblClicked(VARIANT_BOOL& CancelMaxRestore) {
+    RaiseCancellable(__xpFormId::TitleDblClicked, CancelMaxRestore, L"evTitleDblClicked");
+}
+void xpForm::evMove() { RaisePlain(__xpFormId::Move, L"evMove"); }
+void xpForm::evResize() { RaisePlain(__xpFormId::Resize, L"evResize"); }
+void xpForm::evTitleClicked() { RaisePlain(__xpFormId::TitleClicked, L"evTitleClicked"); }
+void xpForm::evActivate() { RaisePlain(__xpFormId::Activate, L"evActivate"); }
+void xpForm::evDeactivate() { RaisePlain(__xpFormId::Deactivate, L"evDeactivate"); }
+
+// ---- connection points and class info ----------------------------------------
 
 STDMETHODIMP xpForm::EnumConnectionPoints(IEnumConnectionPoints** out) {
     if (!out) return E_POINTER;

@@ -1,12 +1,21 @@
-// The control xpForm: its stored properties and the COM faces script clients
-// and containers use. Persistence, siting and the skin build on this.
+// The control xpForm: its stored properties, its life as an OLE control in a
+// container (siting, in-place activation, design-time drawing, persistence),
+// and the relays through which the skin raises its events.
 #pragma once
+#include <ocidl.h>
+#include <olectl.h>
+
+#include <memory>
+
 #include "../com/ComObject.h"
 #include "../com/ConnectionPoint.h"
 #include "../com/Dispatch.h"
+#include "../errors/basError.h"
 #include "NimbraForm_h.h"
 
 namespace nimbra {
+
+class ControlWindow;
 
 // The Boolean properties, in the order the type library lists them.
 #define NIMBRA_XPFORM_BOOLEANS(X)                                                                          \
@@ -29,13 +38,16 @@ struct xpFormState {
 };
 
 class xpForm final
-    : public ComObject<DispatchImpl<_xpForm, IID__xpForm>, IConnectionPointContainer, IProvideClassInfo2> {
+    : public ComObject<DispatchImpl<_xpForm, IID__xpForm>, IConnectionPointContainer, IProvideClassInfo2, IOleObject,
+                       IOleInPlaceObject, IOleInPlaceActiveObject, IOleControl, IViewObject2, IPersistPropertyBag,
+                       IPersistStreamInit> {
 public:
     xpForm();
+    ~xpForm() override;
 
     const xpFormState& State() const { return state_; }
 
-    // _xpForm
+    // ---- _xpForm
     STDMETHODIMP About() override;
     STDMETHODIMP get_ColorStyle(cColorStyle* result) override;
     STDMETHODIMP put_ColorStyle(cColorStyle value) override;
@@ -59,16 +71,110 @@ public:
 #undef NIMBRA_ACCESSORS
 #undef NIMBRA_WIDE
 
-    // IConnectionPointContainer
+    // ---- the control's own procedures
+    // Container callbacks. The reader and writer return the failure of the keys
+    // that are not trapped, which fails the container's load or save request.
+    void UserControl_InitProperties();
+    HRESULT UserControl_ReadProperties(IPropertyBag* bag);
+    HRESULT UserControl_WriteProperties(IPropertyBag* bag);
+    void UserControl_Resize();
+    void UserControl_Terminate();
+
+    // The form the control is placed on (the extender's Parent), or empty.
+    ComPtr<IDispatch> GetParent();
+    // True while the host form is being designed (ambient UserMode False, or unknown).
+    bool InDesignMode();
+
+    // Relays: each raises one event; a by-reference Boolean comes back as the host left it.
+    void evCloseButtonClicked(VARIANT_BOOL& Cancel);
+    void evMaxButtonClicked(VARIANT_BOOL& Cancel);
+    void evMinButtonClicked(VARIANT_BOOL& Cancel);
+    void evHelpButtonClicked(VARIANT_BOOL& Cancel);
+    void evTrayButtonClicked(VARIANT_BOOL& Cancel);
+    void evMove();
+    void evResize();
+    void evTitleClicked();
+    void evTitleDblClicked(VARIANT_BOOL& CancelMaxRestore);
+    void evActivate();
+    void evDeactivate();
+
+    // What a classic user control reports, in the registry and to the container:
+    // activate when visible, inside-out, client site first.
+    static constexpr DWORD kMiscStatus = OLEMISC_SETCLIENTSITEFIRST | OLEMISC_ACTIVATEWHENVISIBLE |
+                                         OLEMISC_INSIDEOUT | OLEMISC_CANTLINKINSIDE | OLEMISC_RECOMPOSEONRESIZE;
+
+    // The control's own window (created on first need), its size in pixels.
+    HWND Window();
+    static SIZE IconSize();
+
+    // ---- IConnectionPointContainer
     STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints** out) override;
     STDMETHODIMP FindConnectionPoint(REFIID iid, IConnectionPoint** out) override;
-
-    // IProvideClassInfo2
+    // ---- IProvideClassInfo2
     STDMETHODIMP GetClassInfo(ITypeInfo** out) override;
     STDMETHODIMP GetGUID(DWORD kind, GUID* out) override;
 
-    // Raises one of the control's events; by-reference arguments come back changed.
-    void RaiseEvent(DISPID id, VARIANTARG* args = nullptr, UINT count = 0) { events_.Fire(id, args, count); }
+    // ---- IOleObject
+    STDMETHODIMP SetClientSite(IOleClientSite* site) override;
+    STDMETHODIMP GetClientSite(IOleClientSite** site) override;
+    STDMETHODIMP SetHostNames(LPCOLESTR, LPCOLESTR) override { return S_OK; }
+    STDMETHODIMP Close(DWORD saveOption) override;
+    STDMETHODIMP SetMoniker(DWORD, IMoniker*) override { return E_NOTIMPL; }
+    STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
+    STDMETHODIMP InitFromData(IDataObject*, BOOL, DWORD) override { return E_NOTIMPL; }
+    STDMETHODIMP GetClipboardData(DWORD, IDataObject**) override { return E_NOTIMPL; }
+    STDMETHODIMP DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND parent, LPCRECT rect) override;
+    STDMETHODIMP EnumVerbs(IEnumOLEVERB** out) override;
+    STDMETHODIMP Update() override { return S_OK; }
+    STDMETHODIMP IsUpToDate() override { return S_OK; }
+    STDMETHODIMP GetUserClassID(CLSID* clsid) override;
+    STDMETHODIMP GetUserType(DWORD form, LPOLESTR* type) override;
+    STDMETHODIMP SetExtent(DWORD aspect, SIZEL* size) override;
+    STDMETHODIMP GetExtent(DWORD aspect, SIZEL* size) override;
+    STDMETHODIMP Advise(IAdviseSink* sink, DWORD* cookie) override;
+    STDMETHODIMP Unadvise(DWORD cookie) override;
+    STDMETHODIMP EnumAdvise(IEnumSTATDATA** out) override;
+    STDMETHODIMP GetMiscStatus(DWORD aspect, DWORD* status) override;
+    STDMETHODIMP SetColorScheme(LOGPALETTE*) override { return E_NOTIMPL; }
+
+    // ---- IOleWindow, IOleInPlaceObject, IOleInPlaceActiveObject
+    STDMETHODIMP GetWindow(HWND* window) override;
+    STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+    STDMETHODIMP InPlaceDeactivate() override;
+    STDMETHODIMP UIDeactivate() override;
+    STDMETHODIMP SetObjectRects(LPCRECT position, LPCRECT clip) override;
+    STDMETHODIMP ReactivateAndUndo() override { return E_NOTIMPL; }
+    STDMETHODIMP TranslateAccelerator(LPMSG) override { return S_FALSE; }
+    STDMETHODIMP OnFrameWindowActivate(BOOL) override { return S_OK; }
+    STDMETHODIMP OnDocWindowActivate(BOOL) override { return S_OK; }
+    STDMETHODIMP ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) override { return S_OK; }
+    STDMETHODIMP EnableModeless(BOOL) override { return S_OK; }
+
+    // ---- IOleControl
+    STDMETHODIMP GetControlInfo(CONTROLINFO* info) override;
+    STDMETHODIMP OnMnemonic(MSG*) override { return E_NOTIMPL; }
+    STDMETHODIMP OnAmbientPropertyChange(DISPID) override;
+    STDMETHODIMP FreezeEvents(BOOL freeze) override;
+
+    // ---- IViewObject2
+    STDMETHODIMP Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC draw, LPCRECTL bounds, LPCRECTL,
+                      BOOL(STDMETHODCALLTYPE*)(ULONG_PTR), ULONG_PTR) override;
+    STDMETHODIMP GetColorSet(DWORD, LONG, void*, DVTARGETDEVICE*, HDC, LOGPALETTE**) override { return E_NOTIMPL; }
+    STDMETHODIMP Freeze(DWORD, LONG, void*, DWORD*) override { return E_NOTIMPL; }
+    STDMETHODIMP Unfreeze(DWORD) override { return E_NOTIMPL; }
+    STDMETHODIMP SetAdvise(DWORD aspects, DWORD flags, IAdviseSink* sink) override;
+    STDMETHODIMP GetAdvise(DWORD* aspects, DWORD* flags, IAdviseSink** sink) override;
+    STDMETHODIMP GetExtent(DWORD aspect, LONG, DVTARGETDEVICE*, LPSIZEL size) override;
+
+    // ---- IPersist, IPersistPropertyBag, IPersistStreamInit
+    STDMETHODIMP GetClassID(CLSID* clsid) override;
+    STDMETHODIMP InitNew() override;
+    STDMETHODIMP Load(IPropertyBag* bag, IErrorLog* log) override;
+    STDMETHODIMP Save(IPropertyBag* bag, BOOL clearDirty, BOOL saveAll) override;
+    STDMETHODIMP IsDirty() override { return dirty_ ? S_OK : S_FALSE; }
+    STDMETHODIMP Load(LPSTREAM stream) override;
+    STDMETHODIMP Save(LPSTREAM stream, BOOL clearDirty) override;
+    STDMETHODIMP GetSizeMax(ULARGE_INTEGER* size) override;
 
 private:
     void* Find(REFIID riid) override;
@@ -78,11 +184,41 @@ private:
     template <class T>
     HRESULT Let(const wchar_t* name, DISPID id, T& field, T value);
     // Tells the container a property changed, so it marks its form modified.
-    void PropertyChanged(DISPID id) { propertyNotify_.NotifyChanged(id); }
+    void PropertyChanged(DISPID id);
+    // Assigns the host form's own property of that name, failures ignored.
+    void MirrorToHostForm(const wchar_t* property, const VARIANT& value, bool byReference);
+    void RaiseCancellable(DISPID id, VARIANT_BOOL& cancel, const wchar_t* relay);
+    void RaisePlain(DISPID id, const wchar_t* relay);
+    HRESULT InPlaceActivate(bool uiActivate);
 
     xpFormState state_;
-    ConnectionPoint events_{this, IID___xpForm};
-    ConnectionPoint propertyNotify_{this, IID_IPropertyNotifySink};
+    ConnectionPoint events_{static_cast<IConnectionPointContainer*>(this), IID___xpForm};
+    ConnectionPoint propertyNotify_{static_cast<IConnectionPointContainer*>(this), IID_IPropertyNotifySink};
+
+    ComPtr<IOleClientSite> site_;
+    ComPtr<IOleInPlaceSite> inPlaceSite_;
+    ComPtr<IOleAdviseHolder> oleAdvise_;
+    ComPtr<IAdviseSink> viewSink_;
+    DWORD viewAspects_ = 0, viewFlags_ = 0;
+    std::unique_ptr<ControlWindow> window_;
+    bool inPlaceActive_ = false;
+    bool dirty_ = false;
+    int frozen_ = 0;  // FreezeEvents nesting: events are dropped while frozen
 };
+
+// Getters and setters under the control's guard; a setter stores, then tells the container.
+template <class T>
+HRESULT xpForm::Get(const wchar_t* name, const T& field, T* result) {
+    if (!result) return E_POINTER;
+    *result = T{};
+    Guard({name, kUserControl, L"xpForm"}).Run([&] { *result = field; });
+    return S_OK;
+}
+
+template <class T>
+HRESULT xpForm::Let(const wchar_t* name, DISPID id, T& field, T value) {
+    Guard({name, kUserControl, L"xpForm"}).Run([&] { field = value; }, [&] { PropertyChanged(id); });
+    return S_OK;
+}
 
 }  // namespace nimbra

@@ -57,7 +57,8 @@ bool KeyExists(const std::wstring& path) {
 }
 
 DWORD RunProgram(std::wstring command) {
-    STARTUPINFOW si{sizeof si};
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
     if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return ~0u;
     WaitForSingleObject(pi.hProcess, 60000);
@@ -109,6 +110,16 @@ TEST(Registration, TwiceIsHarmlessAndUnregisteringLeavesNothing) {
     EXPECT_TRUE(once.count(Lower(L"TypeLib\\" + Guid(LIBID_NimbraForm))));
     EXPECT_TRUE(once.count(Lower(L"Interface\\" + Guid(IID___xpForm))));
     EXPECT_FALSE(once.count(Lower(L"CLSID\\" + Guid(CLSID_clsFormSubclass))));  // not creatable
+    // What a container's toolbox looks for, and nothing that would mark the
+    // control safe for scripts or initialisation.
+    EXPECT_TRUE(once.count(xp + L"\\control"));
+    EXPECT_EQ(once[xp + L"\\miscstatus\\1|"], L"131473");
+    EXPECT_NE(once[xp + L"\\toolboxbitmap32|"].find(L", 102"), std::wstring::npos);
+    EXPECT_TRUE(once.count(xp + L"\\implemented categories\\{40fc6ed4-2438-11cf-a3db-080036f12502}"));
+    for (const auto& [key, value] : once) {
+        EXPECT_EQ(key.find(L"7dd95801"), std::wstring::npos);  // CATID_SafeForScripting
+        EXPECT_EQ(key.find(L"7dd95802"), std::wstring::npos);  // CATID_SafeForInitializing
+    }
     for (const auto& [key, value] : after) {
         // Empty parents shared with everyone else's registrations may stay.
         EXPECT_TRUE(key == L"clsid" || key == L"typelib" || key == L"interface")
@@ -139,8 +150,8 @@ TEST(Registration, ModuleStaysLoadedWhileAnythingLives) {
     HMODULE ocx = LoadLibraryW(test::Env(L"NIMBRA_OCX").c_str());
     ASSERT_NE(ocx, nullptr);
     auto getClassObject = reinterpret_cast<HRESULT(WINAPI*)(REFCLSID, REFIID, void**)>(
-        GetProcAddress(ocx, "DllGetClassObject"));
-    auto canUnload = reinterpret_cast<HRESULT(WINAPI*)()>(GetProcAddress(ocx, "DllCanUnloadNow"));
+        reinterpret_cast<void*>(GetProcAddress(ocx, "DllGetClassObject")));
+    auto canUnload = reinterpret_cast<HRESULT(WINAPI*)()>(reinterpret_cast<void*>(GetProcAddress(ocx, "DllCanUnloadNow")));
     ASSERT_TRUE(getClassObject && canUnload);
     EXPECT_EQ(canUnload(), S_OK);
 

@@ -1,0 +1,173 @@
+// NimbraHost: plays the classic host application for NimbraForm. Reads a form
+// file, sites its ActiveX controls, and either shows the form (run or design
+// mode) or saves it again.
+//
+//   NimbraHost [--design] [--save OUT.frm] [--set Property=Value]...
+//              [--events LOG] [--cancel Event]... [--quit-after MS] FORM.frm
+#include <windows.h>
+#include <ole2.h>
+
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "ControlSite.h"
+#include "EventSink.h"
+#include "FormBag.h"
+#include "FormFile.h"
+#include "HostForm.h"
+
+using namespace nimbra;
+using namespace nimbra::host;
+
+namespace {
+
+void Print(HANDLE to, const std::wstring& text) {
+    const std::wstring line = text + L"\n";
+    const int n = WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), nullptr, 0, nullptr, nullptr);
+    std::string bytes(n, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), bytes.data(), n, nullptr, nullptr);
+    DWORD written;
+    WriteFile(to, bytes.data(), n, &written, nullptr);
+}
+void Error(const std::wstring& text) { Print(GetStdHandle(STD_ERROR_HANDLE), L"NimbraHost: " + text); }
+
+struct Options {
+    bool design = false;
+    std::wstring form, save, events;
+    std::set<std::wstring> cancel;
+    std::vector<std::pair<std::wstring, std::wstring>> set;
+    UINT quitAfter = 0;
+};
+
+bool ParseArguments(int argc, wchar_t** argv, Options& o) {
+    for (int i = 1; i < argc; ++i) {
+        const std::wstring a = argv[i];
+        auto next = [&]() -> const wchar_t* { return i + 1 < argc ? argv[++i] : nullptr; };
+        if (a == L"--design") o.design = true;
+        else if (a == L"--save" || a == L"--events" || a == L"--cancel" || a == L"--set" || a == L"--quit-after") {
+            const wchar_t* v = next();
+            if (!v) return false;
+            if (a == L"--save") o.save = v;
+            else if (a == L"--events") o.events = v;
+            else if (a == L"--cancel") o.cancel.insert(v);
+            else if (a == L"--quit-after") o.quitAfter = static_cast<UINT>(_wtoi(v));
+            else {
+                const std::wstring s = v;
+                const size_t eq = s.find(L'=');
+                if (eq == std::wstring::npos) return false;
+                o.set.emplace_back(s.substr(0, eq), s.substr(eq + 1));
+            }
+        } else if (!a.empty() && a[0] != L'-' && o.form.empty()) o.form = a;
+        else return false;
+    }
+    return !o.form.empty();
+}
+
+// "--set Name=Value": True/False, a number, or text, put on every control that has the property.
+HRESULT ApplySetting(HostForm& form, const std::wstring& name, const std::wstring& text) {
+    VARIANT value;
+    VariantInit(&value);
+    if (text == L"True" || text == L"False") {
+        value.vt = VT_BOOL;
+        value.boolVal = text == L"True" ? VARIANT_TRUE : VARIANT_FALSE;
+    } else {
+        wchar_t* end = nullptr;
+        const long n = wcstol(text.c_str(), &end, 10);
+        if (!text.empty() && end && *end == L'\0') {
+            value.vt = VT_I4;
+            value.lVal = n;
+        } else {
+            value.vt = VT_BSTR;
+            value.bstrVal = SysAllocString(text.c_str());
+        }
+    }
+    HRESULT result = DISP_E_MEMBERNOTFOUND;
+    for (const auto& site : form.Controls()) {
+        ComPtr<IDispatch> control;
+        if (FAILED(site->Control()->QueryInterface(IID_PPV_ARGS(&control)))) continue;
+        DISPID id;
+        LPOLESTR n = const_cast<LPOLESTR>(name.c_str());
+        HRESULT hr = control->GetIDsOfNames(IID_NULL, &n, 1, LOCALE_USER_DEFAULT, &id);
+        if (SUCCEEDED(hr)) {
+            VARIANTARG arg = value;
+            DISPID put = DISPID_PROPERTYPUT;
+            DISPPARAMS params{&arg, &put, 1, 1};
+            hr = control->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr,
+                                 nullptr);
+        }
+        if (SUCCEEDED(hr) || result == DISP_E_MEMBERNOTFOUND) result = hr;
+    }
+    VariantClear(&value);
+    return result;
+}
+
+void CALLBACK QuitTimer(HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(0); }
+
+int Run(const Options& o) {
+    FormFile file;
+    try {
+        file = FormFile::Load(o.form);
+    } catch (const FormFileError& e) {
+        Error(e.Message());
+        return 2;
+    }
+    EventLog events(o.events, o.cancel);
+    HostOptions hostOptions{o.design, &events};
+    auto form = std::make_unique<HostForm>(file.Form(), hostOptions);
+    std::vector<std::wstring> errors;
+    form->Create(errors);
+    for (const auto& e : errors) Error(e);
+
+    for (const auto& [name, value] : o.set)
+        if (FAILED(ApplySetting(*form, name, value))) {
+            Error(L"Eigenschaft " + name + L" kann nicht gesetzt werden.");
+            errors.push_back(name);
+        }
+
+    if (!o.save.empty()) {
+        std::vector<std::wstring> saveErrors;
+        form->SaveTo(saveErrors);
+        for (const auto& e : saveErrors) Error(e);
+        try {
+            file.Save(o.save);
+        } catch (const FormFileError& e) {
+            Error(e.Message());
+            return 2;
+        }
+        Print(GetStdHandle(STD_OUTPUT_HANDLE), std::wstring(L"gespeichert: ") + o.save +
+                                                   (form->modified ? L" (geändert)" : L""));
+        form.reset();
+        return errors.empty() && saveErrors.empty() ? 0 : 3;
+    }
+
+    form->Show();
+    if (const Value* state = file.Form().Find("WindowState")) {
+        double d = 0;
+        if (state->AsNumber(d)) form->SetWindowState(static_cast<int>(d));
+    }
+    if (o.quitAfter) SetTimer(nullptr, 0, o.quitAfter, QuitTimer);
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    form.reset();
+    return errors.empty() ? 0 : 3;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    Options o;
+    if (!ParseArguments(argc, argv, o)) {
+        Error(L"Aufruf: NimbraHost [--design] [--save DATEI] [--set Eigenschaft=Wert] [--events DATEI] "
+              L"[--cancel Ereignis] [--quit-after MS] FORMULAR.frm");
+        return 1;
+    }
+    if (FAILED(OleInitialize(nullptr))) return 1;
+    const int rc = Run(o);
+    OleUninitialize();
+    return rc;
+}

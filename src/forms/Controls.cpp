@@ -1,0 +1,440 @@
+#include "Controls.h"
+
+#include <cmath>
+#include <map>
+
+namespace nimbra::forms {
+
+namespace {
+
+constexpr wchar_t kChildClass[] = L"NimbraFormChild";
+
+HINSTANCE ThisModule() {
+    HMODULE module = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCWSTR>(&ThisModule), &module);
+    return module;
+}
+
+// See StillOurs in Form.cpp: a handler may destroy the control or its window.
+bool StillOurs(HWND hwnd, const void* self) {
+    return IsWindow(hwnd) && GetWindowLongPtrW(hwnd, GWLP_USERDATA) == reinterpret_cast<LONG_PTR>(self);
+}
+
+// Handlers run from a copy: one may reassign its own member or delete the
+// control, and a std::function must not die while it runs.
+template <typename F, typename... Args>
+void Raise(const F& handler, Args... args) {
+    if (!handler) return;
+    F copy = handler;
+    copy(args...);
+}
+
+class PaintDc {
+public:
+    explicit PaintDc(HWND hwnd) : hwnd_(hwnd) { dc_ = BeginPaint(hwnd, &ps_); }
+    ~PaintDc() { EndPaint(hwnd_, &ps_); }
+    PaintDc(const PaintDc&) = delete;
+    PaintDc& operator=(const PaintDc&) = delete;
+    HDC dc() const { return dc_; }
+    const RECT& area() const { return ps_.rcPaint; }
+
+private:
+    HWND hwnd_;
+    PAINTSTRUCT ps_{};
+    HDC dc_ = nullptr;
+};
+
+class MemoryDc {
+public:
+    MemoryDc(HDC like, HGDIOBJ object) : dc_(CreateCompatibleDC(like)), old_(SelectObject(dc_, object)) {}
+    ~MemoryDc() {
+        SelectObject(dc_, old_);
+        DeleteDC(dc_);
+    }
+    MemoryDc(const MemoryDc&) = delete;
+    MemoryDc& operator=(const MemoryDc&) = delete;
+    HDC get() const { return dc_; }
+
+private:
+    HDC dc_;
+    HGDIOBJ old_;
+};
+
+int ButtonOf(UINT msg) {
+    switch (msg) {
+    case WM_LBUTTONDOWN: case WM_LBUTTONUP: case WM_LBUTTONDBLCLK: return 1;
+    case WM_RBUTTONDOWN: case WM_RBUTTONUP: case WM_RBUTTONDBLCLK: return 2;
+    default: return 4;
+    }
+}
+
+int HeldButtons(WPARAM keys) {
+    return (keys & MK_LBUTTON ? 1 : 0) | (keys & MK_RBUTTON ? 2 : 0) | (keys & MK_MBUTTON ? 4 : 0);
+}
+
+int ShiftState(WPARAM keys) {
+    return (keys & MK_SHIFT ? 1 : 0) | (keys & MK_CONTROL ? 2 : 0) | (GetKeyState(VK_MENU) < 0 ? 4 : 0);
+}
+
+float MouseX(LPARAM lParam) { return static_cast<short>(LOWORD(lParam)); }
+float MouseY(LPARAM lParam) { return static_cast<short>(HIWORD(lParam)); }
+
+bool InClient(HWND hwnd, LPARAM lParam) {
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    POINT pt{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    return PtInRect(&client, pt) != FALSE;
+}
+
+// Labels and icons are see-through: what lies below is the parent's picture.
+// The parent's class brush covers parents of other kinds; a Form or
+// PictureBox then draws its back buffer through WM_PRINTCLIENT, with the
+// origin moved so its coordinates land on ours. Siblings below are not drawn.
+void PaintParentBackground(HWND child, HDC dc) {
+    HWND parent = GetParent(child);
+    RECT client{};
+    GetClientRect(child, &client);
+    auto brush = parent ? reinterpret_cast<HBRUSH>(GetClassLongPtrW(parent, GCLP_HBRBACKGROUND)) : nullptr;
+    FillRect(dc, &client, brush ? brush : GetSysColorBrush(COLOR_BTNFACE));
+    if (!parent) return;
+    POINT origin{0, 0};
+    MapWindowPoints(child, parent, &origin, 1);
+    POINT old{};
+    OffsetViewportOrgEx(dc, -origin.x, -origin.y, &old);
+    SendMessageW(parent, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    SetViewportOrgEx(dc, old.x, old.y, nullptr);
+}
+
+// Thread timers belong to the thread that set them, and so does this map:
+// timers are made and ticked on the one UI thread.
+std::map<UINT_PTR, Timer*>& Timers() {
+    static std::map<UINT_PTR, Timer*> timers;
+    return timers;
+}
+
+}  // namespace
+
+// --- ChildWindow ---
+
+ChildWindow::~ChildWindow() {
+    // The derived control is already gone; let go of the window first so no
+    // message of its destruction reaches this half-destroyed object.
+    if (HWND hwnd = hwnd_) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        hwnd_ = nullptr;
+        DestroyWindow(hwnd);
+    }
+}
+
+bool ChildWindow::Create(HWND parent, int left, int top, int width, int height) {
+    if (hwnd_) return true;  // a control has one window; a second Create keeps it
+    static const bool registered = [] {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof wc;
+        wc.style = CS_DBLCLKS;
+        wc.lpfnWndProc = StaticProc;
+        wc.hInstance = ThisModule();
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.lpszClassName = kChildClass;
+        if (RegisterClassExW(&wc)) return true;
+        // A class left behind by an earlier load of this DLL points at a stale procedure.
+        if (GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+        UnregisterClassW(kChildClass, wc.hInstance);
+        return RegisterClassExW(&wc) != 0;
+    }();
+    if (!registered || !parent) return false;
+    HWND hwnd = CreateWindowExW(0, kChildClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, left, top, width, height,
+                                parent, nullptr, ThisModule(), this);
+    return hwnd && hwnd_ == hwnd;
+}
+
+int ChildWindow::Left() const {
+    RECT r{};
+    if (hwnd_) {
+        GetWindowRect(hwnd_, &r);
+        MapWindowPoints(nullptr, GetParent(hwnd_), reinterpret_cast<POINT*>(&r), 2);
+    }
+    return r.left;
+}
+
+int ChildWindow::Top() const {
+    RECT r{};
+    if (hwnd_) {
+        GetWindowRect(hwnd_, &r);
+        MapWindowPoints(nullptr, GetParent(hwnd_), reinterpret_cast<POINT*>(&r), 2);
+    }
+    return r.top;
+}
+
+int ChildWindow::Width() const {
+    RECT r{};
+    if (hwnd_) GetWindowRect(hwnd_, &r);
+    return r.right - r.left;
+}
+
+int ChildWindow::Height() const {
+    RECT r{};
+    if (hwnd_) GetWindowRect(hwnd_, &r);
+    return r.bottom - r.top;
+}
+
+void ChildWindow::Move(int left, int top, int width, int height) {
+    if (hwnd_) SetWindowPos(hwnd_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool ChildWindow::Visible() const { return hwnd_ && IsWindowVisible(hwnd_); }
+
+void ChildWindow::SetVisible(bool visible) {
+    if (hwnd_) ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE);
+}
+
+bool ChildWindow::Enabled() const { return hwnd_ && IsWindowEnabled(hwnd_); }
+
+void ChildWindow::SetEnabled(bool enabled) {
+    // Windows then sends the mouse of a disabled child to its parent.
+    if (hwnd_) EnableWindow(hwnd_, enabled);
+}
+
+LRESULT CALLBACK ChildWindow::StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_NCCREATE) {
+        auto* self = static_cast<ChildWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        self->hwnd_ = hwnd;
+    }
+    auto* self = reinterpret_cast<ChildWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
+    LRESULT result = 0;
+    try {
+        result = self->WindowProc(msg, wParam, lParam);
+    } catch (...) {
+        // An exception cannot unwind through the system's frames of the message dispatch.
+        result = 0;
+    }
+    // The parent's destruction takes this window along; the control outlives it.
+    if (msg == WM_NCDESTROY && GetWindowLongPtrW(hwnd, GWLP_USERDATA) == reinterpret_cast<LONG_PTR>(self)) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        self->hwnd_ = nullptr;
+        self->mouseDownLeft_ = false;
+    }
+    return result;
+}
+
+LRESULT ChildWindow::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    HWND hwnd = hwnd_;
+    switch (msg) {
+    case WM_PAINT: {
+        PaintDc paint(hwnd);
+        Paint(paint.dc(), paint.area());
+        return 0;
+    }
+    case WM_PRINTCLIENT: {
+        RECT client{};
+        GetClientRect(hwnd, &client);
+        Paint(reinterpret_cast<HDC>(wParam), client);
+        return 0;
+    }
+    case WM_ERASEBKGND:
+        return 1;  // each control paints its whole area, background included
+    case WM_SETFOCUS:
+        Raise(GotFocus);
+        if (!StillOurs(hwnd, this)) return 0;
+        break;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDBLCLK:
+        if (msg == WM_LBUTTONDOWN) mouseDownLeft_ = true;
+        if (GetCapture() != hwnd) SetCapture(hwnd);
+        if (!StillOurs(hwnd, this)) return 0;
+        Raise(MouseDown, ButtonOf(msg), ShiftState(wParam), MouseX(lParam), MouseY(lParam));
+        return 0;
+    case WM_LBUTTONDBLCLK:
+        // As on a form: DblClick in place of the second MouseDown, no second Click.
+        if (GetCapture() != hwnd) SetCapture(hwnd);
+        if (!StillOurs(hwnd, this)) return 0;
+        Raise(DblClick);
+        return 0;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP: {
+        bool click = msg == WM_LBUTTONUP && mouseDownLeft_ && InClient(hwnd, lParam);
+        if (msg == WM_LBUTTONUP) mouseDownLeft_ = false;
+        if (!HeldButtons(wParam) && GetCapture() == hwnd) {
+            ReleaseCapture();
+            if (!StillOurs(hwnd, this)) return 0;
+        }
+        Raise(MouseUp, ButtonOf(msg), ShiftState(wParam), MouseX(lParam), MouseY(lParam));
+        if (click && StillOurs(hwnd, this)) Raise(Click);
+        return 0;
+    }
+    case WM_MOUSEMOVE:
+        Raise(MouseMove, HeldButtons(wParam), ShiftState(wParam), MouseX(lParam), MouseY(lParam));
+        return 0;
+    case WM_CAPTURECHANGED:
+        if (reinterpret_cast<HWND>(lParam) != hwnd) mouseDownLeft_ = false;
+        return 0;
+    default:
+        break;
+    }
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+// --- PictureBox ---
+
+Surface& PictureBox::Draw() {
+    // Drawing before Create still needs somewhere to land: a screen-compatible
+    // surface that Create then sizes to the client.
+    if (!surface_) surface_ = std::make_unique<Surface>(hWnd());
+    ShowPicture();
+    return *surface_;
+}
+
+void PictureBox::ShowPicture() {
+    if (picture.Bitmap() == shown_.Bitmap() && picture.Icon() == shown_.Icon()) return;
+    // Holding the shown picture keeps its handle alive, so a new picture can
+    // never arrive under the same handle value and go unnoticed.
+    shown_ = picture;
+    surface_->Cls();
+    surface_->PaintPicture(picture, 0, 0, picture.Width(), picture.Height());
+}
+
+void PictureBox::Refresh() {
+    if (!hWnd()) return;
+    InvalidateRect(hWnd(), nullptr, FALSE);
+    UpdateWindow(hWnd());
+}
+
+LRESULT PictureBox::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_CREATE: {
+        RECT client{};
+        GetClientRect(hWnd(), &client);
+        if (!surface_)
+            surface_ = std::make_unique<Surface>(hWnd());
+        else
+            surface_->Resize(client.right, client.bottom);
+        break;
+    }
+    case WM_SIZE:
+        // Hidden or squeezed to nothing, the buffer keeps its content.
+        if (surface_ && LOWORD(lParam) > 0 && HIWORD(lParam) > 0) surface_->Resize(LOWORD(lParam), HIWORD(lParam));
+        break;
+    default:
+        break;
+    }
+    return ChildWindow::WindowProc(msg, wParam, lParam);
+}
+
+void PictureBox::Paint(HDC dc, const RECT& area) {
+    if (!surface_) return;
+    ShowPicture();
+    surface_->PaintTo(dc, area);
+}
+
+// --- Image ---
+
+void Image::SetPicture(const Picture& p) {
+    picture_ = p;
+    HWND hwnd = hWnd();
+    if (!hwnd) return;
+    if (!Stretch && !p.Empty())
+        SetWindowPos(hwnd, nullptr, 0, 0, p.Width(), p.Height(), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(hwnd, nullptr, FALSE);
+}
+
+void Image::Paint(HDC dc, const RECT& area) {
+    RECT client{};
+    GetClientRect(hWnd(), &client);
+    int width = Stretch ? client.right : picture_.Width();
+    int height = Stretch ? client.bottom : picture_.Height();
+    // An opaque bitmap that covers the control needs nothing below it;
+    // painting the background first would only flicker.
+    if (picture_.Empty() || picture_.IsIcon() || width < client.right || height < client.bottom)
+        PaintParentBackground(hWnd(), dc);
+    if (picture_.Empty()) return;
+    if (picture_.IsIcon()) {
+        DrawIconEx(dc, 0, 0, picture_.Icon(), width, height, 0, nullptr, DI_NORMAL);
+    } else {
+        MemoryDc source(dc, picture_.Bitmap());
+        int oldMode = SetStretchBltMode(dc, COLORONCOLOR);
+        StretchBlt(dc, 0, 0, width, height, source.get(), 0, 0, picture_.Width(), picture_.Height(), SRCCOPY);
+        SetStretchBltMode(dc, oldMode);
+    }
+}
+
+// --- Label ---
+
+void Label::SetCaption(const std::wstring& text) {
+    caption_ = text;
+    if (HWND hwnd = hWnd()) {
+        SetWindowTextW(hwnd, text.c_str());  // readable from outside, as any window text
+        InvalidateRect(hwnd, nullptr, FALSE);
+    }
+}
+
+void Label::Paint(HDC dc, const RECT& area) {
+    PaintParentBackground(hWnd(), dc);
+    if (caption_.empty()) return;
+    int height = -static_cast<int>(std::lround(FontSize * GetDeviceCaps(dc, LOGPIXELSY) / 72.0));
+    HFONT font = CreateFontW(height, 0, 0, 0, FontBold ? FW_BOLD : FW_NORMAL, FALSE, FontUnderline, FALSE,
+                             DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                             DEFAULT_PITCH | FF_DONTCARE, FontName.c_str());
+    HGDIOBJ oldFont = SelectObject(dc, font);
+    int oldMode = SetBkMode(dc, TRANSPARENT);
+    COLORREF oldColor = SetTextColor(dc, ForeColor);
+    RECT client{};
+    GetClientRect(hWnd(), &client);
+    // Captions are titles shown as they are: an '&' is a character, not a mnemonic.
+    DrawTextW(dc, caption_.c_str(), static_cast<int>(caption_.size()), &client, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+    SetTextColor(dc, oldColor);
+    SetBkMode(dc, oldMode);
+    SelectObject(dc, oldFont);
+    DeleteObject(font);
+}
+
+// --- Timer ---
+
+Timer::Timer() = default;
+
+Timer::~Timer() {
+    enabled_ = false;
+    Update();
+}
+
+void Timer::SetInterval(UINT ms) {
+    interval_ = ms;
+    Update();  // as classically: setting the interval starts the count anew
+}
+
+void Timer::SetEnabled(bool on) {
+    enabled_ = on;
+    Update();
+}
+
+void Timer::Update() {
+    if (id_) {
+        KillTimer(nullptr, id_);
+        Timers().erase(id_);
+        id_ = 0;
+    }
+    if (enabled_ && interval_ > 0) {
+        // A thread timer needs no window; the map leads its id back to us.
+        id_ = SetTimer(nullptr, 0, interval_, Proc);
+        if (id_) Timers()[id_] = this;
+    }
+}
+
+void CALLBACK Timer::Proc(HWND, UINT, UINT_PTR id, DWORD) {
+    // A WM_TIMER already queued may arrive after its timer was killed or deleted.
+    auto found = Timers().find(id);
+    if (found == Timers().end()) return;
+    try {
+        Raise(found->second->Tick);
+    } catch (...) {
+        // Nothing may unwind into DispatchMessage.
+    }
+}
+
+}  // namespace nimbra::forms

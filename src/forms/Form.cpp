@@ -1,0 +1,419 @@
+#include "Form.h"
+
+#include <algorithm>
+
+#include "Units.h"
+
+namespace nimbra::forms {
+
+namespace {
+
+constexpr wchar_t kFormClass[] = L"NimbraForm";
+
+std::vector<Form*>& Forms() {
+    static std::vector<Form*> forms;
+    return forms;
+}
+
+// The module this code lives in (the OCX, not the host's exe): window classes
+// belong to the module that registers them.
+HINSTANCE ThisModule() {
+    HMODULE module = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCWSTR>(&ThisModule), &module);
+    return module;
+}
+
+bool RegisterOnce(const WNDCLASSEXW& wc) {
+    if (RegisterClassExW(&wc)) return true;
+    if (GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+    // Windows keeps a DLL's classes after the DLL is unloaded; a class left by
+    // an earlier load would point at a procedure that is no longer there.
+    UnregisterClassW(wc.lpszClassName, wc.hInstance);
+    return RegisterClassExW(&wc) != 0;
+}
+
+// True while hwnd is alive and still belongs to self. Anything called out of
+// the window procedure may unload the form or delete it; self is only compared,
+// never used, so a deleted form is safe to ask about.
+bool StillOurs(HWND hwnd, const void* self) {
+    return IsWindow(hwnd) && GetWindowLongPtrW(hwnd, GWLP_USERDATA) == reinterpret_cast<LONG_PTR>(self);
+}
+
+class PaintDc {
+public:
+    explicit PaintDc(HWND hwnd) : hwnd_(hwnd) { dc_ = BeginPaint(hwnd, &ps_); }
+    ~PaintDc() { EndPaint(hwnd_, &ps_); }
+    PaintDc(const PaintDc&) = delete;
+    PaintDc& operator=(const PaintDc&) = delete;
+    HDC dc() const { return dc_; }
+    const RECT& area() const { return ps_.rcPaint; }
+
+private:
+    HWND hwnd_;
+    PAINTSTRUCT ps_{};
+    HDC dc_ = nullptr;
+};
+
+int ButtonOf(UINT msg) {
+    switch (msg) {
+    case WM_LBUTTONDOWN: case WM_LBUTTONUP: case WM_LBUTTONDBLCLK: return vbLeftButton;
+    case WM_RBUTTONDOWN: case WM_RBUTTONUP: case WM_RBUTTONDBLCLK: return vbRightButton;
+    default: return vbMiddleButton;
+    }
+}
+
+int HeldButtons(WPARAM keys) {
+    return (keys & MK_LBUTTON ? vbLeftButton : 0) | (keys & MK_RBUTTON ? vbRightButton : 0) |
+           (keys & MK_MBUTTON ? vbMiddleButton : 0);
+}
+
+int ShiftState(WPARAM keys) {
+    // The mouse message carries Shift and Ctrl but not Alt; the thread's key state has it.
+    return (keys & MK_SHIFT ? vbShiftMask : 0) | (keys & MK_CONTROL ? vbCtrlMask : 0) |
+           (GetKeyState(VK_MENU) < 0 ? vbAltMask : 0);
+}
+
+// Client coordinates are signed: with the capture they can lie left of or above the window.
+float MouseX(LPARAM lParam) { return static_cast<short>(LOWORD(lParam)); }
+float MouseY(LPARAM lParam) { return static_cast<short>(HIWORD(lParam)); }
+
+bool InClient(HWND hwnd, LPARAM lParam) {
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    POINT pt{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    return PtInRect(&client, pt) != FALSE;
+}
+
+LPCWSTR CursorFor(int pointer) {
+    switch (pointer) {
+    case vbSizeNESW: return IDC_SIZENESW;
+    case vbSizeNS: return IDC_SIZENS;
+    case vbSizeNWSE: return IDC_SIZENWSE;
+    case vbSizeWE: return IDC_SIZEWE;
+    default: return nullptr;  // the class cursor (the arrow)
+    }
+}
+
+// The outer rectangle in the coordinates SetWindowPos takes for this window.
+RECT OuterRect(HWND hwnd) {
+    RECT rect{};
+    if (!hwnd) return rect;
+    GetWindowRect(hwnd, &rect);
+    if (GetWindowLongW(hwnd, GWL_STYLE) & WS_CHILD)
+        MapWindowPoints(nullptr, GetParent(hwnd), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+void Place(HWND hwnd, long x, long y, long width, long height, UINT flags) {
+    if (hwnd)
+        SetWindowPos(hwnd, nullptr, x, y, std::max(width, 0L), std::max(height, 0L),
+                     flags | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace
+
+const std::vector<Form*>& LoadedForms() { return Forms(); }
+
+Form::Form() = default;
+
+Form::~Form() {
+    // By now the derived form is gone, so none of its events could run, and
+    // nothing is left that could cancel: the window goes without QueryUnload
+    // or Unload. Detaching first keeps every message of the destruction away
+    // from this half-destroyed object.
+    if (HWND hwnd = hwnd_) {
+        Detach();
+        DestroyWindow(hwnd);
+    }
+}
+
+bool Form::Load(DWORD style, DWORD exStyle, HWND parent) {
+    if (hwnd_) return true;
+    static const bool registered = [] {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof wc;
+        wc.style = CS_DBLCLKS;
+        wc.lpfnWndProc = StaticProc;
+        wc.hInstance = ThisModule();
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.lpszClassName = kFormClass;
+        return RegisterOnce(wc);
+    }();
+    if (!registered) return false;
+    // CW_USEDEFAULT lets Windows cascade overlapped forms; pop-ups and children get 0,0.
+    HWND hwnd = CreateWindowExW(exStyle, kFormClass, L"", style & ~WS_VISIBLE, CW_USEDEFAULT, 0, 300, 200, parent,
+                                nullptr, ThisModule(), this);
+    if (!hwnd || hwnd_ != hwnd) return false;
+    surface_ = new Surface(hwnd);
+    Forms().push_back(this);
+    Form_Load();
+    return true;
+}
+
+void Form::Show() {
+    if (!hwnd_ && !Load()) return;
+    if (hwnd_) ShowWindow(hwnd_, SW_SHOW);  // Form_Load may have unloaded it again
+}
+
+bool Form::Unload(int mode) {
+    if (!hwnd_) return true;
+    if (unloading_) return false;
+    HWND hwnd = hwnd_;
+    unloading_ = true;
+    int cancel = 0;
+    Form_QueryUnload(cancel, mode);
+    if (!StillOurs(hwnd, this)) return true;
+    if (cancel == 0) {
+        Form_Unload(cancel);
+        if (!StillOurs(hwnd, this)) return true;
+    }
+    unloading_ = false;
+    if (cancel != 0) return false;
+    // Form_Unload was the last event: detached first, the destruction's own
+    // messages raise nothing, so an active form gets no Form_Deactivate.
+    Detach();
+    DestroyWindow(hwnd);
+    return true;
+}
+
+void Form::Detach() {
+    if (hwnd_) SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+    hwnd_ = nullptr;
+    delete surface_;
+    surface_ = nullptr;
+    auto& forms = Forms();
+    forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
+    mouseDownLeft_ = false;
+    unloading_ = false;
+}
+
+long Form::Left() const { return PixelsToTwipsX(OuterRect(hwnd_).left); }
+long Form::Top() const { return PixelsToTwipsY(OuterRect(hwnd_).top); }
+
+long Form::Width() const {
+    RECT r = OuterRect(hwnd_);
+    return PixelsToTwipsX(r.right - r.left);
+}
+
+long Form::Height() const {
+    RECT r = OuterRect(hwnd_);
+    return PixelsToTwipsY(r.bottom - r.top);
+}
+
+void Form::SetLeft(long twips) {
+    Place(hwnd_, TwipsToPixelsX(twips), OuterRect(hwnd_).top, 0, 0, SWP_NOSIZE);
+}
+
+void Form::SetTop(long twips) {
+    Place(hwnd_, OuterRect(hwnd_).left, TwipsToPixelsY(twips), 0, 0, SWP_NOSIZE);
+}
+
+void Form::SetWidth(long twips) {
+    RECT r = OuterRect(hwnd_);
+    Place(hwnd_, 0, 0, TwipsToPixelsX(twips), r.bottom - r.top, SWP_NOMOVE);
+}
+
+void Form::SetHeight(long twips) {
+    RECT r = OuterRect(hwnd_);
+    Place(hwnd_, 0, 0, r.right - r.left, TwipsToPixelsY(twips), SWP_NOMOVE);
+}
+
+void Form::Move(long left, long top, long width, long height) {
+    Place(hwnd_, TwipsToPixelsX(left), TwipsToPixelsY(top), TwipsToPixelsX(width), TwipsToPixelsY(height), 0);
+}
+
+long Form::ScaleWidth() const {
+    RECT client{};
+    if (hwnd_) GetClientRect(hwnd_, &client);
+    return client.right;
+}
+
+long Form::ScaleHeight() const {
+    RECT client{};
+    if (hwnd_) GetClientRect(hwnd_, &client);
+    return client.bottom;
+}
+
+int Form::WindowState() const {
+    if (!hwnd_) return vbNormal;
+    if (IsIconic(hwnd_)) return vbMinimized;
+    return IsZoomed(hwnd_) ? vbMaximized : vbNormal;
+}
+
+void Form::SetWindowState(int state) {
+    if (!hwnd_ || state == WindowState()) return;
+    switch (state) {
+    case vbMinimized: ShowWindow(hwnd_, SW_MINIMIZE); break;
+    case vbMaximized: ShowWindow(hwnd_, SW_MAXIMIZE); break;
+    case vbNormal:
+        // A minimised form that was maximised before restores to maximised;
+        // vbNormal means the normal size, so restore once more.
+        ShowWindow(hwnd_, SW_RESTORE);
+        if (IsZoomed(hwnd_)) ShowWindow(hwnd_, SW_RESTORE);
+        break;
+    default: break;
+    }
+}
+
+bool Form::Visible() const { return hwnd_ && IsWindowVisible(hwnd_); }
+
+void Form::SetVisible(bool visible) {
+    if (visible)
+        Show();
+    else if (hwnd_)
+        ShowWindow(hwnd_, SW_HIDE);
+}
+
+void Form::SetMousePointer(int pointer) {
+    mousePointer_ = pointer;
+    // Windows asks for the cursor only when the mouse moves; a pointer set
+    // while the mouse rests on the form should show at once.
+    POINT pt{};
+    if (hwnd_ && GetCursorPos(&pt) && WindowFromPoint(pt) == hwnd_) {
+        LRESULT hit = SendMessageW(hwnd_, WM_NCHITTEST, 0, MAKELPARAM(pt.x, pt.y));
+        SendMessageW(hwnd_, WM_SETCURSOR, reinterpret_cast<WPARAM>(hwnd_), MAKELPARAM(hit, WM_MOUSEMOVE));
+    }
+}
+
+std::wstring Form::Caption() const {
+    if (!hwnd_) return {};
+    std::wstring text(GetWindowTextLengthW(hwnd_) + 1, L'\0');
+    text.resize(GetWindowTextW(hwnd_, text.data(), static_cast<int>(text.size())));
+    return text;
+}
+
+void Form::SetCaption(const std::wstring& caption) {
+    if (hwnd_) SetWindowTextW(hwnd_, caption.c_str());
+}
+
+void Form::Refresh() {
+    if (!hwnd_) return;
+    InvalidateRect(hwnd_, nullptr, FALSE);
+    UpdateWindow(hwnd_);
+}
+
+LRESULT CALLBACK Form::StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_NCCREATE) {
+        auto* self = static_cast<Form*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        self->hwnd_ = hwnd;
+    }
+    // Messages before WM_NCCREATE (WM_GETMINMAXINFO) and after the form let
+    // go of its window have no form to go to.
+    auto* self = reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
+    LRESULT result = 0;
+    try {
+        result = self->WindowProc(msg, wParam, lParam);
+    } catch (...) {
+        // An exception cannot unwind through the system's frames of the message dispatch.
+        result = 0;
+    }
+    // Done here rather than in WindowProc so an override that swallows the
+    // message cannot leave the form pointing at a dead window.
+    if (msg == WM_NCDESTROY && GetWindowLongPtrW(hwnd, GWLP_USERDATA) == reinterpret_cast<LONG_PTR>(self))
+        self->Detach();
+    return result;
+}
+
+LRESULT Form::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    HWND hwnd = hwnd_;
+    // Events start once Load has made the surface, so none runs before Form_Load.
+    const bool loaded = surface_ != nullptr;
+    switch (msg) {
+    case WM_PAINT: {
+        PaintDc paint(hwnd);
+        if (surface_) surface_->PaintTo(paint.dc(), paint.area());
+        return 0;
+    }
+    case WM_PRINTCLIENT:
+        // Also how a transparent child control gets the form's picture behind it.
+        if (surface_) {
+            RECT client{};
+            GetClientRect(hwnd, &client);
+            surface_->PaintTo(reinterpret_cast<HDC>(wParam), client);
+        }
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;  // the back buffer covers the whole client area
+    case WM_SIZE:
+        // Minimised, the client is 0x0; the buffer keeps its content for the restore.
+        if (surface_ && LOWORD(lParam) > 0 && HIWORD(lParam) > 0) surface_->Resize(LOWORD(lParam), HIWORD(lParam));
+        if (loaded) Form_Resize();
+        return 0;
+    case WM_ACTIVATE:
+        if (loaded) {
+            if (LOWORD(wParam) == WA_INACTIVE)
+                Form_Deactivate();
+            else
+                Form_Activate();
+            if (!StillOurs(hwnd, this)) return 0;
+        }
+        break;  // DefWindowProc gives the focus, and so Form_GotFocus follows
+    case WM_SETFOCUS:
+        if (loaded) {
+            Form_GotFocus();
+            if (!StillOurs(hwnd, this)) return 0;
+        }
+        break;
+    case WM_SETCURSOR:
+        if (LOWORD(lParam) == HTCLIENT && reinterpret_cast<HWND>(wParam) == hwnd) {
+            if (LPCWSTR cursor = CursorFor(mousePointer_)) {
+                SetCursor(LoadCursorW(nullptr, cursor));
+                return TRUE;
+            }
+        }
+        break;
+    case WM_CLOSE:
+        Unload(vbFormControlMenu);  // not DefWindowProc: that would destroy it uncancelled
+        return 0;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDBLCLK: {
+        int button = ButtonOf(msg);
+        if (button == vbLeftButton) mouseDownLeft_ = true;
+        // Held, the mouse keeps reporting to us even outside the window.
+        if (GetCapture() != hwnd) SetCapture(hwnd);
+        if (!StillOurs(hwnd, this)) return 0;
+        Form_MouseDown(button, ShiftState(wParam), MouseX(lParam), MouseY(lParam));
+        return 0;
+    }
+    case WM_LBUTTONDBLCLK:
+        // The second press of a double click: DblClick instead of MouseDown.
+        // It leaves mouseDownLeft_ unset, so its release brings a MouseUp but
+        // no second Click.
+        if (GetCapture() != hwnd) SetCapture(hwnd);
+        if (!StillOurs(hwnd, this)) return 0;
+        Form_DblClick();
+        return 0;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP: {
+        int button = ButtonOf(msg);
+        bool click = button == vbLeftButton && mouseDownLeft_ && InClient(hwnd, lParam);
+        if (button == vbLeftButton) mouseDownLeft_ = false;
+        if (!HeldButtons(wParam) && GetCapture() == hwnd) {
+            ReleaseCapture();
+            if (!StillOurs(hwnd, this)) return 0;
+        }
+        Form_MouseUp(button, ShiftState(wParam), MouseX(lParam), MouseY(lParam));
+        if (click && StillOurs(hwnd, this)) Form_Click();
+        return 0;
+    }
+    case WM_MOUSEMOVE:
+        Form_MouseMove(HeldButtons(wParam), ShiftState(wParam), MouseX(lParam), MouseY(lParam));
+        return 0;
+    case WM_CAPTURECHANGED:
+        // Someone else took the mouse mid-press: that press can no longer click.
+        if (reinterpret_cast<HWND>(lParam) != hwnd) mouseDownLeft_ = false;
+        return 0;
+    default:
+        break;
+    }
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+}  // namespace nimbra::forms

@@ -1,0 +1,106 @@
+// A top-level or child window of the classic forms model: twips geometry,
+// a persistent drawing surface, window state, and its events delivered as
+// virtual member calls from one window procedure.
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "Surface.h"
+
+namespace nimbra::forms {
+
+enum WindowStateValue { vbNormal = 0, vbMinimized = 1, vbMaximized = 2 };
+// MousePointer values used by the library: 0 default arrow, 6 NE-SW, 7 N-S, 8 NW-SE, 9 W-E.
+enum MousePointerValue { vbDefault = 0, vbSizeNESW = 6, vbSizeNS = 7, vbSizeNWSE = 8, vbSizeWE = 9 };
+// Mouse buttons and shift state as the classic events report them.
+enum { vbLeftButton = 1, vbRightButton = 2, vbMiddleButton = 4 };
+enum { vbShiftMask = 1, vbCtrlMask = 2, vbAltMask = 4 };
+// Why a form is being unloaded (Form_QueryUnload's UnloadMode).
+enum { vbFormControlMenu = 0, vbFormCode = 1, vbAppWindows = 2, vbAppTaskManager = 3 };
+
+class Form {
+public:
+    Form();
+    virtual ~Form();  // unloads if still loaded
+    Form(const Form&) = delete;
+    Form& operator=(const Form&) = delete;
+
+    // Creates the window hidden and runs Form_Load. style/exStyle are the
+    // window styles; parent makes it a child (MDI client) or owned window.
+    // Loading twice does nothing. Returns false when the window cannot be made.
+    bool Load(DWORD style = WS_POPUP, DWORD exStyle = 0, HWND parent = nullptr);
+    bool Loaded() const { return hwnd_ != nullptr; }
+    // Loads if needed, then shows (and so activates) the window.
+    void Show();
+    // Runs Form_QueryUnload (may cancel) and Form_Unload, destroys the window
+    // and leaves the list of loaded forms. Returns false when cancelled.
+    bool Unload(int mode = vbFormCode);
+
+    HWND hWnd() const { return hwnd_; }
+
+    // Outer rectangle in twips: screen coordinates for a top-level window,
+    // parent client coordinates for a child.
+    long Left() const;
+    long Top() const;
+    long Width() const;
+    long Height() const;
+    void SetLeft(long twips);
+    void SetTop(long twips);
+    void SetWidth(long twips);
+    void SetHeight(long twips);
+    void Move(long left, long top, long width, long height);  // twips
+    // The client area in pixels.
+    long ScaleWidth() const;
+    long ScaleHeight() const;
+
+    int WindowState() const;          // vbNormal, vbMinimized, vbMaximized
+    void SetWindowState(int state);   // minimises, maximises or restores
+    bool Visible() const;
+    void SetVisible(bool visible);
+    int MousePointer() const { return mousePointer_; }
+    void SetMousePointer(int pointer);  // shown while the cursor is over the form
+    std::wstring Caption() const;
+    void SetCaption(const std::wstring& caption);
+    std::wstring Tag;
+
+    // The persistent surface (AutoRedraw on): drawing lands in the back buffer
+    // and shows at the next Refresh or repaint.
+    Surface& Draw() { return *surface_; }
+    void Cls() { surface_->Cls(); }
+    void Refresh();  // repaints the window from the back buffer now
+
+protected:
+    // Events, called from the window procedure. Coordinates are client pixels.
+    virtual void Form_Load() {}
+    virtual void Form_Activate() {}
+    virtual void Form_Deactivate() {}
+    virtual void Form_GotFocus() {}
+    virtual void Form_Resize() {}
+    virtual void Form_QueryUnload(int& cancel, int unloadMode) {}
+    virtual void Form_Unload(int& cancel) {}
+    virtual void Form_MouseDown(int button, int shift, float x, float y) {}
+    virtual void Form_MouseMove(int button, int shift, float x, float y) {}
+    virtual void Form_MouseUp(int button, int shift, float x, float y) {}
+    virtual void Form_Click() {}
+    virtual void Form_DblClick() {}
+    // Every message passes here first; the default handles the events above
+    // and calls DefWindowProc. Override to see or change raw messages.
+    virtual LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
+
+private:
+    static LRESULT CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    void Detach();  // the window is going: forget it, its surface and the list entry
+
+    HWND hwnd_ = nullptr;
+    Surface* surface_ = nullptr;  // owned; exists while loaded
+    int mousePointer_ = vbDefault;
+    bool mouseDownLeft_ = false;
+    bool unloading_ = false;  // QueryUnload/Unload are running; a nested Unload leaves the outcome to them
+};
+
+// The forms loaded by this module, in load order (what "unload every form" walks).
+const std::vector<Form*>& LoadedForms();
+
+}  // namespace nimbra::forms

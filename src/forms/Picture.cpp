@@ -1,0 +1,75 @@
+#include "Picture.h"
+
+#include <cstdlib>
+
+namespace nimbra::forms {
+
+// The one owner of the GDI handle; the size is read once because GetIconInfo
+// makes two bitmap copies on every call.
+struct Picture::Handle {
+    HBITMAP bitmap = nullptr;
+    HICON icon = nullptr;
+    int width = 0, height = 0;
+
+    ~Handle() {
+        if (icon) DestroyIcon(icon);
+        if (bitmap) DeleteObject(bitmap);
+    }
+};
+
+Picture Picture::FromBitmap(HBITMAP bitmap) {
+    Picture p;
+    if (!bitmap) return p;
+    auto h = std::make_shared<Handle>();
+    h->bitmap = bitmap;
+    BITMAP info{};
+    if (GetObjectW(bitmap, sizeof info, &info)) {
+        h->width = info.bmWidth;
+        h->height = std::abs(info.bmHeight);  // bottom-up DIB sections report it negative
+    }
+    p.handle_ = std::move(h);
+    return p;
+}
+
+Picture Picture::FromIcon(HICON icon) {
+    Picture p;
+    if (!icon) return p;
+    auto h = std::make_shared<Handle>();
+    h->icon = icon;
+    ICONINFO info{};
+    if (GetIconInfo(icon, &info)) {
+        BITMAP bm{};
+        if (info.hbmColor && GetObjectW(info.hbmColor, sizeof bm, &bm)) {
+            h->width = bm.bmWidth;
+            h->height = bm.bmHeight;
+        } else if (info.hbmMask && GetObjectW(info.hbmMask, sizeof bm, &bm)) {
+            // A monochrome icon keeps its AND and XOR masks stacked in one bitmap.
+            h->width = bm.bmWidth;
+            h->height = bm.bmHeight / 2;
+        }
+        if (info.hbmColor) DeleteObject(info.hbmColor);
+        if (info.hbmMask) DeleteObject(info.hbmMask);
+    }
+    p.handle_ = std::move(h);
+    return p;
+}
+
+Picture Picture::BitmapResource(HINSTANCE module, int id) {
+    // A DIB section keeps the stored colours whatever the screen depth.
+    auto bitmap = static_cast<HBITMAP>(LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    return FromBitmap(bitmap);
+}
+
+Picture Picture::IconResource(HINSTANCE module, int id, int size) {
+    // No LR_SHARED: the picture destroys its icon, which a shared one must never be.
+    auto icon = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0));
+    return FromIcon(icon);
+}
+
+bool Picture::IsIcon() const { return handle_ && handle_->icon; }
+HBITMAP Picture::Bitmap() const { return handle_ ? handle_->bitmap : nullptr; }
+HICON Picture::Icon() const { return handle_ ? handle_->icon : nullptr; }
+int Picture::Width() const { return handle_ ? handle_->width : 0; }
+int Picture::Height() const { return handle_ ? handle_->height : 0; }
+
+}  // namespace nimbra::forms

@@ -1,0 +1,62 @@
+// A persistent drawing surface: a back buffer the size of a window's client
+// area that keeps what was painted last and is shown again on every
+// WM_PAINT. Form and PictureBox draw through it. Coordinates are pixels.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "Picture.h"
+
+namespace nimbra::forms {
+
+class Surface {
+public:
+    explicit Surface(HWND window);
+    ~Surface();
+    Surface(const Surface&) = delete;
+    Surface& operator=(const Surface&) = delete;
+
+    // Follows the client size of the window; keeps the old content where it still fits.
+    void Resize(int width, int height);
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    HDC hDC() const { return dc_; }
+
+    COLORREF BackColor = GetSysColor(COLOR_BTNFACE);
+    COLORREF ForeColor = RGB(0, 0, 0);
+    std::wstring FontName = L"MS Sans Serif";
+    float FontSize = 8.0f;  // points
+    bool FontBold = false;
+    float CurrentX = 0, CurrentY = 0;
+
+    // Fills the buffer with BackColor and sets CurrentX and CurrentY to 0.
+    void Cls();
+    // Copies the source rectangle (sx, sy, sw, sh) of the picture into the
+    // destination rectangle (x, y, w, h), scaling each axis on its own. A
+    // negative w or h mirrors that axis (the image is drawn leftwards from x
+    // or upwards from y). An icon is drawn through its mask. sw or sh of -1
+    // means the picture's whole width or height.
+    void PaintPicture(const Picture& picture, int x, int y, int w, int h, int sx = 0, int sy = 0, int sw = -1,
+                      int sh = -1);
+    // Draws text with its top-left corner at (CurrentX, CurrentY) in the current
+    // font and ForeColor, background transparent; afterwards CurrentY moves to
+    // the next line and CurrentX back to 0, as a classic Print does.
+    void Print(const std::wstring& text);
+    // Size of text in the current font, pixels.
+    SIZE TextSize(const std::wstring& text) const;
+    // Copies the buffer to a window DC (the WM_PAINT of the owner).
+    void PaintTo(HDC target, const RECT& area) const;
+
+    // Live count of GDI objects the surfaces own, for leak tests.
+    static long LiveObjects();
+
+private:
+    HWND window_;
+    HDC dc_ = nullptr;
+    HBITMAP bitmap_ = nullptr;
+    HGDIOBJ oldBitmap_ = nullptr;
+    int width_ = 0, height_ = 0;
+};
+
+}  // namespace nimbra::forms

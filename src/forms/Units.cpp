@@ -1,0 +1,54 @@
+#include "Units.h"
+
+#include <cmath>
+
+namespace nimbra::forms {
+
+namespace {
+
+// Read once, as classic runtimes do: a form's twips must not change meaning
+// while it is open, even if the user changes the display scaling meanwhile.
+int ScreenDpi(int index) {
+    HDC screen = GetDC(nullptr);
+    int dpi = screen ? GetDeviceCaps(screen, index) : 0;
+    if (screen) ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : 96;
+}
+
+long RoundDiv(long value, int divisor) {
+    return std::lround(static_cast<double>(value) / divisor);
+}
+
+}  // namespace
+
+int TwipsPerPixelX() {
+    static const int twips = 1440 / ScreenDpi(LOGPIXELSX);
+    return twips;
+}
+
+int TwipsPerPixelY() {
+    static const int twips = 1440 / ScreenDpi(LOGPIXELSY);
+    return twips;
+}
+
+long TwipsToPixelsX(long twips) { return RoundDiv(twips, TwipsPerPixelX()); }
+long TwipsToPixelsY(long twips) { return RoundDiv(twips, TwipsPerPixelY()); }
+
+long ScreenWidth() { return PixelsToTwipsX(GetSystemMetrics(SM_CXSCREEN)); }
+long ScreenHeight() { return PixelsToTwipsY(GetSystemMetrics(SM_CYSCREEN)); }
+
+void DoEvents() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            // The quit belongs to the real message loop further up; put it back
+            // so that loop still ends.
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+}  // namespace nimbra::forms

@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# NimbraHost from the outside, as ./nimbra demo and a user run it: form files
+# good and bad, design-mode saving, run mode. Needs the registered OCX, a
+# display and WINEPREFIX. usage: host.sh <build folder> <samples folder>
+set -u
+build=$1 samples=$2
+scratch=$build/test-scratch/host-e2e
+rm -rf "$scratch" && mkdir -p "$scratch"
+host() { timeout 60 /usr/lib/wine/wine64 "$build/NimbraHost.exe" "$@"; }
+win() { echo "Z:$1"; }
+passed=0 failed=0
+check() {  # check <description> <command...>
+    local what=$1; shift
+    if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $what"; fi
+}
+
+# Saving twice under the same name changes nothing: what NimbraHost writes, it reads back unchanged.
+cp "$samples/Kunden.frm" "$samples/Kunden.frx" "$scratch/"
+host --design --save "$(win "$scratch/Erst.frm")" "$(win "$scratch/Kunden.frm")" > /dev/null
+cp "$scratch/Erst.frm" "$scratch/Erst.orig.frm"; cp "$scratch/Erst.frx" "$scratch/Erst.orig.frx"
+host --design --save "$(win "$scratch/Erst.frm")" "$(win "$scratch/Erst.frm")" > /dev/null
+check "second save is byte for byte the first" cmp -s "$scratch/Erst.frm" "$scratch/Erst.orig.frm"
+check "the .frx too" cmp -s "$scratch/Erst.frx" "$scratch/Erst.orig.frx"
+check "the control's Transparency is kept clamped" grep -q 'Transparency    =   99' "$scratch/Erst.frm"
+check "code after the form survives" grep -q 'Private Sub Command1_Click()' "$scratch/Erst.frm"
+
+# A property changed in design mode marks the form modified and lands in the file.
+out=$(host --design --set ColorStyle=2 --save "$(win "$scratch/Neu.frm")" "$(win "$scratch/Erst.frm")")
+check "a change marks the form modified" grep -q 'geändert' <<< "$out"
+check "the changed value is saved" grep -q 'ColorStyle      =   2' "$scratch/Neu.frm"
+
+# Bad form files: file, line and reason, exit code 2, never a crash or a hang.
+head -c 1048576 /dev/urandom > "$scratch/Müll.frm"
+err=$(host --design --quit-after 3000 "$(win "$scratch/Müll.frm")" 2>&1 >/dev/null); rc=$?
+check "1 MB of garbage is refused with code 2 ($rc)" test $rc -eq 2
+check "and names file and line" grep -q 'Müll.frm, Zeile 1' <<< "$err"
+head -n 20 "$samples/Kunden.frm" > "$scratch/Kurz.frm"
+err=$(host --design --quit-after 3000 "$(win "$scratch/Kurz.frm")" 2>&1 >/dev/null); rc=$?
+check "a truncated file is refused ($rc)" test $rc -eq 2
+check "naming the block left open: $err" grep -q 'Zeile' <<< "$err"
+mkdir -p "$scratch/ohne"
+cp "$samples/Kunden.frm" "$scratch/ohne/OhneBild.frm"
+err=$(host --design --quit-after 3000 "$(win "$scratch/ohne/OhneBild.frm")" 2>&1 >/dev/null); rc=$?
+check "a missing .frx is reported ($rc): $err" test $rc -eq 2
+sed 's/Transparency    =   200/Transparency    =   300/' "$samples/Kunden.frm" > "$scratch/Zuviel.frm"
+cp "$samples/Kunden.frx" "$scratch/Zuviel.frx"
+err=$(host --design --save "$(win "$scratch/Zuviel2.frm")" "$(win "$scratch/Zuviel.frm")" 2>&1 >/dev/null); rc=$?
+check "a stored Transparency of 300 fails the control's load ($rc)" test $rc -eq 3
+check "and the container says which control: $err" grep -q 'xpForm1' <<< "$err"
+check "the control's block is kept as it was" grep -q 'Transparency    =   300' "$scratch/Zuviel2.frm"
+
+# Run mode: the form opens, runs and ends by itself.
+host --events "$(win "$scratch/events.txt")" --quit-after 1500 "$(win "$samples/Einfach.frm")"; rc=$?
+check "run mode ends cleanly ($rc)" test $rc -eq 0
+check "usage errors are code 1" test "$(host --nonsense >/dev/null 2>&1; echo $?)" -eq 1
+
+echo "host.sh: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
