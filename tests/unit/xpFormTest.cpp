@@ -2,6 +2,7 @@
 // bound by name, with automation types, change notifications and events.
 #include <gtest/gtest.h>
 #include <olectl.h>
+#include <objsafe.h>
 
 #include <functional>
 #include <vector>
@@ -214,8 +215,9 @@ TEST_F(xpForm, EventsReachEverySinkAndCancelComesBack) {
     ComPtr<IConnectionPoint> none;
     EXPECT_EQ(control->FindConnectionPoint(IID_IDispatch, &none), CONNECT_E_NOCONNECTION);
     // SpEv writes files: nothing of the library claims to be safe for scripting.
-    ComPtr<IObjectSafety> safety;
-    EXPECT_EQ(control.As(&safety), E_NOINTERFACE);
+    ComPtr<IUnknown> safety;
+    EXPECT_EQ(control->QueryInterface(IID_IObjectSafety, reinterpret_cast<void**>(safety.GetAddressOf())),
+              E_NOINTERFACE);
     ComPtr<IProvideClassInfo2> info;
     ASSERT_EQ(control.As(&info), S_OK);
     GUID source{};
