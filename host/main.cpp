@@ -3,7 +3,10 @@
 // mode) or saves it again.
 //
 //   NimbraHost [--design] [--save OUT.frm] [--set Property=Value]...
-//              [--events LOG] [--cancel Event]... [--quit-after MS] FORM.frm
+//              [--events LOG] [--cancel Event]... [--quit-after MS] [--windows LOG] FORM.frm
+//
+// --windows writes, when the application ends, every visible top-level window of
+// the host's thread with its screen rectangle: what a test checks the skin by.
 #include <windows.h>
 #include <ole2.h>
 
@@ -35,7 +38,8 @@ void Error(const std::wstring& text) { Print(GetStdHandle(STD_ERROR_HANDLE), L"N
 
 struct Options {
     bool design = false;
-    std::wstring form, save, events;
+    std::vector<std::wstring> forms;  // several forms run side by side; --save takes one
+    std::wstring save, events, windows;
     std::set<std::wstring> cancel;
     std::vector<std::pair<std::wstring, std::wstring>> set;
     UINT quitAfter = 0;
@@ -46,11 +50,13 @@ bool ParseArguments(int argc, wchar_t** argv, Options& o) {
         const std::wstring a = argv[i];
         auto next = [&]() -> const wchar_t* { return i + 1 < argc ? argv[++i] : nullptr; };
         if (a == L"--design") o.design = true;
-        else if (a == L"--save" || a == L"--events" || a == L"--cancel" || a == L"--set" || a == L"--quit-after") {
+        else if (a == L"--save" || a == L"--events" || a == L"--cancel" || a == L"--set" || a == L"--quit-after" ||
+                 a == L"--windows") {
             const wchar_t* v = next();
             if (!v) return false;
             if (a == L"--save") o.save = v;
             else if (a == L"--events") o.events = v;
+            else if (a == L"--windows") o.windows = v;
             else if (a == L"--cancel") o.cancel.insert(v);
             else if (a == L"--quit-after") o.quitAfter = static_cast<UINT>(_wtoi(v));
             else {
@@ -59,10 +65,10 @@ bool ParseArguments(int argc, wchar_t** argv, Options& o) {
                 if (eq == std::wstring::npos) return false;
                 o.set.emplace_back(s.substr(0, eq), s.substr(eq + 1));
             }
-        } else if (!a.empty() && a[0] != L'-' && o.form.empty()) o.form = a;
+        } else if (!a.empty() && a[0] != L'-') o.forms.push_back(a);
         else return false;
     }
-    return !o.form.empty();
+    return !o.forms.empty() && (o.save.empty() || o.forms.size() == 1);
 }
 
 // "--set Name=Value": True/False, a number, or text, put on every control that has the property.
@@ -103,49 +109,79 @@ HRESULT ApplySetting(HostForm& form, const std::wstring& name, const std::wstrin
     return result;
 }
 
+BOOL CALLBACK AddWindow(HWND hwnd, LPARAM param) {
+    if (!IsWindowVisible(hwnd)) return TRUE;
+    wchar_t title[256] = L"";
+    GetWindowTextW(hwnd, title, 256);
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    *reinterpret_cast<std::wstring*>(param) += std::wstring(title) + L"|" + std::to_wstring(r.left) + L" " +
+                                               std::to_wstring(r.top) + L" " + std::to_wstring(r.right) + L" " +
+                                               std::to_wstring(r.bottom) + L"\n";
+    return TRUE;
+}
+
+// "caption|left top right bottom" for each visible top-level window of this thread.
+void WriteWindows(const std::wstring& path) {
+    std::wstring text;
+    EnumThreadWindows(GetCurrentThreadId(), AddWindow, reinterpret_cast<LPARAM>(&text));
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return;
+    Print(f, text);
+    CloseHandle(f);
+}
+
 void CALLBACK QuitTimer(HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(0); }
 
 int Run(const Options& o) {
-    FormFile file;
-    try {
-        file = FormFile::Load(o.form);
-    } catch (const FormFileError& e) {
-        Error(e.Message());
-        return 2;
+    std::vector<std::unique_ptr<FormFile>> files;
+    for (const auto& path : o.forms) {
+        try {
+            files.push_back(std::make_unique<FormFile>(FormFile::Load(path)));
+        } catch (const FormFileError& e) {
+            Error(e.Message());
+            return 2;
+        }
     }
     EventLog events(o.events, o.cancel);
     HostOptions hostOptions{o.design, &events};
-    auto form = std::make_unique<HostForm>(file.Form(), hostOptions);
+    std::vector<std::unique_ptr<HostForm>> forms;
     std::vector<std::wstring> errors;
-    form->Create(errors);
+    for (const auto& file : files) {
+        forms.push_back(std::make_unique<HostForm>(file->Form(), hostOptions));
+        forms.back()->Create(errors);
+    }
     for (const auto& e : errors) Error(e);
 
     for (const auto& [name, value] : o.set)
-        if (FAILED(ApplySetting(*form, name, value))) {
-            Error(L"Eigenschaft " + name + L" kann nicht gesetzt werden.");
-            errors.push_back(name);
-        }
+        for (const auto& form : forms)
+            if (FAILED(ApplySetting(*form, name, value))) {
+                Error(L"Eigenschaft " + name + L" kann nicht gesetzt werden.");
+                errors.push_back(name);
+            }
 
     if (!o.save.empty()) {
         std::vector<std::wstring> saveErrors;
-        form->SaveTo(saveErrors);
+        forms[0]->SaveTo(saveErrors);
         for (const auto& e : saveErrors) Error(e);
         try {
-            file.Save(o.save);
+            files[0]->Save(o.save);
         } catch (const FormFileError& e) {
             Error(e.Message());
             return 2;
         }
         Print(GetStdHandle(STD_OUTPUT_HANDLE), std::wstring(L"gespeichert: ") + o.save +
-                                                   (form->modified ? L" (geändert)" : L""));
-        form.reset();
+                                                   (forms[0]->modified ? L" (geändert)" : L""));
+        forms.clear();
         return errors.empty() && saveErrors.empty() ? 0 : 3;
     }
 
-    form->Show();
-    if (const Value* state = file.Form().Find("WindowState")) {
-        double d = 0;
-        if (state->AsNumber(d)) form->SetWindowState(static_cast<int>(d));
+    for (size_t i = 0; i < forms.size(); ++i) {
+        forms[i]->Show();
+        if (const Value* state = files[i]->Form().Find("WindowState")) {
+            double d = 0;
+            if (state->AsNumber(d)) forms[i]->SetWindowState(static_cast<int>(d));
+        }
     }
     if (o.quitAfter) SetTimer(nullptr, 0, o.quitAfter, QuitTimer);
     MSG msg;
@@ -153,7 +189,8 @@ int Run(const Options& o) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
-    form.reset();
+    if (!o.windows.empty()) WriteWindows(o.windows);
+    forms.clear();
     return errors.empty() ? 0 : 3;
 }
 
@@ -163,7 +200,7 @@ int wmain(int argc, wchar_t** argv) {
     Options o;
     if (!ParseArguments(argc, argv, o)) {
         Error(L"Aufruf: NimbraHost [--design] [--save DATEI] [--set Eigenschaft=Wert] [--events DATEI] "
-              L"[--cancel Ereignis] [--quit-after MS] FORMULAR.frm");
+              L"[--cancel Ereignis] [--quit-after MS] [--windows DATEI] FORMULAR.frm [FORMULAR.frm ...]");
         return 1;
     }
     if (FAILED(OleInitialize(nullptr))) return 1;

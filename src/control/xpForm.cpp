@@ -3,6 +3,8 @@
 #include "../com/LateBound.h"
 #include "../errors/basError.h"
 #include "../forms/Form.h"
+#include "../skin/SkinWindow.h"
+#include "../skin/frm.h"
 #include "../subclass/basForm.h"
 #include "ControlWindow.h"
 
@@ -39,6 +41,13 @@ void xpForm::PropertyChanged(DISPID id) {
     dirty_ = true;
     propertyNotify_.NotifyChanged(id);
     if (viewSink_) viewSink_->OnViewChange(DVASPECT_CONTENT, -1);
+}
+
+bool xpForm::FormSet() { return SkinWindow() != nullptr; }
+
+void xpForm::RefreshSkin() {
+    // The caption buttons' Enabled follows here too once the skin has its buttons.
+    if (FormSet()) SkinWindow()->RefreshForm();
 }
 
 void xpForm::MirrorToHostForm(const wchar_t* property, const VARIANT& value, bool byReference) {
@@ -84,7 +93,7 @@ STDMETHODIMP xpForm::putref_Icon(IPictureDisp* value) {
     v.vt = VT_DISPATCH;
     v.pdispVal = value;
     MirrorToHostForm(L"Icon", v, true);
-    g.Run([&] { PropertyChanged(_xpFormId::Icon); });
+    g.Run([&] { RefreshSkin(); }, [&] { PropertyChanged(_xpFormId::Icon); });
     return S_OK;
 }
 
@@ -104,7 +113,7 @@ STDMETHODIMP xpForm::put_Caption(BSTR value) {
     v.vt = VT_BSTR;
     v.bstrVal = value;
     MirrorToHostForm(L"Caption", v, false);
-    g.Run([&] { PropertyChanged(_xpFormId::Caption); });
+    g.Run([&] { RefreshSkin(); }, [&] { PropertyChanged(_xpFormId::Caption); });
     return S_OK;
 }
 
@@ -164,12 +173,17 @@ void xpForm::UserControl_Resize() {
 }
 
 void xpForm::UserControl_Terminate() {
+    // Once: when the container closes the control with its form, or at the last release.
+    if (terminated_) return;
+    terminated_ = true;
     Guard(InControl(L"UserControl_Terminate")).Run([&] { TagControl(state_.ControlHWnd, this, false); });
     // Every form the library loaded goes, also skins of other controls.
     IgnoreErrors([&] {
-        const auto forms = forms::LoadedForms();  // a copy: unloading edits the list
-        for (forms::Form* f : forms) IgnoreErrors([&] { f->Unload(forms::vbFormCode); });
+        // Newest first, from a copy: unloading edits the list.
+        const auto forms = forms::LoadedForms();
+        for (auto f = forms.rbegin(); f != forms.rend(); ++f) IgnoreErrors([&] { (*f)->Unload(forms::vbFormCode); });
     });
+    IgnoreErrors([] { CollectSkinWindows(); });
 }
 
 // ---- relays -----------------------------------------------------------------

@@ -84,6 +84,8 @@ public:
     ComPtr<IDispatch> GetParent();
     // True while the host form is being designed (ambient UserMode False, or unknown).
     bool InDesignMode();
+    // True when the library has a current skin window (any control's, not only this one's).
+    static bool FormSet();
 
     // Relays: each raises one event; a by-reference Boolean comes back as the host left it.
     void evCloseButtonClicked(VARIANT_BOOL& Cancel);
@@ -185,6 +187,8 @@ private:
     HRESULT Let(const wchar_t* name, DISPID id, T& field, T value);
     // Tells the container a property changed, so it marks its form modified.
     void PropertyChanged(DISPID id);
+    // A setter's step for the running skin: re-apply the settings of the current skin window.
+    void RefreshSkin();
     // Assigns the host form's own property of that name, failures ignored.
     void MirrorToHostForm(const wchar_t* property, const VARIANT& value, bool byReference);
     void RaiseCancellable(DISPID id, VARIANT_BOOL& cancel, const wchar_t* relay);
@@ -203,6 +207,7 @@ private:
     std::unique_ptr<ControlWindow> window_;
     bool inPlaceActive_ = false;
     bool dirty_ = false;
+    bool terminated_ = false;  // the container closed us, or we were released
     int frozen_ = 0;  // FreezeEvents nesting: events are dropped while frozen
 };
 
@@ -217,7 +222,8 @@ HRESULT xpForm::Get(const wchar_t* name, const T& field, T* result) {
 
 template <class T>
 HRESULT xpForm::Let(const wchar_t* name, DISPID id, T& field, T value) {
-    Guard({name, kUserControl, L"xpForm"}).Run([&] { field = value; }, [&] { PropertyChanged(id); });
+    Guard({name, kUserControl, L"xpForm"})
+        .Run([&] { field = value; }, [&] { RefreshSkin(); }, [&] { PropertyChanged(id); });
     return S_OK;
 }
 

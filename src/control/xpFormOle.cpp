@@ -33,6 +33,9 @@ STDMETHODIMP xpForm::Close(DWORD saveOption) {
     if (site_ && dirty_ && (saveOption == OLECLOSE_SAVEIFDIRTY || saveOption == OLECLOSE_PROMPTSAVE))
         site_->SaveObject();
     if (oleAdvise_) oleAdvise_->SendOnClose();
+    // The form goes away with its controls: the control ends now, not when the
+    // last reference (a skin window's, perhaps) is let go.
+    UserControl_Terminate();
     return S_OK;
 }
 
@@ -50,7 +53,8 @@ HRESULT xpForm::InPlaceActivate(bool uiActivate) {
     ComPtr<IOleInPlaceFrame> frame;
     ComPtr<IOleInPlaceUIWindow> document;
     RECT position{}, clip{};
-    OLEINPLACEFRAMEINFO info{sizeof info};
+    OLEINPLACEFRAMEINFO info{};
+    info.cb = sizeof info;
     if (FAILED(inPlaceSite_->GetWindow(&parent)) ||
         FAILED(inPlaceSite_->GetWindowContext(&frame, &document, &position, &clip, &info)))
         return E_FAIL;

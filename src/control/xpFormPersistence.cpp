@@ -3,6 +3,8 @@
 #include "../com/LateBound.h"
 #include "../com/PropertyBag.h"
 #include "../errors/basError.h"
+#include "../skin/SkinWindow.h"
+#include "../skin/frm.h"
 #include "../subclass/basForm.h"
 #include "xpForm.h"
 
@@ -137,10 +139,18 @@ HRESULT xpForm::UserControl_ReadProperties(IPropertyBag* bag) {
 
     if (!InDesignMode() && !state_.Started) {
         // The control's window carries its address, so the skin finds it from the handle.
-        // Creating and showing the skin window itself arrives with the skin.
         state_.ControlHWnd = Window();
         if (!state_.ControlHWnd) return E_FAIL;
         TagControl(state_.ControlHWnd, this, true);
+        // SkinWindow names the new skin before LoadForm runs, and Tag is set before
+        // LoadForm reads it.
+        frm* skin = NewSkinWindow();
+        if (!skin->Load(WS_POPUP | WS_CLIPCHILDREN)) return E_FAIL;
+        skin->SetUCParent(GetParent().Get());
+        skin->Tag = std::to_wstring(static_cast<LONG>(reinterpret_cast<LONG_PTR>(state_.ControlHWnd)));
+        skin->LoadForm();
+        skin->RefreshForm();
+        if (skin->Loaded()) skin->Show();
         state_.Started = true;
     }
     return S_OK;

@@ -52,6 +52,22 @@ check "the control's block is kept as it was" grep -q 'Transparency    =   300' 
 # Run mode: the form opens, runs and ends by itself.
 host --events "$(win "$scratch/events.txt")" --quit-after 1500 "$(win "$samples/Einfach.frm")"; rc=$?
 check "run mode ends cleanly ($rc)" test $rc -eq 0
+# Two running forms, each wrapped by its own skin window: an untitled window whose
+# rectangle is the host's grown by the frame (4 pixels) and the title bar (30).
+host --quit-after 2500 --windows "$(win "$scratch/windows.txt")" \
+    "$(win "$samples/Einfach.frm")" "$(win "$samples/Kunden.frm")" > /dev/null
+wrapped=$(tr -d '\r' < "$scratch/windows.txt" | awk -F'|' '
+    $1 != "" && NF == 2 { hosts[$2] = 1 }
+    $1 == "" && NF == 2 { skins[$2] = 1 }
+    END {
+        n = 0
+        for (h in hosts) {
+            split(h, r, " ")
+            if (((r[1] - 4) " " (r[2] - 30) " " (r[3] + 4) " " (r[4] + 4)) in skins) n++
+        }
+        print n
+    }')
+check "each of the two running forms has its own skin around it ($wrapped)" test "$wrapped" = 2
 check "usage errors are code 1" test "$(host --nonsense >/dev/null 2>&1; echo $?)" -eq 1
 
 echo "host.sh: $passed passed, $failed failed"

@@ -12,6 +12,7 @@
 #include "FormBag.h"
 #include "FormFile.h"
 #include "HostForm.h"
+#include "Hosted.h"
 #include "TestSupport.h"
 
 using namespace nimbra;
@@ -19,58 +20,7 @@ using namespace nimbra::host;
 
 namespace {
 
-std::string FormText(const std::string& controlLines, const std::string& formLines = "") {
-    return "VERSION 5.00\r\n"
-           "Object = \"{1A11BA44-3123-4488-94E8-4A011C1E99A6}#1.1#0\"; \"NimbraForm.ocx\"\r\n"
-           "Begin VB.Form Form1 \r\n"
-           "   Caption         =   \"Hauptfenster\"\r\n"
-           "   ClientHeight    =   3000\r\n"
-           "   ClientLeft      =   60\r\n"
-           "   ClientTop       =   345\r\n"
-           "   ClientWidth     =   4000\r\n" +
-           formLines +
-           "   Begin NimbraForm.xpForm xpForm1 \r\n"
-           "      Left            =   120\r\n"
-           "      Top             =   120\r\n"
-           "      _ExtentX        =   847\r\n"
-           "      _ExtentY        =   847\r\n" +
-           controlLines +
-           "   End\r\n"
-           "End\r\n"
-           "Attribute VB_Name = \"Form1\"\r\n";
-}
-
-// One host form with one xpForm, made in this process so the control's own
-// state can be read while the container drives it.
-class Hosted {
-public:
-    Hosted(const std::string& controlLines, bool design, EventLog* log = nullptr,
-           const std::string& formLines = "")
-        : file_(FormFile::Parse(FormText(controlLines, formLines), L"Test.frm")),
-          form_(file_.Form(), HostOptions{design, log}) {
-        // The form's window, then our own control object sited on the control's block.
-        Block* controlBlock = file_.Form().Children().at(0);
-        form_.Load(WS_OVERLAPPEDWINDOW);
-        form_.SetCaption(L"Hauptfenster");
-        control = Make<nimbra::xpForm>();
-        site = Make<ControlSite>(&form_, *controlBlock);
-        loaded = site->Attach(static_cast<IOleObject*>(control.Get()), error);
-    }
-    ~Hosted() {
-        if (site) site->Close();
-    }
-    HostForm& Form() { return form_; }
-    FormFile& File() { return file_; }
-
-    ComPtr<nimbra::xpForm> control;
-    ComPtr<ControlSite> site;
-    bool loaded = false;
-    std::wstring error;
-
-private:
-    FormFile file_;
-    HostForm form_;
-};
+using test::Hosted;
 
 class ControlHost : public ::testing::Test {
 protected:
@@ -254,7 +204,7 @@ TEST_F(ControlLife, RunModeTagsTheControlWindowOnceAndTerminateRemovesIt) {
 }
 
 TEST_F(ControlLife, SettersMirrorCaptionAndIconToTheHostFormEvenWhenItRefuses) {
-    Hosted h("", false);
+    Hosted h("", true);  // no skin: it would report on the host that goes away below
     BSTR title = SysAllocString(L"Neuer Titel");
     h.control->put_Caption(title);
     EXPECT_EQ(h.Form().Caption(), L"Neuer Titel");

@@ -1,0 +1,162 @@
+#include "clsFormSubclass.h"
+
+#include "../errors/basError.h"
+#include "basForm.h"
+
+namespace nimbra {
+namespace {
+
+Procedure InClass(const wchar_t* procedure) { return {procedure, kClassModule, L"clsFormSubclass"}; }
+
+VARIANTARG LongByRef(LONG& value) {
+    VARIANTARG a;
+    a.vt = VT_I4 | VT_BYREF;
+    a.plVal = &value;
+    return a;
+}
+
+}  // namespace
+
+clsFormSubclass::clsFormSubclass(MessageSink* sink) : sink_(sink) { Class_Initialize(); }
+
+clsFormSubclass::~clsFormSubclass() { Class_Terminate(); }
+
+void* clsFormSubclass::Find(REFIID riid) {
+    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID__clsFormSubclass)
+        return static_cast<_clsFormSubclass*>(this);
+    if (riid == IID_IConnectionPointContainer) return static_cast<IConnectionPointContainer*>(this);
+    if (riid == IID_IProvideClassInfo || riid == IID_IProvideClassInfo2) return static_cast<IProvideClassInfo2*>(this);
+    return nullptr;
+}
+
+void clsFormSubclass::Class_Initialize() {
+    Guard(InClass(L"Class_Initialize"))
+        .Run([&] { IsSubclassed = false; },
+             [&] {
+                 if (sink_) sink_->SetClassAddress(reinterpret_cast<LONG_PTR>(this));
+             });
+}
+
+void clsFormSubclass::Class_Terminate() {
+    Guard(InClass(L"Class_Terminate")).Run([&] { StopSubClass(); });
+    // Whatever the stop answered, no record may call this object once it is gone.
+    if (IsSubclassed && OldWindowProc) ForgetHookOwner(WindowHandle, this);
+}
+
+bool clsFormSubclass::StartSubclass(HWND hwnd) {
+    bool started = false;
+    Guard(InClass(L"StartSubclass")).Run([&] {
+        if (IsSubclassed) return;
+        IsSubclassed = true;
+        WindowHandle = hwnd;
+        if (!IsWindow(hwnd)) return;
+        const WNDPROC previous = HookWindow(hwnd, this);
+        if (!previous) return;
+        OldWindowProc = previous;
+        if (sink_) sink_->SetClassAddress(reinterpret_cast<LONG_PTR>(this));
+        started = true;
+    });
+    return started;
+}
+
+bool clsFormSubclass::StopSubClass() {
+    bool stopped = false;
+    Guard(InClass(L"StopSubClass")).Run([&] {
+        if (!IsSubclassed) {
+            stopped = true;
+            return;
+        }
+        // After a failed start there is nothing of ours on the window to take off.
+        if (!OldWindowProc || !IsWindow(WindowHandle)) return;
+        if (!UnhookWindow(WindowHandle, this)) return;
+        IsSubclassed = false;
+        stopped = true;
+    });
+    return stopped;
+}
+
+LRESULT clsFormSubclass::NewWindowProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    // A handler may release the last reference to this object (a skin unloading
+    // on WM_CLOSE does): it lives until the message has gone on.
+    const ComPtr<clsFormSubclass> keepAlive(this);
+    // A handler may also unhook, or hook another window; the message still goes
+    // where it was headed.
+    const WNDPROC previous = OldWindowProc;
+    VARIANT_BOOL Cancel = VARIANT_FALSE;
+    LRESULT result = 0;
+    Guard(InClass(L"NewWindowProc"))
+        .Run(
+            [&] {
+                if (sink_) sink_->oSubClass_MessageCatched(hwnd, uMsg, wParam, lParam, Cancel);
+            },
+            [&] {
+                // Arguments are built only for someone to hear them.
+                if (events_.SinkCount() > 0) RaiseMessageCatched(hwnd, uMsg, wParam, lParam, Cancel);
+            },
+            [&] {
+                if (Cancel == VARIANT_FALSE) result = CallWindowProcW(previous, hwnd, uMsg, wParam, lParam);
+            });
+    return result;
+}
+
+void clsFormSubclass::RaiseMessageCatched(HWND hwnd, UINT& uMsg, WPARAM& wParam, LPARAM& lParam,
+                                          VARIANT_BOOL& Cancel) {
+    // A value a client changed is taken as the Long it is (sign-extended); one
+    // left alone keeps its full width, so 64-bit pointers in lParam survive.
+    LONG msg = static_cast<LONG>(uMsg), w = static_cast<LONG>(wParam), l = static_cast<LONG>(lParam);
+    const LONG msgBefore = msg, wBefore = w, lBefore = l;
+    VARIANTARG args[5];
+    args[0].vt = VT_I4;
+    args[0].lVal = HandleToLong(hwnd);
+    args[1] = LongByRef(msg);
+    args[2] = LongByRef(w);
+    args[3] = LongByRef(l);
+    args[4].vt = VT_BOOL | VT_BYREF;
+    args[4].pboolVal = &Cancel;
+    events_.Fire(__clsFormSubclassId::MessageCatched, args, 5);
+    if (msg != msgBefore) uMsg = static_cast<UINT>(msg);
+    if (w != wBefore) wParam = static_cast<WPARAM>(static_cast<LONG_PTR>(w));
+    if (l != lBefore) lParam = static_cast<LPARAM>(l);
+}
+
+// ---- COM face -----------------------------------------------------------------
+
+STDMETHODIMP clsFormSubclass::StartSubclass(LONG hwnd, VARIANT_BOOL* Result) {
+    if (!Result) return E_POINTER;
+    // Window handles are 32-bit values, sign-extended on 64-bit Windows.
+    *Result = StartSubclass(reinterpret_cast<HWND>(static_cast<LONG_PTR>(hwnd))) ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
+}
+
+STDMETHODIMP clsFormSubclass::StopSubClass(VARIANT_BOOL* Result) {
+    if (!Result) return E_POINTER;
+    *Result = StopSubClass() ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
+}
+
+STDMETHODIMP clsFormSubclass::EnumConnectionPoints(IEnumConnectionPoints** out) {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP clsFormSubclass::FindConnectionPoint(REFIID iid, IConnectionPoint** out) {
+    return FindPoint({&events_}, iid, out);
+}
+
+STDMETHODIMP clsFormSubclass::GetClassInfo(ITypeInfo** out) {
+    if (!out) return E_POINTER;
+    *out = TypeInfoOf(CLSID_clsFormSubclass);
+    if (!*out) return E_UNEXPECTED;
+    (*out)->AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP clsFormSubclass::GetGUID(DWORD kind, GUID* out) {
+    if (!out) return E_POINTER;
+    if (kind != GUIDKIND_DEFAULT_SOURCE_DISP_IID) return E_INVALIDARG;
+    *out = IID___clsFormSubclass;
+    return S_OK;
+}
+
+}  // namespace nimbra
