@@ -143,6 +143,43 @@ TEST_F(Skin, UnloadingGivesTheHostItsOwnProcedureBack) {
     EXPECT_EQ(SendMessageW(h.Form().hWnd(), WM_GETTEXTLENGTH, 0, 0), 12);
 }
 
+TEST_F(Skin, AChildHostFormsSkinLivesInTheSameParent) {
+    forms::Form frame;
+    ASSERT_TRUE(frame.Load(WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN));
+    frame.Move(0, 0, 12000, 9000);
+    Hosted h(Style(2), false, nullptr, "", frame.hWnd());
+    frm* skin = SkinWindow();
+    ASSERT_NE(skin, nullptr);
+    EXPECT_EQ(GetParent(skin->hWnd()), frame.hWnd());
+    EXPECT_TRUE(GetWindowLongPtrW(skin->hWnd(), GWL_STYLE) & WS_CHILD);
+    // A child host is always wrapped, in its parent's coordinates.
+    h.Form().Move(1500, 1500, 4500, 3000);
+    skin->SetMePos();
+    EXPECT_EQ(skin->Left(), 1500 - 4 * forms::TwipsPerPixelX());
+    EXPECT_EQ(skin->Top(), 1500 - 30 * forms::TwipsPerPixelY());
+    h.site->Close();
+}
+
+TEST_F(Skin, AHostDestroyedFromOutsideEndsWithoutACrash) {
+    const size_t hooks = LiveHookRecords();
+    {
+        Hosted h(Style(2), false);
+        frm* skin = SkinWindow();
+        DestroyWindow(h.Form().hWnd());
+        forms::DoEvents();
+        EXPECT_EQ(LiveHookRecords(), hooks);  // the record went with the window
+        // What the skin does next fails on the dead host inside its guards.
+        SetSilentError(true);
+        skin->SetMePos();
+        skin->PlaceHostForm();
+        skin->LockWinPos();
+        SetSilentError(false);
+        EXPECT_TRUE(skin->Loaded());
+    }
+    EXPECT_EQ(LiveHookRecords(), hooks);
+    EXPECT_EQ(test::Boxes().count, 0);
+}
+
 TEST_F(Skin, WithoutAHostTheSkinUnloadsItself) {
     frm* skin = NewSkinWindow();
     ASSERT_TRUE(skin->Load(WS_POPUP));
@@ -164,7 +201,7 @@ TEST_F(Skin, ManyStartsAndEndsLeaveNothingBehind) {
     const size_t skins = LiveSkinWindows();
     const long gdi = forms::Surface::LiveObjects();
     const size_t hooks = LiveHookRecords();
-    for (int i = 0; i < 200; ++i) {
+    for (int i = 0; i < 1000; ++i) {
         Hosted h(Style(i % 6), false);
         ASSERT_TRUE(h.loaded);
     }
