@@ -31,7 +31,18 @@ frm* NewSkinWindow() {
 
 void CollectSkinWindows() {
     Skins& s = State();
-    std::erase_if(s.all, [&](const std::unique_ptr<frm>& f) { return f.get() != s.current && !f->Loaded(); });
+    // Taken out first, destroyed after: a skin's end may release the last
+    // reference to a control, whose end comes back here.
+    std::vector<std::unique_ptr<frm>> done;
+    for (auto it = s.all.begin(); it != s.all.end();) {
+        if (it->get() != s.current && !(*it)->Loaded()) {
+            done.push_back(std::move(*it));
+            it = s.all.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    done.clear();
 }
 
 size_t LiveSkinWindows() { return State().all.size(); }

@@ -76,22 +76,22 @@ bool clsFormSubclass::StopSubClass() {
 }
 
 LRESULT clsFormSubclass::NewWindowProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
-    // A handler may release the last reference to this object (a skin unloading
-    // on WM_CLOSE does): it lives until the message has gone on.
-    const ComPtr<clsFormSubclass> keepAlive(this);
-    // A handler may also unhook, or hook another window; the message still goes
-    // where it was headed.
+    // No counted reference on this path. A handler may release the last
+    // reference to this object (a skin unloading on WM_CLOSE does), so the skin's
+    // handler comes last and nothing after it touches the object: the message
+    // goes on to where it was headed, read before.
     const WNDPROC previous = OldWindowProc;
+    MessageSink* const sink = sink_;
     VARIANT_BOOL Cancel = VARIANT_FALSE;
     LRESULT result = 0;
     Guard(InClass(L"NewWindowProc"))
         .Run(
             [&] {
-                if (sink_) sink_->oSubClass_MessageCatched(hwnd, uMsg, wParam, lParam, Cancel);
-            },
-            [&] {
                 // Arguments are built only for someone to hear them.
                 if (events_.SinkCount() > 0) RaiseMessageCatched(hwnd, uMsg, wParam, lParam, Cancel);
+            },
+            [&] {
+                if (sink) sink->oSubClass_MessageCatched(hwnd, uMsg, wParam, lParam, Cancel);
             },
             [&] {
                 if (Cancel == VARIANT_FALSE) result = CallWindowProcW(previous, hwnd, uMsg, wParam, lParam);

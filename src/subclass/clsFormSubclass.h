@@ -35,6 +35,8 @@ public:
 
     // The class's own procedures. A start that fails still counts as the one
     // start of this object: later starts answer false, and so does a stop.
+    // A window destroyed while hooked takes the hook with it: the object is
+    // no longer subclassed, a stop answers true and a new start may follow.
     bool StartSubclass(HWND hwnd);
     bool StopSubClass();
     LRESULT NewWindowProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam);

@@ -28,7 +28,7 @@ constexpr wchar_t kClass[] = L"NimbraSubclassTest";
 
 // One message as one procedure of the chain saw it.
 struct Seen {
-    std::string who;
+    std::string who;  // which procedure of the chain
     HWND hwnd;
     UINT message;
     WPARAM wParam;
@@ -79,8 +79,6 @@ public:
     ~HostWindow() {
         if (IsWindow(hwnd)) DestroyWindow(hwnd);
     }
-    HostWindow(const HostWindow&) = delete;
-    HostWindow& operator=(const HostWindow&) = delete;
     WNDPROC Proc() const { return reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd, GWLP_WNDPROC)); }
     HWND hwnd;
 };
@@ -131,6 +129,14 @@ public:
     bool cancel = false;
 };
 
+// Advises client on object's MessageCatched event.
+void Advise(clsFormSubclass* object, EventClient* client) {
+    ComPtr<IConnectionPoint> point;
+    ASSERT_EQ(object->FindConnectionPoint(IID___clsFormSubclass, &point), S_OK);
+    DWORD cookie = 0;
+    ASSERT_EQ(point->Advise(static_cast<IDispatch*>(client), &cookie), S_OK);
+}
+
 void ExpectSeen(const std::vector<Seen>& expected, const std::string& context) {
     EXPECT_EQ(g_seen, expected) << context;
     g_seen.clear();
@@ -149,70 +155,71 @@ private:
     std::size_t recordsBefore_ = LiveHookRecords();
 };
 
-TEST_F(Subclass, MessagesPassUnchangedAndTheProcedureComesBack) {
+TEST_F(Subclass, HandlerSeesEveryMessageFirstAndMayChangeOrSwallowIt) {
     HostWindow host;
+    const HWND h = host.hwnd;
     Sink sink;
     auto object = Make<clsFormSubclass>(&sink);
     EXPECT_EQ(sink.classAddress, reinterpret_cast<LONG_PTR>(object.Get()));
     sink.classAddress = 0;
     EXPECT_TRUE(object->StopSubClass());  // never started: nothing to take off
 
-    ASSERT_TRUE(object->StartSubclass(host.hwnd));
+    ASSERT_TRUE(object->StartSubclass(h));
     EXPECT_EQ(sink.classAddress, reinterpret_cast<LONG_PTR>(object.Get()));
     EXPECT_EQ(host.Proc(), &modWindowProc);
     // Full-width values go through untouched when nobody changes them.
     const WPARAM wide = static_cast<WPARAM>(0x123456789ull);
-    EXPECT_EQ(SendMessageW(host.hwnd, kPing, wide, -5), 1000);
-    ExpectSeen({{"sink", host.hwnd, kPing, wide, -5}, {"host0", host.hwnd, kPing, wide, -5}}, "gehookt");
+    EXPECT_EQ(SendMessageW(h, kPing, wide, -5), 1000);
+    ExpectSeen({{"sink", h, kPing, wide, -5}, {"host0", h, kPing, wide, -5}}, "gehookt");
+
+    sink.onMessage = [](UINT& msg, WPARAM& wParam, LPARAM&, VARIANT_BOOL& cancel) {
+        if (msg == kPing + 1) wParam = 77;
+        if (msg == kPing + 2) msg = kPing + 3;
+        if (msg == kPing + 4) cancel = VARIANT_TRUE;
+    };
+    SendMessageW(h, kPing + 1, 1, 2);
+    ExpectSeen({{"sink", h, kPing + 1, 1, 2}, {"host0", h, kPing + 1, 77, 2}}, "wParam geändert");
+    SendMessageW(h, kPing + 2, 3, 4);
+    ExpectSeen({{"sink", h, kPing + 2, 3, 4}, {"host0", h, kPing + 3, 3, 4}}, "uMsg geändert");
+    EXPECT_EQ(SendMessageW(h, kPing + 4, 5, 6), 0);
+    ExpectSeen({{"sink", h, kPing + 4, 5, 6}}, "Cancel");
 
     EXPECT_TRUE(object->StopSubClass());
     EXPECT_EQ(host.Proc(), HostProc<0>);
-    EXPECT_EQ(SendMessageW(host.hwnd, kPing, 1, 2), 1000);
-    ExpectSeen({{"host0", host.hwnd, kPing, 1, 2}}, "nach StopSubClass");
+    EXPECT_EQ(SendMessageW(h, kPing, 1, 2), 1000);
+    ExpectSeen({{"host0", h, kPing, 1, 2}}, "nach StopSubClass");
 
     // Started again, then released while hooked: the last release unhooks.
-    ASSERT_TRUE(object->StartSubclass(host.hwnd));
+    ASSERT_TRUE(object->StartSubclass(h));
     object.Reset();
     EXPECT_EQ(host.Proc(), HostProc<0>);
-    SendMessageW(host.hwnd, kPing, 3, 4);
-    ExpectSeen({{"host0", host.hwnd, kPing, 3, 4}}, "nach Freigabe");
-}
-
-TEST_F(Subclass, HandlerChangesWhatTheWindowReceivesOrSwallowsIt) {
-    HostWindow host;
-    Sink sink;
-    sink.onMessage = [](UINT& msg, WPARAM& wParam, LPARAM&, VARIANT_BOOL& cancel) {
-        if (msg == kPing) wParam = 77;
-        else if (msg == kPing + 1) msg = kPing + 2;
-        else if (msg == kPing + 3) cancel = VARIANT_TRUE;
-    };
-    auto object = Make<clsFormSubclass>(&sink);
-    ASSERT_TRUE(object->StartSubclass(host.hwnd));
-
-    EXPECT_EQ(SendMessageW(host.hwnd, kPing, 1, 2), 1000);
-    ExpectSeen({{"sink", host.hwnd, kPing, 1, 2}, {"host0", host.hwnd, kPing, 77, 2}}, "wParam geändert");
-    SendMessageW(host.hwnd, kPing + 1, 3, 4);
-    ExpectSeen({{"sink", host.hwnd, kPing + 1, 3, 4}, {"host0", host.hwnd, kPing + 2, 3, 4}}, "uMsg geändert");
-    EXPECT_EQ(SendMessageW(host.hwnd, kPing + 3, 5, 6), 0);
-    ExpectSeen({{"sink", host.hwnd, kPing + 3, 5, 6}}, "Cancel");
+    SendMessageW(h, kPing, 3, 4);
+    ExpectSeen({{"host0", h, kPing, 3, 4}}, "nach Freigabe");
 }
 
 TEST_F(Subclass, EventReachesAdvisedClientsAsLongs) {
     HostWindow host;
+    const HWND h = host.hwnd;
     auto object = Make<clsFormSubclass>();
-    ComPtr<IConnectionPoint> point;
+    // Containers find the event interface through the class info.
+    auto* classInfo = static_cast<IProvideClassInfo2*>(object.Get());
     GUID source{};
-    ASSERT_EQ(static_cast<IProvideClassInfo2*>(object.Get())->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &source), S_OK);
-    ASSERT_EQ(static_cast<IConnectionPointContainer*>(object.Get())->FindConnectionPoint(source, &point), S_OK);
+    ASSERT_EQ(classInfo->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &source), S_OK);
+    EXPECT_EQ(source, IID___clsFormSubclass);
+    ComPtr<ITypeInfo> coclass;
+    TYPEATTR* attr = nullptr;
+    ASSERT_EQ(classInfo->GetClassInfo(&coclass), S_OK);
+    ASSERT_EQ(coclass->GetTypeAttr(&attr), S_OK);
+    EXPECT_EQ(attr->guid, CLSID_clsFormSubclass);
+    coclass->ReleaseTypeAttr(attr);
     auto client = Make<EventClient>();
-    DWORD cookie = 0;
-    ASSERT_EQ(point->Advise(static_cast<IDispatch*>(client.Get()), &cookie), S_OK);
+    Advise(object.Get(), client.Get());
 
     // Started the way a script client starts it: late bound, the handle as a Long.
     IDispatch* dispatch = static_cast<_clsFormSubclass*>(object.Get());
     VARIANTARG handle;
     handle.vt = VT_I4;
-    handle.lVal = HandleToLong(host.hwnd);
+    handle.lVal = HandleToLong(h);
     Variant started;
     ASSERT_EQ(InvokeByName(dispatch, L"StartSubclass", DISPATCH_METHOD, &handle, 1, &started), S_OK);
     EXPECT_EQ(started.vt, VT_BOOL);
@@ -220,26 +227,20 @@ TEST_F(Subclass, EventReachesAdvisedClientsAsLongs) {
 
     // Values the client leaves alone keep their full width.
     const LPARAM pointer = static_cast<LPARAM>(0x7FF612345678ll);
-    EXPECT_EQ(SendMessageW(host.hwnd, kPing, 9, pointer), 1000);
+    EXPECT_EQ(SendMessageW(h, kPing, 9, pointer), 1000);
     EXPECT_EQ(client->types,
               (std::vector<VARTYPE>{VT_I4, VT_I4 | VT_BYREF, VT_I4 | VT_BYREF, VT_I4 | VT_BYREF, VT_BOOL | VT_BYREF}));
-    ExpectSeen({{"event", host.hwnd, kPing, 9, static_cast<LONG>(pointer)}, {"host0", host.hwnd, kPing, 9, pointer}},
-               "unverändert");
+    ExpectSeen({{"event", h, kPing, 9, static_cast<LONG>(pointer)}, {"host0", h, kPing, 9, pointer}}, "unverändert");
 
     // A Long the client writes comes back sign-extended.
     const LONG minusTwo = -2;
     client->newWParam = &minusTwo;
-    SendMessageW(host.hwnd, kPing, static_cast<WPARAM>(0x100000009ull), 0);
-    ExpectSeen({{"event", host.hwnd, kPing, 9, 0}, {"host0", host.hwnd, kPing, static_cast<WPARAM>(-2), 0}},
-               "wParam vom Client");
+    SendMessageW(h, kPing, static_cast<WPARAM>(0x100000009ull), 0);
+    ExpectSeen({{"event", h, kPing, 9, 0}, {"host0", h, kPing, static_cast<WPARAM>(-2), 0}}, "wParam vom Client");
 
     client->cancel = true;
-    EXPECT_EQ(SendMessageW(host.hwnd, kPing, 1, 1), 0);
-    ExpectSeen({{"event", host.hwnd, kPing, 1, 1}}, "Cancel vom Client");
-
-    ASSERT_EQ(point->Unadvise(cookie), S_OK);
-    SendMessageW(host.hwnd, kPing, 1, 1);
-    ExpectSeen({{"host0", host.hwnd, kPing, 1, 1}}, "abgemeldet");
+    EXPECT_EQ(SendMessageW(h, kPing, 1, 1), 0);
+    ExpectSeen({{"event", h, kPing, 1, 1}}, "Cancel vom Client");
 
     Variant stopped;
     ASSERT_EQ(InvokeByName(dispatch, L"StopSubClass", DISPATCH_METHOD, nullptr, 0, &stopped), S_OK);
@@ -255,9 +256,8 @@ TEST_F(Subclass, EveryWindowKeepsItsOwnObjectAndProcedureInAnyOrder) {
             std::vector<int> stops(starts);
             std::sort(stops.begin(), stops.end());
             do {
-                std::string context = std::to_string(n) + " Fenster, Start";
+                std::string context = std::to_string(n) + " Fenster, Start/Stopp:";
                 for (int i : starts) context += " " + std::to_string(i);
-                context += ", Stopp";
                 for (int i : stops) context += " " + std::to_string(i);
 
                 std::vector<std::unique_ptr<HostWindow>> hosts;
@@ -350,21 +350,18 @@ TEST_F(Subclass, WindowDestroyedOrObjectReleasedWhileAMessageIsHandled) {
     }
     {
         // A skin unloading itself on a message releases the last reference
-        // mid-message: the object still raises its event, then unhooks as it goes.
+        // mid-message: advised clients heard it first, the message still goes on,
+        // and the object unhooks as it goes.
         HostWindow host;
         Sink sink;
         ComPtr<clsFormSubclass> object = Make<clsFormSubclass>(&sink);
         sink.onMessage = [&](UINT&, WPARAM&, LPARAM&, VARIANT_BOOL&) { object.Reset(); };
-        ComPtr<IConnectionPoint> point;
-        ASSERT_EQ(object->FindConnectionPoint(IID___clsFormSubclass, &point), S_OK);
         auto client = Make<EventClient>();
-        DWORD cookie = 0;
-        ASSERT_EQ(point->Advise(static_cast<IDispatch*>(client.Get()), &cookie), S_OK);
-        point.Reset();
-        ASSERT_TRUE(object->StartSubclass(host.hwnd));
-        EXPECT_EQ(SendMessageW(host.hwnd, kPing, 1, 2), 1000);
+        Advise(object.Get(), client.Get());
         const HWND h = host.hwnd;
-        ExpectSeen({{"sink", h, kPing, 1, 2}, {"event", h, kPing, 1, 2}, {"host0", h, kPing, 1, 2}}, "Freigabe im Handler");
+        ASSERT_TRUE(object->StartSubclass(h));
+        EXPECT_EQ(SendMessageW(h, kPing, 1, 2), 1000);
+        ExpectSeen({{"event", h, kPing, 1, 2}, {"sink", h, kPing, 1, 2}, {"host0", h, kPing, 1, 2}}, "Freigabe im Handler");
         EXPECT_EQ(host.Proc(), HostProc<0>);
     }
 }
@@ -430,8 +427,8 @@ TEST_F(Subclass, FailureInTheHandlerIsReportedAndAnswersZero) {
     EXPECT_EQ(test::Boxes().count, 0);
 }
 
+// The fixture checks that no record is left.
 TEST_F(Subclass, ThousandWindowsHookedAndGoneLeaveNoRecord) {
-    const std::size_t records = LiveHookRecords();
     int wrong = 0;
     for (int i = 0; i < 1000; ++i) {
         auto host = std::make_unique<HostWindow>();
@@ -446,7 +443,6 @@ TEST_F(Subclass, ThousandWindowsHookedAndGoneLeaveNoRecord) {
     EXPECT_EQ(wrong, 0);
     EXPECT_EQ(g_seen.size(), 1000u);
     g_seen.clear();
-    EXPECT_EQ(LiveHookRecords(), records);
 }
 
 TEST_F(Subclass, ControlFromhWndGivesACountedReferenceOrLeavesTheOldOne) {
