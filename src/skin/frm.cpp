@@ -1,8 +1,11 @@
 #include "frm.h"
 
+#include <cmath>
+
 #include "../com/LateBound.h"
 #include "../control/xpForm.h"
 #include "../errors/basError.h"
+#include "../forms/Region.h"
 #include "../forms/Units.h"
 #include "../subclass/basForm.h"
 
@@ -87,10 +90,55 @@ void frm::LoadForm() {
 }
 
 void frm::RefreshForm() {
-    Guard(InSkin(L"RefreshForm")).Run([&] {
-        if (!HostForm) return;
-        SetFrameMetrics();
-        // Transparency is applied with the skin's outline.
+    Guard g(InSkin(L"RefreshForm"));
+    if (!HostForm) return;
+    g.Run([&] { SetFrameMetrics(); },
+          [&] {
+              BYTE t = 0;
+              Check(OwnerControl ? OwnerControl->get_Transparency(&t) : E_POINTER);
+              // 0 gives 252, never quite opaque; 99 gives 0. Ties go to the even neighbour.
+              const double alpha = std::nearbyint((99.0 - t) / 100.0 * 255.0);
+              SetTransparency(hWnd(), static_cast<short>(alpha));
+          });
+}
+
+void frm::KillBorder() {
+    // The host's outer size becomes its former inside (both in twips).
+    IgnoreErrors([&] { SetHostLong(L"Width", HostLong(L"ScaleWidth")); },
+                 [&] { SetHostLong(L"Height", HostLong(L"ScaleHeight")); });
+    Guard(InSkin(L"KillBorder")).Run([&] {
+        const HWND host = HostHwnd();
+        const LONG_PTR style = GetWindowLongPtrW(host, GWL_STYLE);
+        // No frame change is announced: the next placement of the host applies it.
+        SetWindowLongPtrW(host, GWL_STYLE, style & ~static_cast<LONG_PTR>(WS_CAPTION | WS_THICKFRAME));
+    });
+}
+
+void frm::SetCornersTransparency() {
+    Guard(InSkin(L"SetCornersTransparency")).Run([&] {
+        SetWindowRgn(hWnd(), nullptr, TRUE);
+        const int sw = static_cast<int>(ScaleWidth()), sh = static_cast<int>(ScaleHeight());
+        const int t = static_cast<int>(std::lround(TitleHeight)), b = static_cast<int>(std::lround(BorderWidth));
+        const int state = WindowState();
+        cFormBorderStyle style{};
+        Check(OwnerControl ? OwnerControl->get_BorderStyle(&style) : E_POINTER);
+        forms::Region outline = forms::Region::Rect(0, 0, sw, sh);
+        if (state == forms::vbNormal && style >= cBorderFixed && style <= cBorderFixedDialog) {
+            // Only the two top corners are rounded: the lower ones lie inside the rectangle.
+            outline = forms::Region::RoundRect(0, 0, sw + 1, sh - 10, 11, 11);
+            outline.Combine(forms::Region::Rect(0, 10, sw, sh), RGN_OR);
+        }
+        if (state == forms::vbNormal) {
+            outline.Combine(forms::Region::Rect(0, 0, sw, sh), RGN_AND);
+            outline.Combine(forms::Region::Rect(b, t, sw - b, sh - b), RGN_DIFF);  // the host lies in the hole
+        } else if (state == forms::vbMaximized) {
+            outline.Combine(forms::Region::Rect(0, 0, sw, sh), RGN_AND);
+            outline.Combine(forms::Region::Rect(0, t, sw, sh), RGN_DIFF);
+        }
+        // The window owns the region from here on.
+        if (!SetWindowRgn(hWnd(), outline.Get(), TRUE)) Raise(5, L"Invalid procedure call or argument");
+        outline.Release();
+        Refresh();
     });
 }
 

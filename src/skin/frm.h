@@ -25,9 +25,11 @@ public:
     void RefreshForm();
     LONG_PTR ClassAddress() const { return classAddress_; }
 
-    // ---- frame metrics
+    // ---- frame metrics, shape and transparency
     void SetFrameMetrics();
     bool IsTool();
+    void KillBorder();
+    void SetCornersTransparency();
 
     // ---- placement
     void PlaceHostForm();
@@ -61,8 +63,6 @@ private:
     // nothing and the host keeps its own border.
     void SetDrawObj() {}
     void DrawXP() {}
-    void KillBorder() {}
-    void SetCornersTransparency() {}
     void InitButtons() {}
     void RoundButtons() {}
     void LayoutButtons() {}

@@ -157,6 +157,19 @@ void LockWindow(HWND hwnd, bool lock) {
     });
 }
 
+void SetTransparency(HWND hwnd, short Alpha) {
+    Guard({L"SetTransparency", kStdModule, L"basForm"})
+        .Run([&] {
+            const LONG_PTR ex = GetWindowLongPtrW(hwnd, GWL_EXSTYLE);
+            SetWindowLongPtrW(hwnd, GWL_EXSTYLE, ex | WS_EX_LAYERED);
+        },
+             [&] {
+                 if (Alpha < 0 || Alpha > 255) Raise(6, L"Overflow");
+                 // Only the constant alpha counts; the colour key is not used.
+                 CheckWin32(SetLayeredWindowAttributes(hwnd, RGB(0, 0, 0), static_cast<BYTE>(Alpha), LWA_ALPHA));
+             });
+}
+
 LONG fLongVal(double high, short low) {
     LONG result = 0;
     Guard(InModule(L"fLongVal")).Run([&] {

@@ -40,6 +40,9 @@ ComPtr<T> ObjectFromPtr(LONG_PTR address) {
 // the window and its children at once.
 void LockWindow(HWND hwnd, bool lock);
 
+// Makes hwnd a layered window with the constant alpha (0 invisible .. 255 opaque).
+void SetTransparency(HWND hwnd, short Alpha);
+
 // (low & 0xFFFF) + 65536 * high as a Long, rounded as a classic runtime
 // rounds; outside the Long range it fails with error 6.
 LONG fLongVal(double high, short low);

@@ -1,0 +1,667 @@
+#!/usr/bin/env python3
+"""Draws the skin's picture store: frame, title bar and caption-button art for
+the three colour schemes (b blue, s silver, o olive), eleven pictures each.
+
+    python3 make_pictures.py            writes b0.bmp ... o10.bmp next to this file
+    python3 make_pictures.py --check    re-reads them and checks layout and content
+
+Only the standard library is used, so the art can be regenerated anywhere and
+the output is byte-for-byte the same every time.
+"""
+import argparse
+import os
+import struct
+import sys
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+MAGENTA = (255, 0, 255)   # the skin's transparent colour: cut away by the window region
+WHITE = (255, 255, 255)
+
+# Left and right caps of the wide pictures are cut at column 54; the four
+# columns around the cut are what the skin stretches, so they must be plain.
+CAP = 54
+PLAIN = range(CAP - 2, CAP + 2)
+
+EDGE = 4            # frame thickness
+TITLE_H = 30        # normal title bar height (per half)
+TOOL_H = 26         # maximised / tool window title bar height (per half)
+BTN = 21            # caption button size
+FRAMES = 8          # normal, hot, pressed, disabled; active then inactive
+
+# Pixels cut away at the top corners of the normal title bar, row by row from
+# the outer edge. Together with the outline drawn along it this reads as the
+# soft XP corner.
+ROUND = (5, 3, 2, 1, 1)
+
+SCHEMES = ("b", "s", "o")
+SIZES = {0: (2 * CAP, 2 * EDGE), 1: (EDGE, 16), 2: (EDGE, 16),
+         3: (2 * CAP, 2 * TITLE_H), 4: (2 * CAP, 2 * TOOL_H)}
+for _i in range(5, 11):
+    SIZES[_i] = (BTN, BTN * FRAMES)
+
+# ---------------------------------------------------------------- colours
+
+
+def mix(a, b, t):
+    """a blended towards b by t (0..1)."""
+    t = max(0.0, min(1.0, t))
+    return tuple(int(round(a[k] + (b[k] - a[k]) * t)) for k in range(3))
+
+
+def gradient(stops, height):
+    """One colour per row from stops (row, colour). A negative row counts from
+    the bottom and a float is a fraction of the height, so one table serves
+    both title bar heights: highlight and bottom line keep their pixel size,
+    the body stretches."""
+    pts = []
+    for pos, col in stops:
+        if isinstance(pos, float):
+            row = pos * (height - 1)
+        elif pos < 0:
+            row = height + pos
+        else:
+            row = pos
+        pts.append((row, col))
+    pts.sort(key=lambda p: p[0])
+    rows = []
+    for y in range(height):
+        if y <= pts[0][0]:
+            rows.append(pts[0][1])
+            continue
+        for (r0, c0), (r1, c1) in zip(pts, pts[1:]):
+            if r0 <= y <= r1:
+                rows.append(mix(c0, c1, (y - r0) / (r1 - r0) if r1 > r0 else 0))
+                break
+        else:
+            rows.append(pts[-1][1])
+    return rows
+
+
+# Per scheme and window state:
+#   title    gradient stops of the title bar; row 0 is its top line
+#   outline  the frame's outer line, also drawn along the rounded corners
+#   edge     frame profile from outside in; sides and bottom share it so the
+#            bottom corners join without a seam
+#   button   caption button tones: light (top-left), base, glow (bottom-right),
+#            border, glyph
+def _btn(light, base, glow, border, glyph):
+    return {"light": light, "base": base, "glow": glow,
+            "border": border, "glyph": glyph}
+
+
+PALETTE = {
+    "b": {
+        "active": {
+            "title": [(0, (0, 72, 224)), (1, (61, 149, 255)), (2, (44, 132, 254)),
+                      (3, (16, 106, 248)), (4, (0, 88, 238)), (7, (0, 80, 226)),
+                      (0.55, (0, 90, 240)), (-6, (8, 108, 255)), (-3, (0, 86, 230)),
+                      (-2, (0, 72, 208)), (-1, (0, 61, 178))],
+            "outline": (0, 40, 170),
+            "edge": [(0, 40, 170), (22, 104, 248), (0, 85, 234), (0, 66, 200)],
+            "button": {
+                "normal": _btn((96, 156, 255), (20, 90, 242), (88, 150, 255), WHITE, WHITE),
+                "hot": _btn((140, 190, 255), (52, 128, 255), (140, 196, 255), WHITE, WHITE),
+                "pressed": _btn((0, 46, 170), (0, 62, 200), (30, 104, 236), WHITE, WHITE),
+            },
+        },
+        "inactive": {
+            "title": [(0, (112, 140, 218)), (1, (170, 195, 246)), (2, (156, 183, 240)),
+                      (3, (138, 166, 231)), (4, (122, 150, 223)), (7, (118, 146, 219)),
+                      (0.55, (124, 152, 225)), (-6, (130, 158, 230)), (-3, (120, 148, 221)),
+                      (-2, (110, 137, 210)), (-1, (96, 122, 194))],
+            "outline": (90, 114, 190),
+            "edge": [(90, 114, 190), (158, 182, 242), (122, 150, 223), (106, 132, 206)],
+            "button": {
+                "normal": _btn((168, 192, 246), (128, 156, 228), (162, 188, 246),
+                               (236, 242, 255), (244, 248, 255)),
+            },
+        },
+    },
+    "s": {
+        "active": {
+            "title": [(0, (192, 192, 208)), (1, (255, 255, 255)), (2, (246, 246, 250)),
+                      (3, (232, 232, 240)), (4, (218, 218, 231)), (7, (212, 212, 226)),
+                      (0.55, (196, 196, 212)), (-6, (182, 182, 199)), (-3, (170, 170, 188)),
+                      (-2, (160, 160, 180)), (-1, (128, 128, 150))],
+            "outline": (116, 116, 138),
+            "edge": [(116, 116, 138), (238, 238, 244), (200, 200, 214), (170, 170, 188)],
+            "button": {
+                "normal": _btn(WHITE, (224, 224, 234), (196, 196, 212), (124, 124, 146),
+                               (36, 36, 52)),
+                "hot": _btn(WHITE, (240, 240, 248), (214, 214, 228), (110, 110, 134),
+                            (0, 0, 16)),
+                "pressed": _btn((170, 170, 190), (196, 196, 212), (226, 226, 236),
+                                (100, 100, 124), (0, 0, 16)),
+            },
+        },
+        "inactive": {
+            "title": [(0, (214, 214, 226)), (1, (255, 255, 255)), (2, (251, 251, 253)),
+                      (3, (244, 244, 248)), (4, (238, 238, 244)), (7, (235, 235, 242)),
+                      (0.55, (228, 228, 236)), (-6, (220, 220, 230)), (-3, (214, 214, 225)),
+                      (-2, (206, 206, 218)), (-1, (186, 186, 202))],
+            "outline": (166, 166, 184),
+            "edge": [(166, 166, 184), (250, 250, 252), (228, 228, 236), (210, 210, 222)],
+            "button": {
+                "normal": _btn(WHITE, (238, 238, 244), (220, 220, 230), (170, 170, 188),
+                               (120, 120, 138)),
+            },
+        },
+    },
+    "o": {
+        "active": {
+            "title": [(0, (128, 146, 92)), (1, (204, 218, 164)), (2, (184, 202, 142)),
+                      (3, (162, 182, 118)), (4, (148, 168, 106)), (7, (142, 162, 100)),
+                      (0.55, (146, 166, 104)), (-6, (150, 170, 108)), (-3, (132, 150, 92)),
+                      (-2, (120, 138, 82)), (-1, (100, 116, 66))],
+            "outline": (84, 98, 56),
+            "edge": [(84, 98, 56), (180, 198, 138), (146, 166, 104), (122, 140, 84)],
+            "button": {
+                "normal": _btn((196, 212, 152), (136, 158, 94), (186, 204, 140),
+                               (250, 252, 240), WHITE),
+                "hot": _btn((220, 232, 184), (166, 188, 120), (212, 228, 170),
+                            WHITE, WHITE),
+                "pressed": _btn((92, 110, 58), (110, 130, 72), (146, 166, 104),
+                                (240, 244, 228), WHITE),
+            },
+        },
+        "inactive": {
+            "title": [(0, (176, 184, 146)), (1, (234, 238, 214)), (2, (222, 228, 200)),
+                      (3, (210, 217, 186)), (4, (200, 208, 172)), (7, (196, 204, 168)),
+                      (0.55, (198, 206, 170)), (-6, (202, 210, 174)), (-3, (190, 198, 160)),
+                      (-2, (180, 188, 150)), (-1, (162, 170, 132))],
+            "outline": (146, 154, 118),
+            "edge": [(146, 154, 118), (228, 232, 208), (198, 206, 170), (180, 188, 152)],
+            "button": {
+                "normal": _btn((224, 230, 204), (190, 200, 160), (220, 226, 196),
+                               (246, 248, 238), (250, 252, 246)),
+            },
+        },
+    },
+}
+
+# The close button is red-orange in every scheme, always with a white X.
+CLOSE = {
+    "active": {
+        "normal": _btn((240, 146, 112), (224, 86, 50), (244, 158, 120), WHITE, WHITE),
+        "hot": _btn((252, 184, 150), (240, 118, 78), (255, 190, 152), WHITE, WHITE),
+        "pressed": _btn((150, 40, 16), (184, 56, 28), (214, 94, 60), WHITE, WHITE),
+    },
+    "inactive": {
+        "normal": _btn((236, 184, 170), (214, 138, 120), (236, 186, 170),
+                       (250, 240, 238), (255, 250, 248)),
+    },
+}
+
+def _inactive_hover_and_press(table):
+    """An inactive window's hot and pressed buttons: the pale face lit up or
+    pushed in towards the active pressed look, so they stay in the pale family."""
+    normal = table["inactive"]["normal"]
+    pressed = table["active"]["pressed"]
+    lit = {k: mix(normal[k], WHITE, 0.25) for k in ("light", "base", "glow")}
+    table["inactive"]["hot"] = _btn(lit["light"], lit["base"], lit["glow"],
+                                    table["active"]["hot"]["border"],
+                                    table["active"]["hot"]["glyph"])
+    table["inactive"]["pressed"] = _btn(*[mix(normal[k], pressed[k], 0.55) for k in
+                                          ("light", "base", "glow", "border")],
+                                        pressed["glyph"])
+
+
+for _table in [PALETTE[_s] for _s in SCHEMES]:
+    _inactive_hover_and_press({"active": _table["active"]["button"],
+                               "inactive": _table["inactive"]["button"]})
+_inactive_hover_and_press(CLOSE)
+
+
+# ---------------------------------------------------------------- pictures
+
+
+class Picture:
+    """RGB pixels, rows top-down (row 0 is the top of the picture)."""
+
+    def __init__(self, width, height, fill=(0, 0, 0)):
+        self.width = width
+        self.height = height
+        self.rows = [[fill] * width for _ in range(height)]
+
+    def get(self, x, y):
+        return self.rows[y][x]
+
+    def put(self, x, y, colour):
+        self.rows[y][x] = colour
+
+    def paste(self, other, ox, oy):
+        for y in range(other.height):
+            self.rows[oy + y][ox:ox + other.width] = other.rows[y]
+
+
+def bmp_bytes(pic):
+    stride = (pic.width * 3 + 3) & ~3
+    pad = b"\0" * (stride - pic.width * 3)
+    body = bytearray()
+    for row in reversed(pic.rows):          # bottom-up
+        for r, g, b in row:
+            body += bytes((b, g, r))
+        body += pad
+    header = struct.pack("<2sIHHI", b"BM", 54 + len(body), 0, 0, 54)
+    info = struct.pack("<IiiHHIIiiII", 40, pic.width, pic.height, 1, 24, 0,
+                       len(body), 2835, 2835, 0, 0)
+    return header + info + bytes(body)
+
+
+def read_bmp(data):
+    """Parses what bmp_bytes writes and nothing else; anything unexpected fails."""
+    magic, size, _, _, offset = struct.unpack_from("<2sIHHI", data, 0)
+    (hsize, width, height, planes, bits, compression,
+     image_size, _, _, _, _) = struct.unpack_from("<IiiHHIIiiII", data, 14)
+    assert magic == b"BM", "not a BMP"
+    assert size == len(data), "file size field %d, file has %d" % (size, len(data))
+    assert offset == 54 and hsize == 40, "expected a plain BITMAPINFOHEADER"
+    assert planes == 1 and bits == 24 and compression == 0, "expected 24-bit BI_RGB"
+    assert width > 0 and height > 0, "expected a bottom-up bitmap"
+    stride = (width * 3 + 3) & ~3
+    assert image_size == stride * height == len(data) - 54, "pixel data size"
+    pic = Picture(width, height)
+    for y in range(height):
+        base = 54 + (height - 1 - y) * stride
+        pic.rows[y] = [(data[base + 3 * x + 2], data[base + 3 * x + 1], data[base + 3 * x])
+                       for x in range(width)]
+    return pic
+
+
+# ---------------------------------------------------------------- frame
+
+
+def frame_bottom(pal_a, pal_i):
+    """Index 0: active half on top, inactive below. Each half is the edge
+    profile run horizontally (outer line at the bottom), with the side profile
+    meeting it in the corners."""
+    pic = Picture(2 * CAP, 2 * EDGE)
+    for half, pal in enumerate((pal_a, pal_i)):
+        edge = pal["edge"]
+        for y in range(EDGE):
+            depth_y = EDGE - 1 - y                 # distance from the outer bottom line
+            for x in range(2 * CAP):
+                depth_x = min(x, 2 * CAP - 1 - x)  # distance from the outer side
+                pic.put(x, half * EDGE + y, edge[min(depth_x, depth_y)])
+    return pic
+
+
+def frame_side(pal_a, pal_i, right):
+    pic = Picture(EDGE, 16)
+    for half, pal in enumerate((pal_a, pal_i)):
+        profile = list(pal["edge"])
+        if right:
+            profile.reverse()
+        for y in range(8):
+            pic.rows[half * 8 + y] = list(profile)
+    return pic
+
+
+# ---------------------------------------------------------------- title bar
+
+
+def title_half(pal, height, rounded):
+    """One state of the title bar, 2*CAP wide: left cap then right cap."""
+    rows = gradient(pal["title"], height)
+    width = 2 * CAP
+    pic = Picture(width, height)
+    cut = ROUND if rounded else ()
+
+    def inset(y):            # first pixel inside the window on row y
+        return cut[y] if y < len(cut) else 0
+
+    for y in range(height):
+        body = rows[y]
+        # a lighter column just inside the outer line lifts the edge like XP's
+        inner = mix(body, WHITE, 0.22)
+        pic.rows[y] = [body] * width
+        e = inset(y)
+        prev = inset(y - 1) if y > 0 else e
+        for side in (0, 1):
+            def at(i, colour):
+                pic.put(i if side == 0 else width - 1 - i, y, colour)
+            for i in range(e):
+                at(i, MAGENTA)
+            at(e, pal["outline"])
+            if y == 0:
+                continue        # the top line itself
+            # outline follows the curve: on a step it covers the pixels the
+            # row above left open, so the corner has no gaps
+            for i in range(e, max(e, prev - 1) + 1):
+                at(i, pal["outline"])
+            at(max(e, prev - 1) + 1, inner)
+    return pic
+
+
+def title_bar(pal_a, pal_i, height, rounded):
+    pic = Picture(2 * CAP, 2 * height)
+    pic.paste(title_half(pal_a, height, rounded), 0, 0)
+    pic.paste(title_half(pal_i, height, rounded), 0, height)
+    return pic
+
+
+# ---------------------------------------------------------------- buttons
+
+# Glyphs on a 9 x 9 grid placed at (6, 6); '#' is glyph, '.' button face.
+GLYPHS = {
+    "close": [
+        "##.....##",
+        "###...###",
+        ".###.###.",
+        "..#####..",
+        "...###...",
+        "..#####..",
+        ".###.###.",
+        "###...###",
+        "##.....##",
+    ],
+    "max": [
+        "#########",
+        "#########",
+        "#########",
+        "#.......#",
+        "#.......#",
+        "#.......#",
+        "#.......#",
+        "#.......#",
+        "#########",
+    ],
+    "restore": [
+        "...######",
+        "...######",
+        "...#....#",
+        "######..#",
+        "######..#",
+        "#....####",
+        "#....#...",
+        "#....#...",
+        "######...",
+    ],
+    "min": [
+        ".........",
+        ".........",
+        ".........",
+        ".........",
+        ".........",
+        ".........",
+        "######...",
+        "######...",
+        "######...",
+    ],
+    "help": [
+        "..#####..",
+        ".##...##.",
+        ".##...##.",
+        "......##.",
+        "....###..",
+        "...##....",
+        "...##....",
+        ".........",
+        "...##....",
+    ],
+    "tray": [
+        "##.......",
+        "###......",
+        ".###.....",
+        "..###..##",
+        "...###.##",
+        "....#####",
+        ".....####",
+        "...######",
+        "...######",
+    ],
+}
+GLYPH_AT = 6
+BUTTONS = ("close", "max", "restore", "min", "help", "tray")   # indices 5..10
+STATES = ("normal", "hot", "pressed", "disabled")
+
+
+def button_frame(tones, glyph, glyph_colour):
+    pic = Picture(BTN, BTN)
+    last = BTN - 1
+    for y in range(BTN):
+        for x in range(BTN):
+            if x in (0, last) and y in (0, last):
+                colour = MAGENTA
+            elif x in (0, last) or y in (0, last):
+                colour = tones["border"]
+                # beside the cut corner the border fades into the bar, which
+                # softens the 2x2 rounding
+                if (x in (0, last) and y in (1, last - 1)) or \
+                        (y in (0, last) and x in (1, last - 1)):
+                    colour = mix(colour, tones["base"], 0.45)
+            else:
+                # light from the top left, a soft glow rising in the bottom right
+                u = (x + y - 2) / (2.0 * (BTN - 3))
+                colour = mix(tones["light"], tones["base"], min(1.0, u / 0.45))
+                d = ((x - 15.5) ** 2 + (y - 17.0) ** 2) ** 0.5
+                colour = mix(colour, tones["glow"], max(0.0, 1.0 - d / 9.0) ** 1.4)
+                if x == 1 or y == 1:
+                    colour = mix(colour, tones["light"], 0.35)
+            pic.put(x, y, colour)
+    for gy, line in enumerate(GLYPHS[glyph]):
+        for gx, ch in enumerate(line):
+            if ch == "#":
+                pic.put(GLYPH_AT + gx, GLYPH_AT + gy, glyph_colour)
+    return pic
+
+
+def button_strip(scheme, kind):
+    pic = Picture(BTN, BTN * FRAMES)
+    for half, state_name in enumerate(("active", "inactive")):
+        if kind == "close":
+            table = CLOSE[state_name]
+        else:
+            table = PALETTE[scheme][state_name]["button"]
+        for n, state in enumerate(STATES):
+            tones = table["normal" if state == "disabled" else state]
+            glyph_colour = tones["glyph"]
+            if state == "disabled":
+                # a pale glyph that still shows which button it is
+                glyph_colour = mix(glyph_colour, tones["base"], 0.6)
+            frame = button_frame(tones, kind, glyph_colour)
+            pic.paste(frame, 0, (half * 4 + n) * BTN)
+    return pic
+
+
+# ---------------------------------------------------------------- the set
+
+
+def render(scheme):
+    """All eleven pictures of a scheme, index -> Picture."""
+    a = PALETTE[scheme]["active"]
+    i = PALETTE[scheme]["inactive"]
+    pics = {
+        0: frame_bottom(a, i),
+        1: frame_side(a, i, right=False),
+        2: frame_side(a, i, right=True),
+        3: title_bar(a, i, TITLE_H, rounded=True),
+        4: title_bar(a, i, TOOL_H, rounded=False),
+    }
+    for n, kind in enumerate(BUTTONS):
+        pics[5 + n] = button_strip(scheme, kind)
+    return pics
+
+
+def file_name(scheme, index):
+    return "%s%d.bmp" % (scheme, index)
+
+
+def write_all(folder):
+    for scheme in SCHEMES:
+        for index, pic in sorted(render(scheme).items()):
+            data = bmp_bytes(pic)
+            with open(os.path.join(folder, file_name(scheme, index)), "wb") as f:
+                f.write(data)
+
+
+# ---------------------------------------------------------------- check
+
+
+def magenta_cells(pic):
+    return {(x, y) for y in range(pic.height) for x in range(pic.width)
+            if pic.get(x, y) == MAGENTA}
+
+
+def expected_title_magenta(half_height):
+    cells = set()
+    for half in (0, 1):
+        for row, count in enumerate(ROUND):
+            y = half * half_height + row
+            for i in range(count):
+                cells.add((i, y))
+                cells.add((2 * CAP - 1 - i, y))
+    return cells
+
+
+def expected_button_magenta():
+    cells = set()
+    for f in range(FRAMES):
+        top, bottom = f * BTN, f * BTN + BTN - 1
+        cells |= {(0, top), (BTN - 1, top), (0, bottom), (BTN - 1, bottom)}
+    return cells
+
+
+def check(folder):
+    """Raises AssertionError on the first problem; returns the number of files."""
+    pics = {}
+    raw = {}
+    for scheme in SCHEMES:
+        for index in range(11):
+            where = file_name(scheme, index)
+            with open(os.path.join(folder, where), "rb") as f:
+                raw[(scheme, index)] = f.read()
+            pic = read_bmp(raw[(scheme, index)])
+            assert (pic.width, pic.height) == SIZES[index], \
+                "%s is %dx%d, expected %dx%d" % ((where, pic.width, pic.height) + SIZES[index])
+            pics[(scheme, index)] = pic
+
+        for index in (0, 1, 2, 4):
+            assert not magenta_cells(pics[(scheme, index)]), \
+                "%s has magenta pixels" % file_name(scheme, index)
+        got = magenta_cells(pics[(scheme, 3)])
+        assert got == expected_title_magenta(TITLE_H), \
+            "%s: magenta corners wrong, extra %s missing %s" % (
+                file_name(scheme, 3), sorted(got - expected_title_magenta(TITLE_H)),
+                sorted(expected_title_magenta(TITLE_H) - got))
+        for index in range(5, 11):
+            got = magenta_cells(pics[(scheme, index)])
+            assert got == expected_button_magenta(), \
+                "%s: magenta should be exactly the frame corners, extra %s missing %s" % (
+                    file_name(scheme, index), sorted(got - expected_button_magenta()),
+                    sorted(expected_button_magenta() - got))
+
+        # the stretched columns must be one colour per row
+        for index in (0, 3, 4):
+            pic = pics[(scheme, index)]
+            for y in range(pic.height):
+                cols = {pic.get(x, y) for x in PLAIN}
+                assert len(cols) == 1, "%s row %d: columns %d-%d differ" % (
+                    file_name(scheme, index), y, PLAIN[0], PLAIN[-1])
+
+        # sides: one profile per half, the right side its mirror image
+        left, right = pics[(scheme, 1)], pics[(scheme, 2)]
+        for half in (0, 1):
+            rows = left.rows[half * 8:half * 8 + 8]
+            assert all(r == rows[0] for r in rows), \
+                "%s: rows of a half differ" % file_name(scheme, 1)
+        for y in range(16):
+            assert right.rows[y] == list(reversed(left.rows[y])), \
+                "%s row %d is not the mirror of the left edge" % (file_name(scheme, 2), y)
+        assert left.rows[0] != left.rows[8], "%s: inactive half equals active" % file_name(scheme, 1)
+        # the outer line is the darkest part of the edge
+        assert sum(left.rows[0][0]) < min(sum(c) for c in left.rows[0][1:]), \
+            "%s: outer line not darker" % file_name(scheme, 1)
+
+        # the bottom edge's plain middle is the side profile laid down
+        bottom = pics[(scheme, 0)]
+        for half in (0, 1):
+            col = [bottom.get(CAP, half * EDGE + y) for y in range(EDGE)]
+            assert col == list(reversed(left.rows[half * 8])), \
+                "%s: bottom profile does not match the side edge" % file_name(scheme, 0)
+
+        # title bars: lighter highlight near the top, darker last row
+        for index, h in ((3, TITLE_H), (4, TOOL_H)):
+            pic = pics[(scheme, index)]
+            for half in (0, 1):
+                mid = [pic.get(CAP, half * h + y) for y in range(h)]
+                body = sum(mid[h // 2])
+                assert sum(mid[1]) > body, "%s: no top highlight" % file_name(scheme, index)
+                assert sum(mid[-1]) < body, "%s: no dark bottom line" % file_name(scheme, index)
+                assert sum(mid[-1]) == min(sum(c) for c in mid[1:]), \
+                    "%s: bottom line not the darkest row" % file_name(scheme, index)
+            assert pic.rows[0] != pic.rows[h], "%s: halves identical" % file_name(scheme, index)
+
+        # buttons: the four states of a half must look different, the glyph too
+        for index in range(5, 11):
+            pic = pics[(scheme, index)]
+            frames = [pic.rows[f * BTN:(f + 1) * BTN] for f in range(FRAMES)]
+            for half in (0, 1):
+                normal, hot, pressed, disabled = frames[half * 4:half * 4 + 4]
+                where = "%s %s" % (file_name(scheme, index), ("active", "inactive")[half])
+                assert brightness(hot) > brightness(normal) > brightness(pressed), \
+                    "%s: hot must be lighter and pressed darker than normal" % where
+                assert normal != disabled, "%s: disabled equals normal" % where
+            assert frames[0] != frames[4], "%s: active equals inactive" % file_name(scheme, index)
+        glyph_masks = [glyph_mask(pics[(scheme, 5)], CLOSE["active"]["normal"]["glyph"])]
+        glyph_masks += [glyph_mask(pics[(scheme, i)],
+                                   PALETTE[scheme]["active"]["button"]["normal"]["glyph"])
+                        for i in range(6, 11)]
+        for a in range(6):
+            assert glyph_masks[a], "%s: no glyph" % file_name(scheme, 5 + a)
+            for b in range(a + 1, 6):
+                assert glyph_masks[a] != glyph_masks[b], \
+                    "%s and %s have the same glyph" % (file_name(scheme, 5 + a),
+                                                       file_name(scheme, 5 + b))
+
+    # last, so a broken rule above is reported as itself: the files must be
+    # what the script draws now, or someone edited a BMP by hand
+    for scheme in SCHEMES:
+        for index, pic in render(scheme).items():
+            assert raw[(scheme, index)] == bmp_bytes(pic), \
+                "%s differs from what the generator draws now: regenerate" % \
+                file_name(scheme, index)
+    return len(pics)
+
+
+def brightness(frame):
+    """Mean of the button face (border and glyph area excluded)."""
+    total = n = 0
+    for y in range(1, BTN - 1):
+        for x in range(1, BTN - 1):
+            if GLYPH_AT <= x < GLYPH_AT + 9 and GLYPH_AT <= y < GLYPH_AT + 9:
+                continue
+            total += sum(frame[y][x])
+            n += 1
+    return total / n
+
+
+def glyph_mask(strip, colour):
+    """Glyph-area pixels of the first frame drawn in the glyph colour."""
+    return frozenset((x, y) for y in range(GLYPH_AT, GLYPH_AT + 9)
+                     for x in range(GLYPH_AT, GLYPH_AT + 9)
+                     if strip.get(x, y) == colour)
+
+
+def main(argv):
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--check", action="store_true",
+                        help="verify the BMP files instead of writing them")
+    parser.add_argument("--dir", default=HERE, help="folder of the BMP files")
+    args = parser.parse_args(argv)
+    if args.check:
+        try:
+            n = check(args.dir)
+        except (AssertionError, OSError, struct.error) as e:
+            print("check failed: %s" % e, file=sys.stderr)
+            return 1
+        print("%d pictures OK" % n)
+        return 0
+    write_all(args.dir)
+    print("wrote %d pictures to %s" % (len(SCHEMES) * 11, args.dir))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))

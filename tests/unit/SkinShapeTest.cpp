@@ -1,0 +1,115 @@
+// The skin's outline and translucency as the screen gets them: the window
+// region at its corners and hole, the layered alpha, the host without its frame.
+#include <gtest/gtest.h>
+
+#include "../../src/forms/Region.h"
+#include "../../src/forms/Surface.h"
+#include "../../src/forms/Units.h"
+#include "../../src/skin/SkinWindow.h"
+#include "../../src/skin/frm.h"
+#include "Hosted.h"
+#include "TestSupport.h"
+
+using namespace nimbra;
+using test::Hosted;
+
+namespace {
+
+std::string Style(int borderStyle, int transparency = 0) {
+    return "      BorderStyle     =   " + std::to_string(borderStyle) + "\r\n      Transparency    =   " +
+           std::to_string(transparency) + "\r\n";
+}
+
+// Which of the given points the skin window's outline covers, as "1" and "0".
+std::string Covered(HWND window, std::initializer_list<POINT> points) {
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    const int kind = GetWindowRgn(window, region);
+    std::string s;
+    for (const POINT& p : points) s += kind != ERROR && PtInRegion(region, p.x, p.y) ? '1' : '0';
+    DeleteObject(region);
+    return s;
+}
+
+BYTE Alpha(HWND window) {
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    EXPECT_TRUE(GetLayeredWindowAttributes(window, nullptr, &alpha, &flags));
+    EXPECT_EQ(flags & LWA_ALPHA, static_cast<DWORD>(LWA_ALPHA));
+    return alpha;
+}
+
+class SkinShape : public ::testing::Test {
+protected:
+    void SetUp() override { SetSilentError(false); }
+    test::RecordedReports reports_;
+};
+
+TEST_F(SkinShape, NormalWindowsGetRoundedTopCornersAndAHoleForTheHost) {
+    Hosted h(Style(2), false);
+    frm* skin = SkinWindow();
+    forms::DoEvents();
+    const int sw = skin->ScaleWidth(), sh = skin->ScaleHeight();
+    // Top corners cut away, title bar and frame kept, the host's place open,
+    // square bottom corners.
+    EXPECT_EQ(Covered(skin->hWnd(), {{0, 0}, {sw - 1, 0}, {5, 5}, {sw / 2, 2}, {sw / 2, 29}}), "00111");
+    EXPECT_EQ(Covered(skin->hWnd(), {{sw / 2, 30}, {4, 40}, {3, 40}, {sw - 4, 40}, {sw - 5, 40}}), "00110");
+    EXPECT_EQ(Covered(skin->hWnd(), {{0, sh - 1}, {sw - 1, sh - 1}, {sw / 2, sh - 4}, {sw / 2, sh - 5}}), "1110");
+    // The host lost its caption and sizing frame.
+    const LONG_PTR style = GetWindowLongPtrW(h.Form().hWnd(), GWL_STYLE);
+    EXPECT_EQ(style & (WS_CAPTION | WS_THICKFRAME), 0);
+    EXPECT_TRUE(reports_.Reports().empty());
+}
+
+TEST_F(SkinShape, ToolWindowsAndOtherStatesAreSquare) {
+    {
+        Hosted h(Style(4), false);
+        frm* skin = SkinWindow();
+        forms::DoEvents();
+        EXPECT_EQ(Covered(skin->hWnd(), {{0, 0}, {skin->ScaleWidth() - 1, 0}, {10, 21}, {2, 21}}), "1101");
+    }
+    {
+        Hosted h(Style(2), false);
+        frm* skin = SkinWindow();
+        forms::DoEvents();
+        skin->SetWindowState(forms::vbMaximized);
+        skin->SetFrameMetrics();
+        skin->SetCornersTransparency();
+        // Only the title strip (26 rows when maximised) is left.
+        EXPECT_EQ(Covered(skin->hWnd(), {{0, 0}, {5, 25}, {5, 26}, {0, 100}}), "1100");
+        skin->SetWindowState(forms::vbNormal);
+    }
+    {
+        // No border: no title, no frame, nothing of the skin shows.
+        Hosted h(Style(0), false);
+        frm* skin = SkinWindow();
+        forms::DoEvents();
+        EXPECT_EQ(Covered(skin->hWnd(), {{0, 0}, {5, 5}, {skin->ScaleWidth() / 2, skin->ScaleHeight() / 2}}), "000");
+    }
+}
+
+TEST_F(SkinShape, TransparencyBecomesTheLayeredAlpha) {
+    Hosted h(Style(2, 0), false);
+    frm* skin = SkinWindow();
+    EXPECT_TRUE(GetWindowLongPtrW(skin->hWnd(), GWL_EXSTYLE) & WS_EX_LAYERED);
+    EXPECT_EQ(Alpha(skin->hWnd()), 252);  // never quite opaque
+    for (auto [t, alpha] : {std::pair{1, 250}, {50, 125}, {99, 0}, {150, 0}}) {
+        h.control->put_Transparency(static_cast<BYTE>(t));
+        EXPECT_EQ(Alpha(skin->hWnd()), alpha) << t;
+    }
+    // The host form is a window of its own and stays opaque.
+    EXPECT_FALSE(GetWindowLongPtrW(h.Form().hWnd(), GWL_EXSTYLE) & WS_EX_LAYERED);
+}
+
+TEST_F(SkinShape, ResizingOverAndOverLeavesNoRegionOrSurfaceBehind) {
+    Hosted h(Style(2), false);
+    frm* skin = SkinWindow();
+    forms::DoEvents();
+    const long regions = forms::Region::LiveCount(), gdi = forms::Surface::LiveObjects();
+    const long width = skin->Width();
+    for (int i = 0; i < 3000; ++i) skin->SetWidth(width + (i % 2 ? 150 : 0));
+    EXPECT_EQ(forms::Region::LiveCount(), regions);
+    EXPECT_EQ(forms::Surface::LiveObjects(), gdi);
+    EXPECT_TRUE(reports_.Reports().empty());
+}
+
+}  // namespace
