@@ -8,6 +8,7 @@
 
 #include "../com/ComObject.h"
 #include "../forms/Form.h"
+#include "../forms/Picture.h"
 #include "../subclass/clsFormSubclass.h"
 
 namespace nimbra {
@@ -24,6 +25,19 @@ public:
     void LoadForm();
     void RefreshForm();
     LONG_PTR ClassAddress() const { return classAddress_; }
+
+    // ---- drawing
+    // One colour scheme's pictures: 0-4 frame and title pieces, 5-10 button strips.
+    struct PictureStore {
+        forms::Picture piece[11];
+    };
+    static const PictureStore& b();  // blue
+    static const PictureStore& s();  // silver
+    static const PictureStore& o();  // olive
+    void SetDrawObj();
+    void DrawXP();
+    const PictureStore* DrawObj = nullptr;
+    COLORREF CaptionColor = 0, InactiveCaptionColor = 0, CaptionShadowColor = 0;
 
     // ---- frame metrics, shape and transparency
     void SetFrameMetrics();
@@ -61,8 +75,6 @@ private:
     // The pieces the drawing, outline and caption buttons add. Called from
     // their places already; until those parts of the skin exist they paint
     // nothing and the host keeps its own border.
-    void SetDrawObj() {}
-    void DrawXP() {}
     void InitButtons() {}
     void RoundButtons() {}
     void LayoutButtons() {}
