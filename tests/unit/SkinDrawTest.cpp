@@ -1,0 +1,150 @@
+// What DrawXP leaves in the skin's back buffer: colours at known points of the
+// title bar, frame and caption for each scheme and activation, and its failures.
+#include <gtest/gtest.h>
+
+#include <olectl.h>
+
+#include "../../src/forms/Units.h"
+#include "../../src/skin/SkinWindow.h"
+#include "../../src/skin/frm.h"
+#include "Hosted.h"
+#include "TestSupport.h"
+
+using namespace nimbra;
+using test::Hosted;
+
+namespace {
+
+std::string Scheme(int colorStyle, int borderStyle = 2) {
+    return "      ColorStyle      =   " + std::to_string(colorStyle) + "\r\n      BorderStyle     =   " +
+           std::to_string(borderStyle) + "\r\n      Caption         =   \"WWWWWWWW\"\r\n";
+}
+
+COLORREF At(frm* skin, int x, int y) { return GetPixel(skin->Draw().hDC(), x, y); }
+
+// How many pixels of colour c lie in the rectangle (x, y, w, h) of the buffer.
+int Count(frm* skin, COLORREF c, int x, int y, int w, int h) {
+    int n = 0;
+    for (int j = y; j < y + h; ++j)
+        for (int i = x; i < x + w; ++i) n += At(skin, i, j) == c;
+    return n;
+}
+
+class SkinDraw : public ::testing::Test {
+protected:
+    void SetUp() override { SetSilentError(false); }
+    test::RecordedReports reports_;
+};
+
+TEST_F(SkinDraw, EachSchemeHasItsTitleFrameAndCaptionColours) {
+    struct Expected {
+        int scheme;
+        COLORREF caption, inactive, shadow;
+    } schemes[] = {{0, RGB(255, 255, 255), RGB(216, 228, 248), RGB(10, 24, 131)},
+                   {1, RGB(0, 0, 0), RGB(162, 161, 161), RGB(199, 194, 209)},
+                   {2, RGB(255, 255, 255), RGB(255, 255, 255), RGB(65, 64, 10)}};
+    COLORREF titles[3];
+    for (const Expected& e : schemes) {
+        SCOPED_TRACE(e.scheme);
+        Hosted h(Scheme(e.scheme), false);
+        frm* skin = SkinWindow();
+        forms::DoEvents();
+        skin->WindowActive = true;
+        skin->DrawXP();
+        const int sw = skin->ScaleWidth(), sh = skin->ScaleHeight();
+        titles[e.scheme] = At(skin, sw / 2, 15);
+        // The middle of the bar, below the caption, is the plain bar stretched: one colour across.
+        EXPECT_EQ(At(skin, 70, 27), At(skin, sw - 70, 27));
+        // The caption, from x 26 (room for the icon), with its shadow one pixel down-right.
+        EXPECT_GT(Count(skin, e.caption, 26, 6, 90, 20), 20);
+        EXPECT_GT(Count(skin, e.shadow, 27, 7, 90, 20), 10);
+        EXPECT_EQ(Count(skin, e.caption, 0, 6, 25, 20), 0);  // nothing left of the caption
+        // The frame: left, right and bottom edges are painted, the hole is not the bar's colour.
+        EXPECT_NE(At(skin, 0, sh / 2), At(skin, sw / 2, sh / 2));
+        EXPECT_EQ(At(skin, 0, sh / 2), At(skin, 0, sh / 2 + 10));  // one profile repeated down
+        // Inactive: another bar, the inactive caption colour, no shadow.
+        skin->WindowActive = false;
+        skin->DrawXP();
+        EXPECT_NE(At(skin, sw / 2, 15), titles[e.scheme]);
+        EXPECT_GT(Count(skin, e.inactive, 26, 6, 90, 20), 20);
+        if (e.inactive != e.shadow) {
+            EXPECT_EQ(Count(skin, e.shadow, 27, 7, 90, 20), 0);
+        }
+    }
+    // Blue, silver and olive bars differ.
+    EXPECT_NE(titles[0], titles[1]);
+    EXPECT_NE(titles[1], titles[2]);
+    EXPECT_GT(GetBValue(titles[0]), GetRValue(titles[0]) + 100);  // a saturated blue
+    EXPECT_GT(GetGValue(titles[2]), GetBValue(titles[2]));         // olive: more green than blue
+    EXPECT_TRUE(reports_.Reports().empty());
+}
+
+TEST_F(SkinDraw, TheIconSitsBeforeTheCaptionAt16By16) {
+    Hosted h(Scheme(0), false);
+    frm* skin = SkinWindow();
+    forms::DoEvents();
+    ICONINFO info{};
+    info.fIcon = TRUE;
+    BYTE andBits[32 * 32 / 8] = {};
+    info.hbmMask = CreateBitmap(32, 32, 1, 1, andBits);
+    HDC screen = GetDC(nullptr);
+    info.hbmColor = CreateCompatibleBitmap(screen, 32, 32);
+    HDC dc = CreateCompatibleDC(screen);
+    HGDIOBJ old = SelectObject(dc, info.hbmColor);
+    RECT all{0, 0, 32, 32};
+    HBRUSH green = CreateSolidBrush(RGB(0, 255, 0));
+    FillRect(dc, &all, green);
+    SelectObject(dc, old);
+    DeleteObject(green);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    PICTDESC desc{};
+    desc.cbSizeofstruct = sizeof desc;
+    desc.picType = PICTYPE_ICON;
+    desc.icon.hicon = CreateIconIndirect(&info);
+    DeleteObject(info.hbmMask);
+    DeleteObject(info.hbmColor);
+    ComPtr<IPictureDisp> picture;
+    ASSERT_EQ(OleCreatePictureIndirect(&desc, IID_IPictureDisp, TRUE, reinterpret_cast<void**>(picture.GetAddressOf())),
+              S_OK);
+    h.control->putref_Icon(picture.Get());
+    skin->WindowActive = true;
+    skin->DrawXP();
+    // Scaled to 16 x 16 with its top-left corner at (6, 8).
+    EXPECT_EQ(Count(skin, RGB(0, 255, 0), 6, 8, 16, 16), 256);
+    EXPECT_EQ(Count(skin, RGB(0, 255, 0), 0, 0, 40, 30), 256);
+    h.control->put_IconShow(VARIANT_FALSE);
+    skin->DrawXP();
+    EXPECT_EQ(Count(skin, RGB(0, 255, 0), 0, 0, 40, 30), 0);
+    EXPECT_GT(Count(skin, RGB(255, 255, 255), 6, 6, 20, 20), 10);  // the caption moved to x 6
+}
+
+TEST_F(SkinDraw, ToolWindowsGetTheShortBarAndNoShadow) {
+    Hosted h(Scheme(0, 4), false);
+    frm* skin = SkinWindow();
+    forms::DoEvents();
+    skin->WindowActive = true;
+    skin->DrawXP();
+    EXPECT_EQ(skin->TitleHeight, 21);
+    EXPECT_EQ(Count(skin, RGB(10, 24, 131), 0, 0, 120, 21), 0);    // no shadow in tool windows
+    EXPECT_GT(Count(skin, RGB(255, 255, 255), 3, 4, 100, 14), 10);  // caption at (3, 4)
+}
+
+TEST_F(SkinDraw, WithoutASchemeDrawXPFailsInsideItsGuard) {
+    Hosted h(Scheme(7), false);  // ColorStyle 7: SetDrawObj selects nothing
+    frm* skin = SkinWindow();
+    EXPECT_EQ(skin->DrawObj, nullptr);
+    EXPECT_EQ(skin->CaptionColor, RGB(0, 0, 0));
+    const auto r = reports_.Reports();
+    ASSERT_FALSE(r.empty());
+    EXPECT_EQ(r[0][5], L"DrawXP");
+    EXPECT_EQ(r[0][7] + L" " + r[0][8], L"Formular frm");
+    // With errors silenced the failing pieces are skipped and the caption still drawn, in black.
+    SetSilentError(true);
+    skin->WindowActive = true;
+    skin->DrawXP();
+    SetSilentError(false);
+    EXPECT_GT(Count(skin, RGB(0, 0, 0), 26, 6, 90, 20), 20);
+}
+
+}  // namespace
