@@ -45,9 +45,11 @@ void xpForm::PropertyChanged(DISPID id) {
 
 bool xpForm::FormSet() { return SkinWindow() != nullptr; }
 
-void xpForm::RefreshSkin() {
-    // The caption buttons' Enabled follows here too once the skin has its buttons.
-    if (FormSet()) SkinWindow()->RefreshForm();
+void xpForm::RefreshSkin(DISPID id, bool value) {
+    if (!FormSet()) return;
+    // A disabled button takes no mouse input from now on; its look follows at the next refresh.
+    if (forms::PictureBox* button = SkinWindow()->ButtonOf(id)) button->SetEnabled(value);
+    SkinWindow()->RefreshForm();
 }
 
 void xpForm::MirrorToHostForm(const wchar_t* property, const VARIANT& value, bool byReference) {

@@ -187,8 +187,9 @@ private:
     HRESULT Let(const wchar_t* name, DISPID id, T& field, T value);
     // Tells the container a property changed, so it marks its form modified.
     void PropertyChanged(DISPID id);
-    // A setter's step for the running skin: re-apply the settings of the current skin window.
-    void RefreshSkin();
+    // A setter's step for the running skin: an enablement property goes to its
+    // caption button at once, then the current skin window re-applies its settings.
+    void RefreshSkin(DISPID id = DISPID_UNKNOWN, bool value = false);
     // Assigns the host form's own property of that name, failures ignored.
     void MirrorToHostForm(const wchar_t* property, const VARIANT& value, bool byReference);
     void RaiseCancellable(DISPID id, VARIANT_BOOL& cancel, const wchar_t* relay);
@@ -223,7 +224,7 @@ HRESULT xpForm::Get(const wchar_t* name, const T& field, T* result) {
 template <class T>
 HRESULT xpForm::Let(const wchar_t* name, DISPID id, T& field, T value) {
     Guard({name, kUserControl, L"xpForm"})
-        .Run([&] { field = value; }, [&] { RefreshSkin(); }, [&] { PropertyChanged(id); });
+        .Run([&] { field = value; }, [&] { RefreshSkin(id, value != T{}); }, [&] { PropertyChanged(id); });
     return S_OK;
 }
 

@@ -1,5 +1,7 @@
 #include "frm.h"
 
+#include <commctrl.h>
+
 #include <cmath>
 
 #include "../com/LateBound.h"
@@ -257,7 +259,232 @@ void frm::DrawXP() {
                      d.PaintPicture(forms::Picture::FromBitmap(static_cast<HBITMAP>(CopyImage(h, IMAGE_BITMAP, 0, 0, 0))),
                                     6, static_cast<int>(captionY), 16, 16);
              },
+             [&] {
+                 // Tool windows keep only their close button.
+                 if (!tool) return;
+                 for (forms::PictureBox* b : {&bRestore, &bHelp, &bMinimize, &bTray}) b->SetVisible(false);
+             },
              [&] { Refresh(); });
+}
+
+// ---- caption buttons ---------------------------------------------------------
+
+void frm::Form_Load() {
+    // The five buttons are made with the window: borderless picture boxes in
+    // magenta (the strips' corner colour), 255 twips (17 pixels at 96 dpi) square.
+    const int size = static_cast<int>(forms::TwipsToPixelsX(255));
+    tooltips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hWnd(), nullptr, nullptr, nullptr);
+    struct Made {
+        forms::PictureBox& box;
+        const wchar_t* tip;
+        HRESULT (STDMETHODCALLTYPE xpForm::*enabled)(VARIANT_BOOL*);
+        const wchar_t* name;
+        const wchar_t* prefix;
+    } made[] = {{bClose, L"Schließen", &xpForm::get_CloseButtonEnabled, L"close", L"bClose"},
+                {bRestore, nullptr, &xpForm::get_MaxButtonEnabled, L"restore", L"bRestore"},
+                {bMinimize, L"Minimieren", &xpForm::get_MinButtonEnabled, L"minimize", L"bMinimize"},
+                {bHelp, L"Hilfe", &xpForm::get_HelpButtonEnabled, L"help", L"bHelp"},
+                {bTray, L"Tray", &xpForm::get_TrayButtonEnabled, L"tray", L"bTray"}};
+    for (Made& m : made) {
+        m.box.Create(hWnd(), 0, 0, size, size);
+        m.box.Draw().BackColor = RGB(255, 0, 255);
+        m.box.Cls();
+        if (m.tip) SetTooltip(m.box, m.tip);
+        const std::wstring prefix = m.prefix;
+        auto enabled = m.enabled;
+        const wchar_t* name = m.name;
+        m.box.MouseDown = [this, enabled, name, prefix](int button, int, float, float) {
+            Button_MouseDown(enabled, name, (prefix + L"_MouseDown").c_str(), button);
+        };
+        m.box.MouseMove = [this, enabled, prefix](int, int, float, float) {
+            Button_MouseMove(enabled, (prefix + L"_MouseMove").c_str());
+        };
+        m.box.MouseUp = [this, enabled, name, prefix](int button, int, float, float) {
+            Button_MouseUp(enabled, name, (prefix + L"_MouseUp").c_str(), button);
+        };
+    }
+    tmrButtons.SetInterval(1);
+    tmrButtons.SetEnabled(false);
+    tmrButtons.Tick = [this] { tmrButtons_Timer(); };
+}
+
+void frm::SetTooltip(forms::PictureBox& button, const wchar_t* text) {
+    if (!tooltips_ || !button.hWnd()) return;
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = hWnd();
+    tool.uId = reinterpret_cast<UINT_PTR>(button.hWnd());
+    tool.lpszText = const_cast<LPWSTR>(text);
+    if (!SendMessageW(tooltips_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool)) ||
+        SendMessageW(tooltips_, TTM_GETTOOLCOUNT, 0, 0) == 0)
+        SendMessageW(tooltips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void frm::InitButtons() {
+    Guard(InSkin(L"InitButtons")).Run([&] {
+        const CaptionButton rows[] = {{},
+                                      {5, &bClose, L"close"},
+                                      {6, &bHelp, L"help"},
+                                      {7, &bRestore, L"restore"},
+                                      {8, &bMinimize, L"minimize"},
+                                      {9, &bRestore, L"restore"},
+                                      {10, &bTray, L"tray"}};
+        for (int i = 1; i <= 6; ++i) Buttons[i] = rows[i];
+    });
+}
+
+void frm::SetButtonProperties() {
+    using Getter = HRESULT (STDMETHODCALLTYPE xpForm::*)(VARIANT_BOOL*);
+    const std::pair<Getter, Getter> properties[] = {
+        {},
+        {&xpForm::get_CloseButtonEnabled, &xpForm::get_CloseButtonVisible},
+        {&xpForm::get_HelpButtonEnabled, &xpForm::get_HelpButtonVisible},
+        {&xpForm::get_MaxButtonEnabled, &xpForm::get_MaxButtonVisible},
+        {&xpForm::get_MinButtonEnabled, &xpForm::get_MinButtonVisible},
+        {&xpForm::get_MaxButtonEnabled, &xpForm::get_MaxButtonVisible},
+        {&xpForm::get_TrayButtonEnabled, &xpForm::get_TrayButtonVisible}};
+    Guard(InSkin(L"SetButtonProperties")).Run([&] {
+        for (int i = 1; i <= 6; ++i) {
+            VARIANT_BOOL enabled = VARIANT_FALSE, visible = VARIANT_FALSE;
+            Check(OwnerControl ? (OwnerControl.Get()->*properties[i].first)(&enabled) : E_POINTER);
+            Check((OwnerControl.Get()->*properties[i].second)(&visible));
+            Buttons[i].Enabled = enabled != VARIANT_FALSE;
+            Buttons[i].Visible = visible != VARIANT_FALSE;
+        }
+    });
+}
+
+void frm::LayoutButtons() {
+    // No report: a failing step is skipped and the next one runs.
+    const int t = WindowState() == forms::vbMaximized ? 2 : 6;
+    auto top = [&](forms::PictureBox& b, int y) { IgnoreErrors([&] { b.Move(b.Left(), y, b.Width(), b.Height()); }); };
+    top(bClose, t);
+    for (forms::PictureBox* b : {&bRestore, &bMinimize, &bHelp, &bTray}) top(*b, bClose.Top());
+    int x = static_cast<int>(ScaleWidth()), gap = t;
+    for (int row : {1, 5, 4, 2, 6}) {
+        IgnoreErrors([&] {
+            forms::PictureBox& b = *Buttons[row].Control;
+            b.Move(x - gap - b.Width(), b.Top(), b.Width(), b.Height());
+            x = b.Left();
+            gap = 2;
+        });
+    }
+    ButtonsLeft = static_cast<float>(x);
+}
+
+void frm::SetButtonData() {
+    Guard(InSkin(L"SetButtonData"))
+        .Run([&] { SetCornersTransparency(); }, [&] { SetButtonProperties(); }, [&] { RoundButtons(); },
+             [&] { LayoutButtons(); }, [&] { DrawButtons(); });
+}
+
+void frm::RoundButtons() {
+    Guard(InSkin(L"RoundButtons")).Run([&] {
+        for (forms::PictureBox* b : {&bClose, &bHelp, &bTray, &bMinimize, &bRestore}) {
+            if (!b->hWnd()) continue;
+            RECT client;
+            GetClientRect(b->hWnd(), &client);
+            forms::Region corners = forms::Region::RoundRect(0, 0, client.right + 1, client.bottom + 1, 2, 2);
+            if (SetWindowRgn(b->hWnd(), corners.Get(), TRUE)) corners.Release();  // the button owns it now
+        }
+    });
+}
+
+bool frm::MouseIn(forms::PictureBox& button) {
+    bool inside = false;
+    Guard(InSkin(L"MouseIn")).Run([&] {
+        if (!button.Enabled()) return;
+        RECT r;
+        POINT p;
+        CheckWin32(GetWindowRect(button.hWnd(), &r));
+        CheckWin32(GetCursorPos(&p));
+        // The left column and the top row count as outside.
+        inside = r.left < p.x && r.top < p.y && r.right > p.x && r.bottom > p.y;
+    });
+    return inside;
+}
+
+void frm::DrawButtons() {
+    Guard(InSkin(L"DrawButtons")).Run([&] {
+        if (!DrawObj) Raise(91, L"Object variable or With block variable not set");
+        const bool tool = IsTool();
+        const int state = WindowState();
+        for (int i = 1; i <= 6; ++i) {
+            CaptionButton& row = Buttons[i];
+            if (!row.Control) continue;
+            forms::PictureBox& box = *row.Control;
+            // A tool window shows its close button only, whatever the other properties say.
+            box.SetVisible(row.Visible && (!tool || &box == &bClose));
+            if (!box.Visible()) continue;
+            if ((state == forms::vbMaximized && i == 3) || (state == forms::vbNormal && i == 5)) continue;
+            const forms::Picture& strip = DrawObj->piece[row.PictureIndex];
+            const int w = strip.Width(), h = strip.Height() / 8;
+            if (tool) box.Move(box.Left(), box.Top(), 13, 13);
+            else box.Move(box.Left(), box.Top(), w, h);
+            box.Cls();
+            const bool inside = MouseIn(box);
+            int frame = !row.Enabled                   ? 3
+                        : !inside                      ? 0
+                        : row.Name == PressedButton    ? 2
+                        : PressedButton.empty()        ? 1
+                                                       : 0;
+            if (!WindowActive) frame += 4;
+            box.PaintPicture(strip, 0, 0, box.Width(), box.Height(), 0, frame * h, w, h);
+            box.Refresh();
+        }
+        SetTooltip(bRestore, state == forms::vbNormal ? L"Maximieren" : L"Verkleinern");
+    });
+}
+
+void frm::tmrButtons_Timer() {
+    Guard(InSkin(L"tmrButtons_Timer")).Run([&] {
+        bool over = false;
+        for (int i = 1; i <= 6; ++i)
+            if (Buttons[i].Control && MouseIn(*Buttons[i].Control)) over = true;
+        if (MousePointer() != forms::vbDefault) SetMousePointer(forms::vbDefault);
+        DrawButtons();
+        if (!over) tmrButtons.SetEnabled(false);
+    });
+}
+
+void frm::Button_MouseDown(HRESULT (STDMETHODCALLTYPE xpForm::*enabled)(VARIANT_BOOL*), const wchar_t* name,
+                           const wchar_t* procedure, int button) {
+    Guard(InSkin(procedure)).Run([&] { SetFormFocus(); }, [&] {
+        VARIANT_BOOL on = VARIANT_FALSE;
+        Check(OwnerControl ? (OwnerControl.Get()->*enabled)(&on) : E_POINTER);
+        if (on && button == forms::vbLeftButton) PressedButton = name;
+    });
+}
+
+void frm::Button_MouseMove(HRESULT (STDMETHODCALLTYPE xpForm::*enabled)(VARIANT_BOOL*), const wchar_t* procedure) {
+    Guard(InSkin(procedure)).Run([&] {
+        VARIANT_BOOL on = VARIANT_FALSE;
+        Check(OwnerControl ? (OwnerControl.Get()->*enabled)(&on) : E_POINTER);
+        if (on) tmrButtons.SetEnabled(true);
+    });
+}
+
+void frm::Button_MouseUp(HRESULT (STDMETHODCALLTYPE xpForm::*enabled)(VARIANT_BOOL*), const wchar_t* name,
+                         const wchar_t* procedure, int button) {
+    Guard(InSkin(procedure)).Run([&] {
+        VARIANT_BOOL on = VARIANT_FALSE;
+        Check(OwnerControl ? (OwnerControl.Get()->*enabled)(&on) : E_POINTER);
+        if (on && button == forms::vbLeftButton) PressedButton.clear();
+        (void)name;
+    });
+}
+
+forms::PictureBox* frm::ButtonOf(DISPID enabledProperty) {
+    switch (enabledProperty) {
+    case _xpFormId::CloseButtonEnabled: return &bClose;
+    case _xpFormId::MaxButtonEnabled: return &bRestore;
+    case _xpFormId::MinButtonEnabled: return &bMinimize;
+    case _xpFormId::HelpButtonEnabled: return &bHelp;
+    case _xpFormId::TrayButtonEnabled: return &bTray;
+    default: return nullptr;
+    }
 }
 
 void frm::KillBorder() {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "../com/ComObject.h"
+#include "../forms/Controls.h"
 #include "../forms/Form.h"
 #include "../forms/Picture.h"
 #include "../subclass/clsFormSubclass.h"
@@ -19,6 +20,8 @@ class frm final : public forms::Form, private MessageSink {
 public:
     frm();
     ~frm() override;
+    frm(const frm&) = delete;
+    frm& operator=(const frm&) = delete;
 
     // ---- attach
     void SetUCParent(IDispatch* prnt);
@@ -38,6 +41,29 @@ public:
     void DrawXP();
     const PictureStore* DrawObj = nullptr;
     COLORREF CaptionColor = 0, InactiveCaptionColor = 0, CaptionShadowColor = 0;
+
+    // ---- caption buttons
+    struct CaptionButton {
+        short PictureIndex = 0;
+        forms::PictureBox* Control = nullptr;
+        std::wstring Name;
+        bool Enabled = false;
+        bool Visible = false;
+    };
+    forms::PictureBox bClose, bRestore, bMinimize, bHelp, bTray;
+    CaptionButton Buttons[7];  // rows 1 to 6
+    float ButtonsLeft = 0;     // pixels: the left edge of the button area
+    std::wstring PressedButton;
+    forms::Timer tmrButtons;
+    void InitButtons();
+    void SetButtonProperties();
+    void LayoutButtons();
+    void SetButtonData();
+    void DrawButtons();
+    void RoundButtons();
+    bool MouseIn(forms::PictureBox& button);
+    // The button of an enablement property (a DISPID of _xpForm), or nullptr.
+    forms::PictureBox* ButtonOf(DISPID enabledProperty);
 
     // ---- frame metrics, shape and transparency
     void SetFrameMetrics();
@@ -63,6 +89,7 @@ public:
     HWND HostHwnd();  // the host form's window, read late bound
 
 protected:
+    void Form_Load() override;
     void Form_Activate() override;
     void Form_GotFocus() override;
     void Form_QueryUnload(int& cancel, int unloadMode) override;
@@ -75,11 +102,16 @@ private:
     // The pieces the drawing, outline and caption buttons add. Called from
     // their places already; until those parts of the skin exist they paint
     // nothing and the host keeps its own border.
-    void InitButtons() {}
-    void RoundButtons() {}
-    void LayoutButtons() {}
-    void SetButtonData() {}
-    void DrawButtons() {}
+    void tmrButtons_Timer();
+    // The mouse handlers all buttons share; they differ in the enablement
+    // property they read and the name they store.
+    void Button_MouseDown(HRESULT (STDMETHODCALLTYPE xpForm::*enabled)(VARIANT_BOOL*), const wchar_t* name,
+                          const wchar_t* procedure, int button);
+    void Button_MouseMove(HRESULT (STDMETHODCALLTYPE xpForm::*enabled)(VARIANT_BOOL*), const wchar_t* procedure);
+    void Button_MouseUp(HRESULT (STDMETHODCALLTYPE xpForm::*enabled)(VARIANT_BOOL*), const wchar_t* name,
+                        const wchar_t* procedure, int button);
+    void SetTooltip(forms::PictureBox& button, const wchar_t* text);
+    HWND tooltips_ = nullptr;
 
     // MessageSink: the host form's messages; the skin follows them in a later step.
     void oSubClass_MessageCatched(HWND, UINT&, WPARAM&, LPARAM&, VARIANT_BOOL&) override {}

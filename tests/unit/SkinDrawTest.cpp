@@ -4,6 +4,8 @@
 
 #include <olectl.h>
 
+#include <set>
+
 #include "../../src/forms/Units.h"
 #include "../../src/skin/SkinWindow.h"
 #include "../../src/skin/frm.h"
@@ -135,10 +137,14 @@ TEST_F(SkinDraw, WithoutASchemeDrawXPFailsInsideItsGuard) {
     frm* skin = SkinWindow();
     EXPECT_EQ(skin->DrawObj, nullptr);
     EXPECT_EQ(skin->CaptionColor, RGB(0, 0, 0));
-    const auto r = reports_.Reports();
-    ASSERT_FALSE(r.empty());
-    EXPECT_EQ(r[0][5], L"DrawXP");
-    EXPECT_EQ(r[0][7] + L" " + r[0][8], L"Formular frm");
+    // The buttons and the title find no pictures: both report, as the skin's form.
+    std::set<std::wstring> failed;
+    for (const auto& r : reports_.Reports()) {
+        failed.insert(r[5]);
+        EXPECT_EQ(r[7] + L" " + r[8], L"Formular frm");
+    }
+    EXPECT_TRUE(failed.count(L"DrawXP"));
+    EXPECT_TRUE(failed.count(L"DrawButtons"));
     // With errors silenced the failing pieces are skipped and the caption still drawn, in black.
     SetSilentError(true);
     skin->WindowActive = true;
