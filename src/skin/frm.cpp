@@ -415,14 +415,16 @@ void frm::DrawButtons() {
             CaptionButton& row = Buttons[i];
             if (!row.Control) continue;
             forms::PictureBox& box = *row.Control;
+            const forms::Picture& strip = DrawObj->piece[row.PictureIndex];
+            const int w = strip.Width(), h = strip.Height() / 8;
+            // Hidden buttons take their size too: the layout keeps their slots at
+            // the drawn width (21, or 13 in tool windows).
+            if (tool) box.Move(box.Left(), box.Top(), 13, 13);
+            else box.Move(box.Left(), box.Top(), w, h);
             // A tool window shows its close button only, whatever the other properties say.
             box.SetVisible(row.Visible && (!tool || &box == &bClose));
             if (!box.Visible()) continue;
             if ((state == forms::vbMaximized && i == 3) || (state == forms::vbNormal && i == 5)) continue;
-            const forms::Picture& strip = DrawObj->piece[row.PictureIndex];
-            const int w = strip.Width(), h = strip.Height() / 8;
-            if (tool) box.Move(box.Left(), box.Top(), 13, 13);
-            else box.Move(box.Left(), box.Top(), w, h);
             box.Cls();
             const bool inside = MouseIn(box);
             int frame = !row.Enabled                   ? 3

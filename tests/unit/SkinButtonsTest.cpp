@@ -1,0 +1,122 @@
+// The caption buttons where a person sees them: their rectangles after layout
+// in each state, and the frame of the strip each look shows.
+#include <gtest/gtest.h>
+
+#include "../../src/forms/Units.h"
+#include "../../src/skin/SkinWindow.h"
+#include "../../src/skin/frm.h"
+#include "Hosted.h"
+#include "TestSupport.h"
+
+using namespace nimbra;
+using test::Hosted;
+
+namespace {
+
+const std::string kAllButtons =
+    "      HelpButtonVisible=   -1  'True\r\n      TrayButtonVisible=   -1  'True\r\n";
+
+// Left edges of close, restore, minimise, help and tray, from the skin's right edge.
+std::vector<int> FromRight(frm* skin) {
+    std::vector<int> v;
+    for (forms::PictureBox* b : {&skin->bClose, &skin->bRestore, &skin->bMinimize, &skin->bHelp, &skin->bTray})
+        v.push_back(static_cast<int>(skin->ScaleWidth()) - b->Left());
+    return v;
+}
+
+// The colour at (10, 10) of frame f of a strip, and of a button as painted.
+COLORREF StripPixel(const forms::Picture& strip, int frame) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, strip.Bitmap());
+    const COLORREF c = GetPixel(dc, 10, frame * 21 + 10);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    return c;
+}
+COLORREF ButtonPixel(forms::PictureBox& b) { return GetPixel(b.Draw().hDC(), 10, 10); }
+
+class SkinButtons : public ::testing::Test {
+protected:
+    void SetUp() override { SetSilentError(false); }
+    test::RecordedReports reports_;
+};
+
+TEST_F(SkinButtons, LaidOutFromTheRightEdgeInEveryState) {
+    {
+        Hosted h(kAllButtons, false);
+        frm* skin = SkinWindow();
+        forms::DoEvents();
+        EXPECT_EQ(FromRight(skin), (std::vector<int>{27, 50, 73, 96, 119}));
+        EXPECT_EQ(skin->bClose.Top(), 6);
+        EXPECT_EQ(skin->bClose.Width(), 21);
+        EXPECT_EQ(skin->ButtonsLeft, skin->bTray.Left());
+        for (forms::PictureBox* b : {&skin->bClose, &skin->bRestore, &skin->bMinimize, &skin->bHelp, &skin->bTray})
+            EXPECT_TRUE(b->Visible());
+        skin->SetWindowState(forms::vbMaximized);
+        skin->LayoutButtons();
+        EXPECT_EQ(FromRight(skin), (std::vector<int>{23, 46, 69, 92, 115}));
+        EXPECT_EQ(skin->bTray.Top(), 2);
+        skin->SetWindowState(forms::vbNormal);
+    }
+    {
+        // Tool windows: 13-pixel buttons, only the close button shown.
+        Hosted h(kAllButtons + "      BorderStyle     =   4\r\n", false);
+        frm* skin = SkinWindow();
+        forms::DoEvents();
+        skin->LayoutButtons();
+        EXPECT_EQ(FromRight(skin), (std::vector<int>{19, 34, 49, 64, 79}));
+        EXPECT_TRUE(skin->bClose.Visible());
+        EXPECT_FALSE(skin->bRestore.Visible());
+        EXPECT_FALSE(skin->bTray.Visible());
+    }
+    {
+        // A hidden maximise button keeps its slot: 25 pixels of bar between close and minimise.
+        Hosted h("      MaxButtonVisible=   0   'False\r\n", false);
+        frm* skin = SkinWindow();
+        forms::DoEvents();
+        EXPECT_FALSE(skin->bRestore.Visible());
+        EXPECT_EQ(skin->bClose.Left() - (skin->bMinimize.Left() + 21), 25);
+    }
+    EXPECT_TRUE(reports_.Reports().empty());
+}
+
+TEST_F(SkinButtons, EachLookShowsItsFrameOfTheStrip) {
+    Hosted h(kAllButtons, false);
+    frm* skin = SkinWindow();
+    forms::DoEvents();
+    const forms::Picture& close = skin->DrawObj->piece[5];
+    const forms::Picture& maximise = skin->DrawObj->piece[7];
+    // Keep the cursor away from the buttons, then on the close button.
+    SetCursorPos(1, 1000);
+    skin->WindowActive = true;
+    skin->DrawButtons();
+    EXPECT_EQ(ButtonPixel(skin->bClose), StripPixel(close, 0));
+    EXPECT_EQ(ButtonPixel(skin->bRestore), StripPixel(maximise, 0));  // normal state: the maximise glyph
+    RECT r;
+    GetWindowRect(skin->bClose.hWnd(), &r);
+    SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    EXPECT_TRUE(skin->MouseIn(skin->bClose));
+    skin->DrawButtons();
+    EXPECT_EQ(ButtonPixel(skin->bClose), StripPixel(close, 1));  // hot
+    skin->PressedButton = L"close";
+    skin->DrawButtons();
+    EXPECT_EQ(ButtonPixel(skin->bClose), StripPixel(close, 2));  // pressed
+    skin->PressedButton = L"help";
+    skin->DrawButtons();
+    EXPECT_EQ(ButtonPixel(skin->bClose), StripPixel(close, 0));  // another button is held
+    skin->PressedButton.clear();
+    skin->WindowActive = false;
+    skin->DrawButtons();
+    EXPECT_EQ(ButtonPixel(skin->bClose), StripPixel(close, 5));  // inactive and hot
+    // Disabled: frame 3 (7 inactive) under the cursor too, and never "inside".
+    h.control->put_CloseButtonEnabled(VARIANT_FALSE);
+    EXPECT_FALSE(skin->bClose.Enabled());  // the setter reached the button at once
+    skin->SetButtonProperties();
+    skin->DrawButtons();
+    EXPECT_FALSE(skin->MouseIn(skin->bClose));
+    EXPECT_EQ(ButtonPixel(skin->bClose), StripPixel(close, 7));
+    SetCursorPos(1, 1000);
+    EXPECT_TRUE(reports_.Reports().empty());
+}
+
+}  // namespace
