@@ -1,5 +1,7 @@
 #include "Controls.h"
 
+#include "PaintDc.h"
+
 #include <cmath>
 #include <map>
 
@@ -30,20 +32,6 @@ void Raise(const F& handler, Args... args) {
     copy(args...);
 }
 
-class PaintDc {
-public:
-    explicit PaintDc(HWND hwnd) : hwnd_(hwnd) { dc_ = BeginPaint(hwnd, &ps_); }
-    ~PaintDc() { EndPaint(hwnd_, &ps_); }
-    PaintDc(const PaintDc&) = delete;
-    PaintDc& operator=(const PaintDc&) = delete;
-    HDC dc() const { return dc_; }
-    const RECT& area() const { return ps_.rcPaint; }
-
-private:
-    HWND hwnd_;
-    PAINTSTRUCT ps_{};
-    HDC dc_ = nullptr;
-};
 
 class MemoryDc {
 public:

@@ -1,5 +1,7 @@
 #include "Form.h"
 
+#include "PaintDc.h"
+
 #include <algorithm>
 
 #include "Units.h"
@@ -40,20 +42,6 @@ bool StillOurs(HWND hwnd, const void* self) {
     return IsWindow(hwnd) && GetWindowLongPtrW(hwnd, GWLP_USERDATA) == reinterpret_cast<LONG_PTR>(self);
 }
 
-class PaintDc {
-public:
-    explicit PaintDc(HWND hwnd) : hwnd_(hwnd) { dc_ = BeginPaint(hwnd, &ps_); }
-    ~PaintDc() { EndPaint(hwnd_, &ps_); }
-    PaintDc(const PaintDc&) = delete;
-    PaintDc& operator=(const PaintDc&) = delete;
-    HDC dc() const { return dc_; }
-    const RECT& area() const { return ps_.rcPaint; }
-
-private:
-    HWND hwnd_;
-    PAINTSTRUCT ps_{};
-    HDC dc_ = nullptr;
-};
 
 int ButtonOf(UINT msg) {
     switch (msg) {
@@ -324,7 +312,8 @@ LRESULT Form::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_PAINT: {
         PaintDc paint(hwnd);
-        if (surface_) surface_->PaintTo(paint.dc(), paint.area());
+        if (surface_)
+            for (const RECT& piece : paint.pieces()) surface_->PaintTo(paint.dc(), piece);
         return 0;
     }
     case WM_PRINTCLIENT:

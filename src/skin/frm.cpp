@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <cmath>
+#include <vector>
 
 #include "../com/LateBound.h"
 #include "../control/xpForm.h"
@@ -172,8 +173,26 @@ void frm::DrawXP() {
         return p;
     };
     auto property = [&](auto get, auto& value) { Check(OwnerControl ? (OwnerControl.Get()->*get)(&value) : E_POINTER); };
+    // What of the surface can show: the window's outline leaves the host's place
+    // open, so only the title bar and the frame strips are cleared and sent to
+    // the screen (a full-surface repaint costs several times more).
+    std::vector<RECT> strips;
+    {
+        const int t = static_cast<int>(TitleHeight), bw = static_cast<int>(BorderWidth);
+        if (state == forms::vbNormal)
+            strips = {{0, 0, sw, t}, {0, t, bw, sh}, {sw - bw, t, sw, sh}, {0, sh - bw, sw, sh}};
+        else if (state == forms::vbMaximized)
+            strips = {{0, 0, sw, t}};
+        else
+            strips = {{0, 0, sw, sh}};
+    }
     Guard(InSkin(L"DrawXP"))
-        .Run([&] { d.Cls(); },
+        .Run([&] {
+                 d.CurrentX = d.CurrentY = 0;
+                 HBRUSH back = CreateSolidBrush(d.BackColor);
+                 for (const RECT& r : strips) FillRect(d.hDC(), &r, back);
+                 DeleteObject(back);
+             },
              [&] {
                  tool = IsTool();
                  piece = tool || state != forms::vbNormal ? 4 : 3;
@@ -264,7 +283,10 @@ void frm::DrawXP() {
                  if (!tool) return;
                  for (forms::PictureBox* b : {&bRestore, &bHelp, &bMinimize, &bTray}) b->SetVisible(false);
              },
-             [&] { Refresh(); });
+             [&] {
+                 // As a persistent surface does: the screen follows at the next paint.
+                 for (const RECT& r : strips) InvalidateRect(hWnd(), &r, FALSE);
+             });
 }
 
 // ---- caption buttons ---------------------------------------------------------

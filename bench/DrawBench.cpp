@@ -1,0 +1,86 @@
+// The cost of one full repaint of the skin: DrawXP on a 1280 x 1024 skin
+// against one BitBlt of a 1280 x 1024 surface, side by side in one run.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "../src/control/xpForm.h"
+#include "../src/forms/Units.h"
+#include "../src/skin/SkinWindow.h"
+#include "../src/skin/frm.h"
+
+using namespace nimbra;
+
+namespace {
+
+double Now() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+template <class F>
+double Best(int rounds, int count, F f) {
+    double best = 1e30;
+    for (int r = 0; r < rounds; ++r) {
+        const double start = Now();
+        for (int i = 0; i < count; ++i) f();
+        best = std::min(best, (Now() - start) / count);
+    }
+    return best;
+}
+
+}  // namespace
+
+int main() {
+    CoInitialize(nullptr);
+    constexpr int kWidth = 1280, kHeight = 1024, kRounds = 5, kCount = 40;
+
+    auto control = Make<xpForm>();
+    control->InitNew();  // no container: design time, nothing starts
+    BSTR caption = SysAllocString(L"Kundendaten \x2013 \xdc" L"bersicht");
+    control->put_Caption(caption);
+    SysFreeString(caption);
+
+    frm* skin = NewSkinWindow();
+    skin->Load(WS_POPUP);
+    skin->OwnerControl = control;
+    skin->SetDrawObj();
+    skin->Move(0, 0, forms::PixelsToTwipsX(kWidth), forms::PixelsToTwipsY(kHeight));
+    skin->SetFrameMetrics();
+    skin->SetCornersTransparency();
+    skin->WindowActive = true;
+    ShowWindow(skin->hWnd(), SW_SHOWNOACTIVATE);
+
+    HDC screen = GetDC(nullptr);
+    HDC source = CreateCompatibleDC(screen), target = CreateCompatibleDC(screen);
+    HBITMAP a = CreateCompatibleBitmap(screen, kWidth, kHeight), b = CreateCompatibleBitmap(screen, kWidth, kHeight);
+    HGDIOBJ oldA = SelectObject(source, a), oldB = SelectObject(target, b);
+
+    double draw = 0, blit = 0;
+    // Interleaved rounds, so both see the same machine.
+    for (int r = 0; r < kRounds; ++r) {
+        const double d = Best(1, kCount, [&] { skin->DrawXP(); });
+        const double c = Best(1, kCount, [&] { BitBlt(target, 0, 0, kWidth, kHeight, source, 0, 0, SRCCOPY); });
+        draw = r == 0 ? d : std::min(draw, d);
+        blit = r == 0 ? c : std::min(blit, c);
+    }
+    std::printf("repaint: DrawXP %.1f us, BitBlt 1280x1024 %.1f us\n", draw * 1e6, blit * 1e6);
+    std::printf("repaint ratio (DrawXP / BitBlt): %.2f (target <= 0.50)\n", draw / blit);
+
+    SelectObject(source, oldA);
+    SelectObject(target, oldB);
+    DeleteObject(a);
+    DeleteObject(b);
+    DeleteDC(source);
+    DeleteDC(target);
+    ReleaseDC(nullptr, screen);
+    skin->Unload();
+    return 0;
+}
