@@ -1,6 +1,7 @@
 #include "Controls.h"
 
 #include "PaintDc.h"
+#include "WindowRoute.h"
 
 #include <cmath>
 #include <map>
@@ -185,27 +186,14 @@ void ChildWindow::SetEnabled(bool enabled) {
 }
 
 LRESULT CALLBACK ChildWindow::StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_NCCREATE) {
-        auto* self = static_cast<ChildWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->hwnd_ = hwnd;
-    }
-    auto* self = reinterpret_cast<ChildWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
-    LRESULT result = 0;
-    try {
-        result = self->WindowProc(msg, wParam, lParam);
-    } catch (...) {
-        // An exception cannot unwind through the system's frames of the message dispatch.
-        result = 0;
-    }
+    return RouteMessage<ChildWindow>(hwnd, msg, wParam, lParam);
+}
+
+void ChildWindow::Detach() {
     // The parent's destruction takes this window along; the control outlives it.
-    if (msg == WM_NCDESTROY && GetWindowLongPtrW(hwnd, GWLP_USERDATA) == reinterpret_cast<LONG_PTR>(self)) {
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        self->hwnd_ = nullptr;
-        self->mouseDownLeft_ = false;
-    }
-    return result;
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+    hwnd_ = nullptr;
+    mouseDownLeft_ = false;
 }
 
 LRESULT ChildWindow::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -42,7 +42,10 @@ protected:
     virtual void Paint(HDC dc, const RECT& area) {}
 
 private:
+    template <class T>
+    friend LRESULT RouteMessage(HWND, UINT, WPARAM, LPARAM);
     static LRESULT CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    void Detach();  // the window is gone: forget it
     HWND hwnd_ = nullptr;
     bool mouseDownLeft_ = false;  // a left press began here, so its release may click
 };

@@ -1,6 +1,7 @@
 #include "Form.h"
 
 #include "PaintDc.h"
+#include "WindowRoute.h"
 
 #include <algorithm>
 
@@ -282,27 +283,7 @@ void Form::Refresh() {
 }
 
 LRESULT CALLBACK Form::StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_NCCREATE) {
-        auto* self = static_cast<Form*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->hwnd_ = hwnd;
-    }
-    // Messages before WM_NCCREATE (WM_GETMINMAXINFO) and after the form let
-    // go of its window have no form to go to.
-    auto* self = reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
-    LRESULT result = 0;
-    try {
-        result = self->WindowProc(msg, wParam, lParam);
-    } catch (...) {
-        // An exception cannot unwind through the system's frames of the message dispatch.
-        result = 0;
-    }
-    // Done here rather than in WindowProc so an override that swallows the
-    // message cannot leave the form pointing at a dead window.
-    if (msg == WM_NCDESTROY && GetWindowLongPtrW(hwnd, GWLP_USERDATA) == reinterpret_cast<LONG_PTR>(self))
-        self->Detach();
-    return result;
+    return RouteMessage<Form>(hwnd, msg, wParam, lParam);
 }
 
 LRESULT Form::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -322,8 +322,8 @@ void frm::Form_Load() {
         m.box.MouseMove = [this, enabled, prefix](int, int, float, float) {
             Button_MouseMove(enabled, (prefix + L"_MouseMove").c_str());
         };
-        m.box.MouseUp = [this, enabled, name, prefix](int button, int, float, float) {
-            Button_MouseUp(enabled, name, (prefix + L"_MouseUp").c_str(), button);
+        m.box.MouseUp = [this, enabled, prefix](int button, int, float, float) {
+            Button_MouseUp(enabled, (prefix + L"_MouseUp").c_str(), button);
         };
     }
     tmrButtons.SetInterval(1);
@@ -490,13 +490,12 @@ void frm::Button_MouseMove(HRESULT (STDMETHODCALLTYPE xpForm::*enabled)(VARIANT_
     });
 }
 
-void frm::Button_MouseUp(HRESULT (STDMETHODCALLTYPE xpForm::*enabled)(VARIANT_BOOL*), const wchar_t* name,
-                         const wchar_t* procedure, int button) {
+void frm::Button_MouseUp(HRESULT (STDMETHODCALLTYPE xpForm::*enabled)(VARIANT_BOOL*), const wchar_t* procedure,
+                         int button) {
     Guard(InSkin(procedure)).Run([&] {
         VARIANT_BOOL on = VARIANT_FALSE;
         Check(OwnerControl ? (OwnerControl.Get()->*enabled)(&on) : E_POINTER);
         if (on && button == forms::vbLeftButton) PressedButton.clear();
-        (void)name;
     });
 }
 

@@ -108,8 +108,8 @@ private:
     void Button_MouseDown(HRESULT (STDMETHODCALLTYPE xpForm::*enabled)(VARIANT_BOOL*), const wchar_t* name,
                           const wchar_t* procedure, int button);
     void Button_MouseMove(HRESULT (STDMETHODCALLTYPE xpForm::*enabled)(VARIANT_BOOL*), const wchar_t* procedure);
-    void Button_MouseUp(HRESULT (STDMETHODCALLTYPE xpForm::*enabled)(VARIANT_BOOL*), const wchar_t* name,
-                        const wchar_t* procedure, int button);
+    void Button_MouseUp(HRESULT (STDMETHODCALLTYPE xpForm::*enabled)(VARIANT_BOOL*), const wchar_t* procedure,
+                        int button);
     void SetTooltip(forms::PictureBox& button, const wchar_t* text);
     HWND tooltips_ = nullptr;
 
