@@ -80,6 +80,7 @@ Surface::Surface(HWND window) : window_(window) {
 
     HDC screen = GetDC(window_);
     dc_ = Track(CreateCompatibleDC(screen));
+    source_ = Track(CreateCompatibleDC(screen));
     // A bitmap compatible with the window (not with the memory DC, which would
     // make it monochrome); at least 1x1 so a hidden, empty client still has one.
     bitmap_ = Track(CreateCompatibleBitmap(screen, std::max(width_, 1), std::max(height_, 1)));
@@ -93,6 +94,7 @@ Surface::Surface(HWND window) : window_(window) {
 Surface::~Surface() {
     if (dc_ && oldBitmap_) SelectObject(dc_, oldBitmap_);
     Release(bitmap_);
+    Release(source_);
     Release(dc_);
 }
 
@@ -123,7 +125,7 @@ void Surface::Cls() {
 }
 
 void Surface::PaintPicture(const Picture& picture, int x, int y, int w, int h, int sx, int sy, int sw, int sh) {
-    if (!dc_ || picture.Empty() || w == 0 || h == 0) return;
+    if (!dc_ || !source_ || picture.Empty() || w == 0 || h == 0) return;
     if (sw == -1) sw = picture.Width();
     if (sh == -1) sh = picture.Height();
     if (sw <= 0 || sh <= 0) return;
@@ -137,10 +139,9 @@ void Surface::PaintPicture(const Picture& picture, int x, int y, int w, int h, i
     // background colours: 0 bits black, 1 bits white, whatever Print left set.
     COLORREF oldText = SetTextColor(dc_, RGB(0, 0, 0));
     COLORREF oldBack = SetBkColor(dc_, RGB(255, 255, 255));
-    ScopedObject<HDC> source(CreateCompatibleDC(dc_));
     if (!picture.IsIcon()) {
-        ScopedSelect select(source.get(), picture.Bitmap());
-        StretchBlt(dc_, dx, dy, w, h, source.get(), sx, sy, sw, sh, SRCCOPY);
+        ScopedSelect select(source_, picture.Bitmap());
+        StretchBlt(dc_, dx, dy, w, h, source_, sx, sy, sw, sh, SRCCOPY);
     } else {
         ICONINFO info{};
         if (GetIconInfo(picture.Icon(), &info)) {
@@ -149,15 +150,15 @@ void Surface::PaintPicture(const Picture& picture, int x, int y, int w, int h, i
             // keeps the transparent ones, then the colour image is XORed in
             // (its transparent pixels are black, so they change nothing).
             {
-                ScopedSelect select(source.get(), mask.get());
-                StretchBlt(dc_, dx, dy, w, h, source.get(), sx, sy, sw, sh, SRCAND);
+                ScopedSelect select(source_, mask.get());
+                StretchBlt(dc_, dx, dy, w, h, source_, sx, sy, sw, sh, SRCAND);
                 // A monochrome icon stores its XOR image below the AND mask.
                 if (!color.get())
-                    StretchBlt(dc_, dx, dy, w, h, source.get(), sx, sy + picture.Height(), sw, sh, SRCINVERT);
+                    StretchBlt(dc_, dx, dy, w, h, source_, sx, sy + picture.Height(), sw, sh, SRCINVERT);
             }
             if (color.get()) {
-                ScopedSelect select(source.get(), color.get());
-                StretchBlt(dc_, dx, dy, w, h, source.get(), sx, sy, sw, sh, SRCINVERT);
+                ScopedSelect select(source_, color.get());
+                StretchBlt(dc_, dx, dy, w, h, source_, sx, sy, sw, sh, SRCINVERT);
             }
         }
     }

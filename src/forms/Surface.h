@@ -54,6 +54,7 @@ public:
 private:
     HWND window_;
     HDC dc_ = nullptr;
+    HDC source_ = nullptr;  // kept for PaintPicture: a DC per copy costs more than the copy
     HBITMAP bitmap_ = nullptr;
     HGDIOBJ oldBitmap_ = nullptr;
     int width_ = 0, height_ = 0;

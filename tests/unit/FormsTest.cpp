@@ -461,7 +461,7 @@ TEST_F(Forms, NoGdiObjectOutlivesItsSurface) {
         LogForm form(log);
         ASSERT_TRUE(form.Load());
         Surface& s = form.Draw();
-        EXPECT_EQ(Surface::LiveObjects(), start + 2);  // its memory DC and its bitmap
+        EXPECT_EQ(Surface::LiveObjects(), start + 3);  // its memory DC, its bitmap, its source DC
         for (int i = 0; i < 1000; ++i) {
             s.Cls();
             s.Print(L"Zeile");
@@ -470,7 +470,7 @@ TEST_F(Forms, NoGdiObjectOutlivesItsSurface) {
             s.PaintPicture(icon, 5, 5, 32, 32, 0, 0, 8, 8);
             s.Resize(100 + i % 7, 80 + i % 5);
         }
-        EXPECT_EQ(Surface::LiveObjects(), start + 2);
+        EXPECT_EQ(Surface::LiveObjects(), start + 3);
         dc = s.hDC();
         bitmap = GetCurrentObject(dc, OBJ_BITMAP);
         ASSERT_EQ(GetObjectType(bitmap), static_cast<DWORD>(OBJ_BITMAP));
@@ -478,9 +478,9 @@ TEST_F(Forms, NoGdiObjectOutlivesItsSurface) {
             PictureBox box;
             ASSERT_TRUE(box.Create(form.hWnd(), 0, 0, 40, 30));
             box.Draw().Print(L"x");
-            EXPECT_EQ(Surface::LiveObjects(), start + 4);
+            EXPECT_EQ(Surface::LiveObjects(), start + 6);
         }
-        EXPECT_EQ(Surface::LiveObjects(), start + 2);
+        EXPECT_EQ(Surface::LiveObjects(), start + 3);
     }
     EXPECT_EQ(Surface::LiveObjects(), start);
     EXPECT_EQ(GetObjectType(dc), 0u);
