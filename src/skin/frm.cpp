@@ -285,7 +285,11 @@ void frm::DrawXP() {
              },
              [&] {
                  // As a persistent surface does: the screen follows at the next paint.
-                 for (const RECT& r : strips) InvalidateRect(hWnd(), &r, FALSE);
+                 // One region for all strips: each invalidation is a round trip under Wine.
+                 forms::Region dirty = forms::Region::Rect(0, 0, 0, 0);
+                 for (const RECT& r : strips)
+                     dirty.Combine(forms::Region::Rect(r.left, r.top, r.right, r.bottom), RGN_OR);
+                 InvalidateRgn(hWnd(), dirty.Get(), FALSE);
              });
 }
 
