@@ -1,5 +1,6 @@
 #include "Controls.h"
 
+#include "MouseArgs.h"
 #include "PaintDc.h"
 #include "WindowRoute.h"
 
@@ -50,31 +51,7 @@ private:
     HGDIOBJ old_;
 };
 
-int ButtonOf(UINT msg) {
-    switch (msg) {
-    case WM_LBUTTONDOWN: case WM_LBUTTONUP: case WM_LBUTTONDBLCLK: return 1;
-    case WM_RBUTTONDOWN: case WM_RBUTTONUP: case WM_RBUTTONDBLCLK: return 2;
-    default: return 4;
-    }
-}
-
-int HeldButtons(WPARAM keys) {
-    return (keys & MK_LBUTTON ? 1 : 0) | (keys & MK_RBUTTON ? 2 : 0) | (keys & MK_MBUTTON ? 4 : 0);
-}
-
-int ShiftState(WPARAM keys) {
-    return (keys & MK_SHIFT ? 1 : 0) | (keys & MK_CONTROL ? 2 : 0) | (GetKeyState(VK_MENU) < 0 ? 4 : 0);
-}
-
-float MouseX(LPARAM lParam) { return static_cast<short>(LOWORD(lParam)); }
-float MouseY(LPARAM lParam) { return static_cast<short>(HIWORD(lParam)); }
-
-bool InClient(HWND hwnd, LPARAM lParam) {
-    RECT client{};
-    GetClientRect(hwnd, &client);
-    POINT pt{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-    return PtInRect(&client, pt) != FALSE;
-}
+using namespace mouse;
 
 // Labels and icons are see-through: what lies below is the parent's picture.
 // The parent's class brush covers parents of other kinds; a Form or
@@ -224,7 +201,7 @@ LRESULT ChildWindow::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (msg == WM_LBUTTONDOWN) mouseDownLeft_ = true;
         if (GetCapture() != hwnd) SetCapture(hwnd);
         if (!StillOurs(hwnd, this)) return 0;
-        Raise(MouseDown, ButtonOf(msg), ShiftState(wParam), MouseX(lParam), MouseY(lParam));
+        Raise(MouseDown, ButtonOf(msg), ShiftState(wParam), X(lParam), Y(lParam));
         return 0;
     case WM_LBUTTONDBLCLK:
         // As on a form: DblClick in place of the second MouseDown, no second Click.
@@ -241,12 +218,12 @@ LRESULT ChildWindow::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             ReleaseCapture();
             if (!StillOurs(hwnd, this)) return 0;
         }
-        Raise(MouseUp, ButtonOf(msg), ShiftState(wParam), MouseX(lParam), MouseY(lParam));
+        Raise(MouseUp, ButtonOf(msg), ShiftState(wParam), X(lParam), Y(lParam));
         if (click && StillOurs(hwnd, this)) Raise(Click);
         return 0;
     }
     case WM_MOUSEMOVE:
-        Raise(MouseMove, HeldButtons(wParam), ShiftState(wParam), MouseX(lParam), MouseY(lParam));
+        Raise(MouseMove, HeldButtons(wParam), ShiftState(wParam), X(lParam), Y(lParam));
         return 0;
     case WM_CAPTURECHANGED:
         if (reinterpret_cast<HWND>(lParam) != hwnd) mouseDownLeft_ = false;

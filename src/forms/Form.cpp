@@ -1,5 +1,6 @@
 #include "Form.h"
 
+#include "MouseArgs.h"
 #include "PaintDc.h"
 #include "WindowRoute.h"
 
@@ -44,35 +45,7 @@ bool StillOurs(HWND hwnd, const void* self) {
 }
 
 
-int ButtonOf(UINT msg) {
-    switch (msg) {
-    case WM_LBUTTONDOWN: case WM_LBUTTONUP: case WM_LBUTTONDBLCLK: return vbLeftButton;
-    case WM_RBUTTONDOWN: case WM_RBUTTONUP: case WM_RBUTTONDBLCLK: return vbRightButton;
-    default: return vbMiddleButton;
-    }
-}
-
-int HeldButtons(WPARAM keys) {
-    return (keys & MK_LBUTTON ? vbLeftButton : 0) | (keys & MK_RBUTTON ? vbRightButton : 0) |
-           (keys & MK_MBUTTON ? vbMiddleButton : 0);
-}
-
-int ShiftState(WPARAM keys) {
-    // The mouse message carries Shift and Ctrl but not Alt; the thread's key state has it.
-    return (keys & MK_SHIFT ? vbShiftMask : 0) | (keys & MK_CONTROL ? vbCtrlMask : 0) |
-           (GetKeyState(VK_MENU) < 0 ? vbAltMask : 0);
-}
-
-// Client coordinates are signed: with the capture they can lie left of or above the window.
-float MouseX(LPARAM lParam) { return static_cast<short>(LOWORD(lParam)); }
-float MouseY(LPARAM lParam) { return static_cast<short>(HIWORD(lParam)); }
-
-bool InClient(HWND hwnd, LPARAM lParam) {
-    RECT client{};
-    GetClientRect(hwnd, &client);
-    POINT pt{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-    return PtInRect(&client, pt) != FALSE;
-}
+using namespace mouse;
 
 LPCWSTR CursorFor(int pointer) {
     switch (pointer) {
@@ -348,7 +321,7 @@ LRESULT Form::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         // Held, the mouse keeps reporting to us even outside the window.
         if (GetCapture() != hwnd) SetCapture(hwnd);
         if (!StillOurs(hwnd, this)) return 0;
-        Form_MouseDown(button, ShiftState(wParam), MouseX(lParam), MouseY(lParam));
+        Form_MouseDown(button, ShiftState(wParam), X(lParam), Y(lParam));
         return 0;
     }
     case WM_LBUTTONDBLCLK:
@@ -369,12 +342,12 @@ LRESULT Form::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             ReleaseCapture();
             if (!StillOurs(hwnd, this)) return 0;
         }
-        Form_MouseUp(button, ShiftState(wParam), MouseX(lParam), MouseY(lParam));
+        Form_MouseUp(button, ShiftState(wParam), X(lParam), Y(lParam));
         if (click && StillOurs(hwnd, this)) Form_Click();
         return 0;
     }
     case WM_MOUSEMOVE:
-        Form_MouseMove(HeldButtons(wParam), ShiftState(wParam), MouseX(lParam), MouseY(lParam));
+        Form_MouseMove(HeldButtons(wParam), ShiftState(wParam), X(lParam), Y(lParam));
         return 0;
     case WM_CAPTURECHANGED:
         // Someone else took the mouse mid-press: that press can no longer click.

@@ -17,6 +17,7 @@
 #include "../../src/control/xpForm.h"
 #include "../../src/subclass/basForm.h"
 #include "../../src/subclass/clsFormSubclass.h"
+#include "DispatchOnly.h"
 #include "TestSupport.h"
 
 using namespace nimbra;
@@ -101,18 +102,8 @@ private:
 };
 
 // An advised client of the MessageCatched event, answering only IDispatch as script sinks do.
-class EventClient final : public ComObject<IDispatch> {
-    void* Find(REFIID riid) override {
-        return riid == IID_IUnknown || riid == IID_IDispatch ? static_cast<IDispatch*>(this) : nullptr;
-    }
-
+class EventClient final : public test::DispatchOnly {
 public:
-    STDMETHODIMP GetTypeInfoCount(UINT* n) override {
-        *n = 0;
-        return S_OK;
-    }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* p, VARIANT*, EXCEPINFO*, UINT*) override {
         if (id != __clsFormSubclassId::MessageCatched || p->cArgs != 5) return DISP_E_BADPARAMCOUNT;
         VARIANTARG* a = p->rgvarg;  // last argument first

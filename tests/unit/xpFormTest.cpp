@@ -9,6 +9,7 @@
 
 #include "../../src/com/LateBound.h"
 #include "../../src/control/xpForm.h"
+#include "DispatchOnly.h"
 #include "TestSupport.h"
 
 using nimbra::ComObject;
@@ -35,18 +36,8 @@ public:
 };
 
 // An event sink that answers only IDispatch, as script engines' sinks do.
-class EventSink final : public ComObject<IDispatch> {
-    void* Find(REFIID riid) override {
-        return riid == IID_IUnknown || riid == IID_IDispatch ? static_cast<IDispatch*>(this) : nullptr;
-    }
-
+class EventSink final : public test::DispatchOnly {
 public:
-    STDMETHODIMP GetTypeInfoCount(UINT* n) override {
-        *n = 0;
-        return S_OK;
-    }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* p, VARIANT*, EXCEPINFO*, UINT*) override {
         events.push_back(id);
         if (p->cArgs == 1 && p->rgvarg[0].vt == (VT_BOOL | VT_BYREF)) *p->rgvarg[0].pboolVal = answer;
