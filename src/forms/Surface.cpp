@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace nimbra::forms {
 
@@ -70,6 +71,50 @@ HFONT MakeFont(HDC dc, const std::wstring& name, float points, bool bold) {
                        name.c_str());
 }
 
+// Copies up to this many pixels are kept whole; longer ones only as runs, from
+// this length on. A run's tile repeats its line kTile times: a longer pattern
+// means fewer, longer row copies when the brush is laid.
+constexpr int kSmall = 64 * 64, kLongRun = 64, kTile = 256;
+constexpr size_t kMaxPrepared = 32;
+// Sources are read whole to test a run; pictures above this size are not.
+constexpr int kMaxSourcePixels = 256 * 256;
+
+// True when every line of the source rectangle is one colour along the run:
+// each row across it (across) or each column down it.
+bool Uniform(HDC dc, HBITMAP bitmap, int width, int height, int sx, int sy, int sw, int sh, bool across) {
+    if (width * height > kMaxSourcePixels) return false;
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    std::vector<DWORD> pixels(static_cast<size_t>(width) * height);
+    if (GetDIBits(dc, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS) != height) return false;
+    auto at = [&](int x, int y) { return pixels[static_cast<size_t>(y) * width + x] & 0xFFFFFF; };
+    for (int y = sy; y < sy + sh; ++y)
+        for (int x = sx; x < sx + sw; ++x)
+            if (at(x, y) != (across ? at(sx, y) : at(x, sy))) return false;
+    return true;
+}
+
+// The copy's scaled image as a pattern brush. For a run (w or h 0) the
+// source is one line wide along the run and the tile repeats it; across the
+// run it is scaled exactly as the copy is, since a stretch scales each axis
+// on its own.
+HBRUSH Tile(HDC dc, HDC source, HBITMAP bitmap, int sx, int sy, int sw, int sh, int w, int h) {
+    const int tw = w ? w : kTile, th = h ? h : kTile;
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), tw, -th, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    ScopedObject<HGDIOBJ> tile(CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    ScopedObject<HDC> tileDc(CreateCompatibleDC(dc));
+    if (!tile.get() || !tileDc.get()) return nullptr;
+    {
+        ScopedSelect into(tileDc.get(), tile.get());
+        ScopedSelect from(source, bitmap);
+        SetStretchBltMode(tileDc.get(), COLORONCOLOR);
+        StretchBlt(tileDc.get(), 0, 0, tw, th, source, sx, sy, w ? sw : 1, h ? sh : 1, SRCCOPY);
+    }
+    return CreatePatternBrush(static_cast<HBITMAP>(tile.get()));  // the brush keeps its own copy
+}
+
 }  // namespace
 
 Surface::Surface(HWND window) : window_(window) {
@@ -92,6 +137,7 @@ Surface::Surface(HWND window) : window_(window) {
 }
 
 Surface::~Surface() {
+    for (Prepared& p : prepared_) Release(p.brush);
     if (dc_ && oldBitmap_) SelectObject(dc_, oldBitmap_);
     Release(bitmap_);
     Release(source_);
@@ -140,8 +186,10 @@ void Surface::PaintPicture(const Picture& picture, int x, int y, int w, int h, i
     COLORREF oldText = SetTextColor(dc_, RGB(0, 0, 0));
     COLORREF oldBack = SetBkColor(dc_, RGB(255, 255, 255));
     if (!picture.IsIcon()) {
-        ScopedSelect select(source_, picture.Bitmap());
-        StretchBlt(dc_, dx, dy, w, h, source_, sx, sy, sw, sh, SRCCOPY);
+        if (!PaintPrepared(picture, x, y, w, h, sx, sy, sw, sh)) {
+            ScopedSelect select(source_, picture.Bitmap());
+            StretchBlt(dc_, dx, dy, w, h, source_, sx, sy, sw, sh, SRCCOPY);
+        }
     } else {
         ICONINFO info{};
         if (GetIconInfo(picture.Icon(), &info)) {
@@ -164,6 +212,42 @@ void Surface::PaintPicture(const Picture& picture, int x, int y, int w, int h, i
     }
     SetTextColor(dc_, oldText);
     SetBkColor(dc_, oldBack);
+}
+
+bool Surface::PaintPrepared(const Picture& picture, int x, int y, int w, int h, int sx, int sy, int sw, int sh) {
+    // A brush stands in exactly only for a copy that is not mirrored and reads
+    // inside the picture.
+    if (w <= 0 || h <= 0 || sx < 0 || sy < 0 || sx + sw > picture.Width() || sy + sh > picture.Height()) return false;
+    const Prepared* p = nullptr;
+    if (w * h <= kSmall)
+        p = &Prepare(picture, sx, sy, sw, sh, w, h);
+    else if (w >= kLongRun && w > sw && h <= kTile)
+        p = &Prepare(picture, sx, sy, sw, sh, 0, h);
+    else if (h >= kLongRun && h > sh && w <= kTile)
+        p = &Prepare(picture, sx, sy, sw, sh, w, 0);
+    if (!p || !p->brush) return false;
+    POINT origin{};
+    SetBrushOrgEx(dc_, x, y, &origin);  // the pattern's top-left on the copy's top-left
+    ScopedSelect select(dc_, p->brush);
+    PatBlt(dc_, x, y, w, h, PATCOPY);
+    SetBrushOrgEx(dc_, origin.x, origin.y, nullptr);
+    return true;
+}
+
+const Surface::Prepared& Surface::Prepare(const Picture& picture, int sx, int sy, int sw, int sh, int w, int h) {
+    for (const Prepared& p : prepared_)
+        if (p.picture.Bitmap() == picture.Bitmap() && p.sx == sx && p.sy == sy && p.sw == sw && p.sh == sh &&
+            p.w == w && p.h == h)
+            return p;
+    if (prepared_.size() >= kMaxPrepared) {
+        Release(prepared_.front().brush);
+        prepared_.erase(prepared_.begin());
+    }
+    HBRUSH brush = nullptr;
+    if ((w && h) || Uniform(dc_, picture.Bitmap(), picture.Width(), picture.Height(), sx, sy, sw, sh, !w))
+        brush = Track(Tile(dc_, source_, picture.Bitmap(), sx, sy, sw, sh, w, h));
+    prepared_.push_back(Prepared{picture, sx, sy, sw, sh, w, h, brush});
+    return prepared_.back();
 }
 
 void Surface::Print(const std::wstring& text) {

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "Picture.h"
 
@@ -52,12 +53,27 @@ public:
     static long LiveObjects();
 
 private:
+    // Copies repeat: a skin redraws the same pieces at the same scales. A copy
+    // made before is laid again from a pattern brush holding its scaled image,
+    // with no bitmap selected and no scaling. A long copy whose source lines
+    // are all alike along it keeps only a tile of its scaled line, so its
+    // brush does not depend on the length and survives resizing.
+    struct Prepared {
+        Picture picture;  // keeps the handle, so the key cannot be reused while cached
+        int sx, sy, sw, sh;
+        int w, h;      // the copy's size; 0 on the axis of a run, whatever its length
+        HBRUSH brush;  // nullptr: a run whose lines differ, stretched each time
+    };
+    bool PaintPrepared(const Picture& picture, int x, int y, int w, int h, int sx, int sy, int sw, int sh);
+    const Prepared& Prepare(const Picture& picture, int sx, int sy, int sw, int sh, int w, int h);
+
     HWND window_;
     HDC dc_ = nullptr;
     HDC source_ = nullptr;  // kept for PaintPicture: a DC per copy costs more than the copy
     HBITMAP bitmap_ = nullptr;
     HGDIOBJ oldBitmap_ = nullptr;
     int width_ = 0, height_ = 0;
+    std::vector<Prepared> prepared_;
 };
 
 }  // namespace nimbra::forms

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -174,8 +175,8 @@ void frm::DrawXP() {
     };
     auto property = [&](auto get, auto& value) { Check(OwnerControl ? (OwnerControl.Get()->*get)(&value) : E_POINTER); };
     // What of the surface can show: the window's outline leaves the host's place
-    // open, so only the title bar and the frame strips are cleared and sent to
-    // the screen (a full-surface repaint costs several times more).
+    // open, so a clear needs only the title bar and the frame strips (clearing
+    // the whole surface costs several times more).
     std::vector<RECT> strips;
     {
         const int t = static_cast<int>(TitleHeight), bw = static_cast<int>(BorderWidth);
@@ -189,6 +190,12 @@ void frm::DrawXP() {
     Guard(InSkin(L"DrawXP"))
         .Run([&] {
                  d.CurrentX = d.CurrentY = 0;
+                 // Normal and maximised, the copies below cover every pixel of
+                 // the strips: clearing them first would paint them twice.
+                 const bool covered = DrawObj && state != forms::vbMinimized &&
+                                      std::none_of(std::begin(DrawObj->piece), std::begin(DrawObj->piece) + 5,
+                                                   [](const forms::Picture& p) { return p.Empty(); });
+                 if (covered) return;
                  HBRUSH back = CreateSolidBrush(d.BackColor);
                  for (const RECT& r : strips) FillRect(d.hDC(), &r, back);
                  DeleteObject(back);
@@ -284,12 +291,11 @@ void frm::DrawXP() {
                  for (forms::PictureBox* b : {&bRestore, &bHelp, &bMinimize, &bTray}) b->SetVisible(false);
              },
              [&] {
-                 // As a persistent surface does: the screen follows at the next paint.
-                 // One region for all strips: each invalidation is a round trip under Wine.
-                 forms::Region dirty = forms::Region::Rect(0, 0, 0, 0);
-                 for (const RECT& r : strips)
-                     dirty.Combine(forms::Region::Rect(r.left, r.top, r.right, r.bottom), RGN_OR);
-                 InvalidateRgn(hWnd(), dirty.Get(), FALSE);
+                 // As a persistent surface does: the screen follows at the next
+                 // paint. The window's outline already leaves out all but the
+                 // strips, and one invalidation of the whole window is one
+                 // round trip to the window server instead of a region's.
+                 InvalidateRect(hWnd(), nullptr, FALSE);
              });
 }
 

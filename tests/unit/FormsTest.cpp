@@ -410,6 +410,80 @@ TEST_F(Forms, PaintPictureScalesMirrorsCropsAndMasksIcons) {
                            {75, 5, kBlue}, {50, 5, kRed}, {75, 20, kRed}});
 }
 
+// A 24-bit DIB section, as the library's own pictures are stored.
+Picture DibPicture(int width, int height, const std::function<COLORREF(int, int)>& color) {
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const int stride = (width * 3 + 3) & ~3;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            BYTE* p = static_cast<BYTE*>(bits) + y * stride + x * 3;
+            const COLORREF c = color(x, y);
+            p[0] = GetBValue(c), p[1] = GetGValue(c), p[2] = GetRValue(c);
+        }
+    return Picture::FromBitmap(bitmap);
+}
+
+// Repeated copies are laid from prepared brushes; whatever the kind of copy,
+// the pixels must be exactly a plain stretch's.
+TEST_F(Forms, RepeatedCopiesPaintExactlyWhatAStretchPaints) {
+    // Columns 4-7 alike on every row (a title bar's middle), rows 5-9 alike in
+    // every column (a side edge), the rest all different.
+    Picture piece = DibPicture(12, 10, [](int x, int y) {
+        if (x >= 4 && x < 8) return RGB(10 * y, 200, 40);
+        if (y >= 5) return RGB(20 * x, 90, 7);
+        return RGB(20 * x, 17 * y, 150);
+    });
+    struct Copy {
+        int x, y, w, h, sx, sy, sw, sh;
+    } copies[] = {
+        {3, 2, 150, 9, 4, 0, 4, 5},      // a run across, its 5 rows to 9
+        {0, 20, 200, 3, 4, 0, 4, 5},     // the same run, 5 rows dropped to 3
+        {5, 30, 5, 120, 0, 5, 3, 2},     // a run downwards, 3 columns to 5
+        {160, 30, 24, 17, 0, 0, 12, 10}, // small: kept whole
+        {20, 160, 180, 7, 0, 0, 12, 5},  // long but not alike: stretched every time
+        {205, 0, 30, 150, 0, 0, 12, 10}, // too big to keep whole, rows not alike: stretched
+    };
+    HDC screen = GetDC(nullptr);
+    HDC reference = CreateCompatibleDC(screen), source = CreateCompatibleDC(screen);
+    HBITMAP canvas = CreateCompatibleBitmap(screen, 240, 200);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ oldCanvas = SelectObject(reference, canvas);
+    SetStretchBltMode(reference, COLORONCOLOR);
+    RECT all{0, 0, 240, 200};
+    FillRect(reference, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    HGDIOBJ oldSource = SelectObject(source, piece.Bitmap());
+    for (const Copy& c : copies) StretchBlt(reference, c.x, c.y, c.w, c.h, source, c.sx, c.sy, c.sw, c.sh, SRCCOPY);
+    SelectObject(source, oldSource);
+
+    const long start = Surface::LiveObjects();
+    {
+        Surface s(nullptr);
+        s.Resize(240, 200);
+        s.BackColor = RGB(0, 0, 0);
+        for (int round = 0; round < 2; ++round) {  // the first prepares, the second lays what was prepared
+            s.Cls();
+            for (const Copy& c : copies) s.PaintPicture(piece, c.x, c.y, c.w, c.h, c.sx, c.sy, c.sw, c.sh);
+            int wrong = 0;
+            for (int y = 0; y < 200; ++y)
+                for (int x = 0; x < 240; ++x)
+                    if (GetPixel(s.hDC(), x, y) != GetPixel(reference, x, y) && ++wrong <= 5)
+                        ADD_FAILURE() << "round " << round << ": pixel " << x << "," << y;
+            EXPECT_EQ(wrong, 0) << "round " << round;
+        }
+        // Many different copies keep a bounded number of brushes.
+        for (int size = 1; size <= 200; ++size) s.PaintPicture(piece, 0, 0, size % 60 + 1, 3);
+        EXPECT_LE(Surface::LiveObjects(), start + 3 + 32);
+    }
+    EXPECT_EQ(Surface::LiveObjects(), start);
+    SelectObject(reference, oldCanvas);
+    DeleteObject(canvas);
+    DeleteDC(reference);
+    DeleteDC(source);
+}
+
 TEST_F(Forms, PrintDrawsTransparentTextLineByLine) {
     Surface s(nullptr);
     s.Resize(300, 120);
