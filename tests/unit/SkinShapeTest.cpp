@@ -62,6 +62,32 @@ TEST_F(SkinShape, NormalWindowsGetRoundedTopCornersAndAHoleForTheHost) {
     EXPECT_TRUE(reports_.Reports().empty());
 }
 
+// The title piece paints its rounded corners magenta; whatever the platform's
+// rounding, none of those pixels may show.
+TEST_F(SkinShape, NoMagentaCornerPixelLiesInsideTheOutline) {
+    for (int scheme : {0, 1, 2}) {
+        SCOPED_TRACE(scheme);
+        Hosted h("      ColorStyle      =   " + std::to_string(scheme) + "\r\n" + Style(2), false);
+        frm* skin = SkinWindow();
+        forms::DoEvents();
+        HRGN outline = CreateRectRgn(0, 0, 0, 0);
+        ASSERT_NE(GetWindowRgn(skin->hWnd(), outline), ERROR);
+        for (bool active : {true, false}) {
+            skin->WindowActive = active;
+            skin->DrawXP();
+            int shown = 0, cut = 0;
+            for (int y = 0; y < static_cast<int>(skin->TitleHeight); ++y)
+                for (int x = 0; x < skin->ScaleWidth(); ++x)
+                    if (GetPixel(skin->Draw().hDC(), x, y) == RGB(255, 0, 255))
+                        ++(PtInRegion(outline, x, y) ? shown : cut);
+            EXPECT_EQ(shown, 0) << active;
+            EXPECT_EQ(cut, 2 * (5 + 3 + 2 + 1 + 1)) << active;  // both corners, the steps of the art
+        }
+        DeleteObject(outline);
+    }
+    EXPECT_TRUE(reports_.Reports().empty());
+}
+
 TEST_F(SkinShape, ToolWindowsAndOtherStatesAreSquare) {
     {
         Hosted h(Style(4), false);
