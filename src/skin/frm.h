@@ -7,6 +7,7 @@
 #include <string>
 
 #include "../com/ComObject.h"
+#include "../errors/basError.h"
 #include "../forms/Controls.h"
 #include "../forms/Form.h"
 #include "../forms/Picture.h"
@@ -85,6 +86,8 @@ public:
     bool KeepHostPos = false;
     float TitleHeight = 0;  // pixels
     float BorderWidth = 0;  // pixels
+    short LastWindowState = 0;  // the skin's WindowState at the end of the last WM_SIZE handling
+    bool Unloading = false;     // the close action has begun; the handler only unhooks
 
     HWND HostHwnd();  // the host form's window, read late bound
 
@@ -99,9 +102,7 @@ protected:
 private:
     void SetFormFocus();
     void MeFocus();
-    // The pieces the drawing, outline and caption buttons add. Called from
-    // their places already; until those parts of the skin exist they paint
-    // nothing and the host keeps its own border.
+    // Polls the cursor while it is over a button; stops itself once it has left.
     void tmrButtons_Timer();
     // The mouse handlers all buttons share; they differ in the enablement
     // property they read and the name they store.
@@ -113,8 +114,13 @@ private:
     void SetTooltip(forms::PictureBox& button, const wchar_t* text);
     HWND tooltips_ = nullptr;
 
-    // MessageSink: the host form's messages; the skin follows them in a later step.
-    void oSubClass_MessageCatched(HWND, UINT&, WPARAM&, LPARAM&, VARIANT_BOOL&) override {}
+    // MessageSink: the host form's messages. Never cancels, never changes them.
+    void oSubClass_MessageCatched(HWND hwnd, UINT& uMsg, WPARAM& wParam, LPARAM& lParam,
+                                  VARIANT_BOOL& Cancel) override;
+    void HostSized(Guard& g, long state);
+    void HostActivated(Guard& g, HWND hwnd, DWORD kind);
+    // The handler called with a made-up message: long parameter 0, no cancel.
+    void MessageToSelf(HWND hwnd, UINT message, WPARAM state);
     void SetClassAddress(LONG_PTR address) override { classAddress_ = address; }
 
     long HostLong(const wchar_t* property);

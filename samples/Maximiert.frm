@@ -1,0 +1,27 @@
+VERSION 5.00
+Object = "{1A11BA44-3123-4488-94E8-4A011C1E99A6}#1.1#0"; "NimbraForm.ocx"
+Begin VB.Form Maximiert 
+   Caption         =   "Maximiert"
+   ClientHeight    =   2400
+   ClientLeft      =   600
+   ClientTop       =   900
+   ClientWidth     =   3600
+   LinkTopic       =   "Maximiert"
+   ScaleHeight     =   2400
+   ScaleWidth      =   3600
+   StartUpPosition =   3  'Windows-Standard
+   WindowState     =   2  'Maximiert
+   Begin NimbraForm.xpForm xpForm1 
+      Left            =   0
+      Top             =   0
+      _ExtentX        =   847
+      _ExtentY        =   847
+      ColorStyle      =   0
+      Caption         =   "Maximiert"
+   End
+End
+Attribute VB_Name = "Maximiert"
+Attribute VB_GlobalNameSpace = False
+Attribute VB_Creatable = False
+Attribute VB_PredeclaredId = True
+Attribute VB_Exposed = False

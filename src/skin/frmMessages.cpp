@@ -1,0 +1,136 @@
+// The skin window's handler of the host form's messages: it keeps the skin in
+// step with the host's minimise, maximise, restore and activation. It is also
+// called directly, with made-up WM_SIZE messages, to maximise and restore, and
+// it calls itself; every path may run while another is still on the stack.
+#include <cmath>
+
+#include "../errors/basError.h"
+#include "../forms/Units.h"
+#include "frm.h"
+
+namespace nimbra {
+namespace {
+
+Procedure InHandler() { return {L"oSubClass_MessageCatched", kFormModule, L"frm"}; }
+
+}  // namespace
+
+void frm::oSubClass_MessageCatched(HWND hwnd, UINT& uMsg, WPARAM& wParam, LPARAM&, VARIANT_BOOL&) {
+    Guard g(InHandler());
+    if (Unloading) {
+        // The close action has begun: the host gets its own procedure back, nothing else.
+        g.Run([&] {
+            VARIANT_BOOL ignored;
+            Check(oSubClass ? oSubClass->StopSubClass(&ignored) : E_POINTER);
+        });
+        return;
+    }
+    // The word parameter is taken whole, as a 32-bit value: a minimised window's
+    // activation (high word set) or a system command with its low bits set is
+    // not one of the values looked for.
+    const DWORD word = static_cast<DWORD>(wParam);
+    switch (uMsg) {
+    case WM_SIZE: HostSized(g, static_cast<long>(word)); break;
+    case WM_ACTIVATE: HostActivated(g, hwnd, word); break;
+    case WM_SYSCOMMAND:
+        if (word == SC_MAXIMIZE)
+            g.Run([&] { MessageToSelf(hwnd, WM_SIZE, SIZE_MAXIMIZED); });
+        // SC_CLOSE belongs to the close button's action; until it exists the
+        // host's own procedure closes the form as it always did.
+        break;
+    default: break;
+    }
+}
+
+void frm::MessageToSelf(HWND hwnd, UINT message, WPARAM state) {
+    UINT m = message;
+    WPARAM w = state;
+    LPARAM l = 0;
+    VARIANT_BOOL cancel = VARIANT_FALSE;
+    oSubClass_MessageCatched(hwnd, m, w, l, cancel);
+}
+
+void frm::HostSized(Guard& g, long state) {
+    bool changed = false;
+    if (!g.Run([&] { changed = HostForm && state != LastWindowState; })) return;
+    if (changed) {
+        const bool minimised = state == SIZE_MINIMIZED, maximised = state == SIZE_MAXIMIZED;
+        const bool restored = !minimised && !maximised;  // any other kind counts as a restore
+        auto when = [](bool condition, auto step) {
+            return [condition, step] {
+                if (condition) step();
+            };
+        };
+        const bool ran = g.Run(
+            [&] { SetHostLong(L"WindowState", state); },
+            when(minimised, [&] { SetVisible(false); }),
+            // Maximise: the system picks both rectangles; the host then goes
+            // under the title bar, across the whole width.
+            when(maximised, [&] { SetWindowState(forms::vbMaximized); }), when(maximised, [&] { SetFrameMetrics(); }),
+            when(maximised, [&] { Form_Resize(); }), when(maximised, [&] { forms::DoEvents(); }),
+            when(maximised,
+                 [&] {
+                     const int title = static_cast<int>(std::lround(TitleHeight));
+                     const int height = static_cast<int>(std::lround(forms::TwipsToPixelsY(HostLong(L"Height"))));
+                     MoveWindow(HostHwnd(), 0, title, static_cast<int>(std::lround(ScaleWidth())), height - title,
+                                FALSE);
+                 }),
+            when(maximised, [&] { forms::DoEvents(); }), when(maximised, [&] { KeepHostPos = true; }),
+            when(maximised, [&] { Form_Resize(); }), when(maximised, [&] { KeepHostPos = false; }),
+            when(maximised, [&] { MeFocus(); }), when(maximised, [&] { LockWinPos(); }),
+            // Restore: the system brings the host back to its own normal bounds.
+            when(restored, [&] { SetVisible(true); }), when(restored, [&] { InSetMePos = true; }),
+            when(restored, [&] { SetWindowState(forms::vbNormal); }), when(restored, [&] { SetFrameMetrics(); }),
+            when(restored, [&] { forms::DoEvents(); }), when(restored, [&] { InSetMePos = false; }),
+            when(restored && LastWindowState != forms::vbMinimized, [&] { PlaceHostForm(); }),
+            // Every state change: wrap the host again and redraw everything.
+            [&] { InSetMePos = true; }, [&] { SetMePos(); }, [&] { SetFocus(HostHwnd()); },
+            [&] { SetButtonData(); }, [&] { MeFocus(); }, [&] { LockWinPos(); });
+        if (!ran) return;
+    } else if (!g.Run(
+                   [&] {
+                       // A host inside another window is wrapped again on every size;
+                       // a top-level host's plain resizes are not followed.
+                       if (HostForm && ::GetParent(HostHwnd())) SetMePos();
+                   },
+                   [&] {
+                       if (HostForm && ::GetParent(HostHwnd())) DrawXP();
+                   })) {
+        return;
+    }
+    // Recorded only now: a nested WM_SIZE with the same state takes the same path.
+    g.Run([&] { LastWindowState = static_cast<short>(WindowState()); });
+}
+
+void frm::HostActivated(Guard& g, HWND hwnd, DWORD kind) {
+    int hostState = 0;
+    bool differs = false;
+    g.Run(
+        [&] {
+            if (!HostForm) return;
+            hostState = HostLong(L"WindowState");
+            differs = hostState != LastWindowState;
+        },
+        [&] {
+            // The host changed state on its own: follow it first. With the state
+            // recorded already, the nested call takes the no-change path.
+            if (!differs) return;
+            LastWindowState = static_cast<short>(hostState);
+            MessageToSelf(hwnd, WM_SIZE, static_cast<WPARAM>(hostState));
+        },
+        [&] {
+            if (kind == WA_ACTIVE || kind == WA_CLICKACTIVE || GetFocus() == hWnd()) {
+                SetVisible(true);
+                InSetMePos = true;
+                WindowActive = true;
+            } else {
+                WindowActive = false;
+            }
+        },
+        [&] {
+            if (HostForm && HostLong(L"WindowState") == forms::vbNormal) SetMePos();
+        },
+        [&] { DrawXP(); }, [&] { DrawButtons(); });
+}
+
+}  // namespace nimbra
