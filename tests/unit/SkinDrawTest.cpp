@@ -132,6 +132,46 @@ TEST_F(SkinDraw, ToolWindowsGetTheShortBarAndNoShadow) {
     EXPECT_GT(Count(skin, RGB(255, 255, 255), 3, 4, 100, 14), 10);  // caption at (3, 4)
 }
 
+TEST_F(SkinDraw, OddSizesStylesAndCaptionsStillPaintTheWholeBar) {
+    Hosted h(Scheme(0), false);
+    frm* skin = SkinWindow();
+    forms::DoEvents();
+    skin->WindowActive = true;
+
+    // Narrower than the two caps: the mirrored middle lies under them, the
+    // right cap (painted last) wins where they overlap.
+    skin->SetWidth(forms::PixelsToTwipsX(80));
+    ASSERT_EQ(skin->ScaleWidth(), 80);
+    skin->DrawXP();
+    const forms::Picture& bar = skin->DrawObj->piece[3];
+    HDC piece = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(piece, bar.Bitmap());
+    int wrong = 0;
+    // Rows above and below the caption's text, which covers the bar between.
+    for (int y : {0, 1, 2, 3, 4, 5, 27, 28, 29})
+        for (int x = 0; x < 80; ++x) {
+            const int sx = x < 80 - 54 ? x : 54 + x - (80 - 54);
+            if (GetPixel(piece, sx, y) != At(skin, x, y) && ++wrong <= 3) ADD_FAILURE() << x << "," << y;
+        }
+    SelectObject(piece, old);
+    DeleteDC(piece);
+    EXPECT_EQ(wrong, 0);
+
+    // An unknown border style keeps the metrics it found.
+    h.control->put_BorderStyle(static_cast<cFormBorderStyle>(9));
+    EXPECT_EQ(skin->TitleHeight, 30);
+    EXPECT_EQ(skin->BorderWidth, 4);
+
+    // A caption of 5000 characters is drawn whole and clipped by nothing but the window.
+    skin->SetWidth(forms::PixelsToTwipsX(400));
+    BSTR caption = SysAllocString(std::wstring(5000, L'W').c_str());
+    h.control->put_Caption(caption);
+    SysFreeString(caption);
+    skin->DrawXP();
+    EXPECT_GT(Count(skin, RGB(255, 255, 255), 300, 6, 90, 20), 20);
+    EXPECT_TRUE(reports_.Reports().empty());
+}
+
 TEST_F(SkinDraw, WithoutASchemeDrawXPFailsInsideItsGuard) {
     Hosted h(Scheme(7), false);  // ColorStyle 7: SetDrawObj selects nothing
     frm* skin = SkinWindow();
