@@ -419,6 +419,11 @@ void frm::RoundButtons() {
             RECT client;
             GetClientRect(b->hWnd(), &client);
             forms::Region corners = forms::Region::RoundRect(0, 0, client.right + 1, client.bottom + 1, 2, 2);
+            // The strips paint each frame's four corner pixels magenta; a 2-pixel
+            // ellipse may cut none of them (Wine's does not), so they are cut too.
+            const LONG right = client.right - 1, bottom = client.bottom - 1;
+            for (POINT p : {POINT{0, 0}, POINT{right, 0}, POINT{0, bottom}, POINT{right, bottom}})
+                corners.Combine(forms::Region::Rect(p.x, p.y, p.x + 1, p.y + 1), RGN_DIFF);
             if (SetWindowRgn(b->hWnd(), corners.Get(), TRUE)) corners.Release();  // the button owns it now
         }
     });

@@ -119,4 +119,34 @@ TEST_F(SkinButtons, EachLookShowsItsFrameOfTheStrip) {
     EXPECT_TRUE(reports_.Reports().empty());
 }
 
+// The strips paint each frame's corners magenta; in every scheme and in a
+// tool window none of them may show through a button's rounded shape.
+TEST_F(SkinButtons, NoMagentaCornerShowsThroughAButton) {
+    for (const std::string& lines : {kAllButtons + "      ColorStyle      =   0\r\n",
+                                     kAllButtons + "      ColorStyle      =   1\r\n",
+                                     kAllButtons + "      ColorStyle      =   2\r\n",
+                                     std::string("      BorderStyle     =   4\r\n")}) {
+        SCOPED_TRACE(lines);
+        Hosted h(lines, false);
+        frm* skin = SkinWindow();
+        forms::DoEvents();
+        for (forms::PictureBox* b : {&skin->bClose, &skin->bRestore, &skin->bMinimize, &skin->bHelp, &skin->bTray}) {
+            if (!b->Visible()) continue;
+            HRGN shape = CreateRectRgn(0, 0, 0, 0);
+            ASSERT_NE(GetWindowRgn(b->hWnd(), shape), ERROR);
+            int shown = 0, painted = 0;
+            for (int y = 0; y < b->Height(); ++y)
+                for (int x = 0; x < b->Width(); ++x) {
+                    const bool inside = PtInRegion(shape, x, y);
+                    painted += inside;
+                    shown += inside && GetPixel(b->Draw().hDC(), x, y) == RGB(255, 0, 255);
+                }
+            EXPECT_EQ(shown, 0);
+            EXPECT_GE(painted, b->Width() * b->Height() - 4);  // only the corners are cut
+            DeleteObject(shape);
+        }
+    }
+    EXPECT_TRUE(reports_.Reports().empty());
+}
+
 }  // namespace
