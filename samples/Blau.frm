@@ -16,6 +16,7 @@ Begin VB.Form Blau
       _ExtentX        =   847
       _ExtentY        =   847
       ColorStyle      =   0
+      Icon            =   "Blau.frx":0000
       Caption         =   "Blau (cXPBlue)"
    End
 End

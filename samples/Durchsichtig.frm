@@ -16,6 +16,7 @@ Begin VB.Form Durchsichtig
       _ExtentX        =   847
       _ExtentY        =   847
       ColorStyle      =   0
+      Icon            =   "Durchsichtig.frx":0000
       Transparency    =   50
       Caption         =   "Transparency 50"
    End

@@ -17,6 +17,7 @@ Begin VB.Form Maximiert
       _ExtentX        =   847
       _ExtentY        =   847
       ColorStyle      =   0
+      Icon            =   "Maximiert.frx":0000
       Caption         =   "Maximiert"
    End
 End

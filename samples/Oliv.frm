@@ -16,6 +16,7 @@ Begin VB.Form Oliv
       _ExtentX        =   847
       _ExtentY        =   847
       ColorStyle      =   2
+      Icon            =   "Oliv.frx":0000
       Caption         =   "Oliv (cXPOlive)"
    End
 End

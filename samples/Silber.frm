@@ -16,6 +16,7 @@ Begin VB.Form Silber
       _ExtentX        =   847
       _ExtentY        =   847
       ColorStyle      =   1
+      Icon            =   "Silber.frx":0000
       Caption         =   "Silber (cXPSilver)"
    End
 End
