@@ -136,6 +136,8 @@ HRESULT HostForm::SaveTo(std::vector<std::wstring>& errors) {
     return first;
 }
 
+void HostForm::Adopt(ControlSite* site) { controls_.push_back(site); }
+
 void HostForm::Form_Unload(int&) {
     // A form's end: its controls end with it, and the last form ends the application.
     for (const auto& site : controls_) site->Close();

@@ -37,6 +37,8 @@ public:
     IDispatch* Object();  // the late-bound face handed to controls as their Parent
     const HostOptions& Options() const { return options_; }
     const std::vector<ComPtr<ControlSite>>& Controls() const { return controls_; }
+    // A site made outside Create ends with the form like the ones it made.
+    void Adopt(ControlSite* site);
 
     bool modified = false;        // a control reported a property change
     ComPtr<IPictureDisp> icon;    // the form's Icon

@@ -35,7 +35,8 @@ void CollectSkinWindows() {
     // reference to a control, whose end comes back here.
     std::vector<std::unique_ptr<frm>> done;
     for (auto it = s.all.begin(); it != s.all.end();) {
-        if (it->get() != s.current && !(*it)->Loaded()) {
+        // A busy skin is in one of its own handlers: it goes at a later collection.
+        if (it->get() != s.current && !(*it)->Loaded() && !(*it)->Busy()) {
             done.push_back(std::move(*it));
             it = s.all.erase(it);
         } else {

@@ -313,11 +313,13 @@ void frm::Form_Load() {
         HRESULT (STDMETHODCALLTYPE xpForm::*enabled)(VARIANT_BOOL*);
         const wchar_t* name;
         const wchar_t* prefix;
-    } made[] = {{bClose, L"Schließen", &xpForm::get_CloseButtonEnabled, L"close", L"bClose"},
-                {bRestore, nullptr, &xpForm::get_MaxButtonEnabled, L"restore", L"bRestore"},
-                {bMinimize, L"Minimieren", &xpForm::get_MinButtonEnabled, L"minimize", L"bMinimize"},
-                {bHelp, L"Hilfe", &xpForm::get_HelpButtonEnabled, L"help", L"bHelp"},
-                {bTray, L"Tray", &xpForm::get_TrayButtonEnabled, L"tray", L"bTray"}};
+        void (frm::*click)();
+    } made[] = {{bClose, L"Schließen", &xpForm::get_CloseButtonEnabled, L"close", L"bClose", &frm::bClose_Click},
+                {bRestore, nullptr, &xpForm::get_MaxButtonEnabled, L"restore", L"bRestore", &frm::bRestore_Click},
+                {bMinimize, L"Minimieren", &xpForm::get_MinButtonEnabled, L"minimize", L"bMinimize",
+                 &frm::bMinimize_Click},
+                {bHelp, L"Hilfe", &xpForm::get_HelpButtonEnabled, L"help", L"bHelp", &frm::bHelp_Click},
+                {bTray, L"Tray", &xpForm::get_TrayButtonEnabled, L"tray", L"bTray", &frm::bTray_Click}};
     for (Made& m : made) {
         m.box.Create(hWnd(), 0, 0, size, size);
         m.box.Draw().BackColor = RGB(255, 0, 255);
@@ -335,6 +337,8 @@ void frm::Form_Load() {
         m.box.MouseUp = [this, enabled, prefix](int button, int, float, float) {
             Button_MouseUp(enabled, (prefix + L"_MouseUp").c_str(), button);
         };
+        m.box.Click = [this, click = m.click] { (this->*click)(); };
+        m.box.GotFocus = [this, prefix] { Button_GotFocus((prefix + L"_GotFocus").c_str()); };
     }
     tmrButtons.SetInterval(1);
     tmrButtons.SetEnabled(false);

@@ -89,6 +89,10 @@ public:
     short LastWindowState = 0;  // the skin's WindowState at the end of the last WM_SIZE handling
     bool Unloading = false;     // the close action has begun; the handler only unhooks
 
+    // True while one of the skin's own handlers is on the stack: the host may
+    // end the control inside it, and the skin must outlive that call.
+    bool Busy() const { return busy_ > 0; }
+
     HWND HostHwnd();  // the host form's window, read late bound
 
 protected:
@@ -112,6 +116,19 @@ private:
     void Button_MouseUp(HRESULT (STDMETHODCALLTYPE xpForm::*enabled)(VARIANT_BOOL*), const wchar_t* procedure,
                         int button);
     void SetTooltip(forms::PictureBox& button, const wchar_t* text);
+
+    // ---- the buttons' actions: each click is offered to the host first
+    void bClose_Click();
+    void bRestore_Click();
+    void bMinimize_Click();
+    void bHelp_Click();
+    void bTray_Click();
+    void Button_GotFocus(const wchar_t* procedure);
+    // The opening every click shares: True when the button is enabled and its
+    // event was raised; the host's answer is then in Cancel.
+    bool OfferClick(HRESULT (STDMETHODCALLTYPE xpForm::*enabled)(VARIANT_BOOL*),
+                    void (xpForm::*relay)(VARIANT_BOOL&));
+    VARIANT_BOOL Cancel = VARIANT_FALSE;  // the host's answer to the last cancellable event
     HWND tooltips_ = nullptr;
 
     // MessageSink: the host form's messages. Never cancels, never changes them.
@@ -127,6 +144,14 @@ private:
     void SetHostLong(const wchar_t* property, long value);
 
     LONG_PTR classAddress_ = 0;
+    int busy_ = 0;
+    struct BusyScope {
+        explicit BusyScope(frm& f) : skin(f) { ++skin.busy_; }
+        ~BusyScope() { --skin.busy_; }
+        BusyScope(const BusyScope&) = delete;
+        BusyScope& operator=(const BusyScope&) = delete;
+        frm& skin;
+    };
 };
 
 }  // namespace nimbra

@@ -33,10 +33,9 @@ void frm::oSubClass_MessageCatched(HWND hwnd, UINT& uMsg, WPARAM& wParam, LPARAM
     case WM_SIZE: HostSized(g, static_cast<long>(word)); break;
     case WM_ACTIVATE: HostActivated(g, hwnd, word); break;
     case WM_SYSCOMMAND:
-        if (word == SC_MAXIMIZE)
-            g.Run([&] { MessageToSelf(hwnd, WM_SIZE, SIZE_MAXIMIZED); });
-        // SC_CLOSE belongs to the close button's action; until it exists the
-        // host's own procedure closes the form as it always did.
+        // The system menu's Close is the close button's click, event included.
+        if (word == SC_CLOSE) g.Run([&] { bClose_Click(); });
+        if (word == SC_MAXIMIZE) g.Run([&] { MessageToSelf(hwnd, WM_SIZE, SIZE_MAXIMIZED); });
         break;
     default: break;
     }

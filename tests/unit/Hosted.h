@@ -57,6 +57,7 @@ public:
         control = Make<nimbra::xpForm>();
         site = Make<ControlSite>(&form_, *controlBlock);
         loaded = site->Attach(static_cast<IOleObject*>(control.Get()), error);
+        form_.Adopt(site.Get());  // closed with the form, as a container's own controls are
     }
     ~Hosted() {
         if (site) site->Close();

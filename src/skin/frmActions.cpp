@@ -1,0 +1,89 @@
+// What the caption buttons do when clicked: each click is first offered to
+// the host as a cancellable event of the control, then acted on.
+#include "../control/xpForm.h"
+#include "../errors/basError.h"
+#include "../forms/Units.h"
+#include "frm.h"
+
+namespace nimbra {
+namespace {
+
+Procedure InSkin(const wchar_t* procedure) { return {procedure, kFormModule, L"frm"}; }
+
+}  // namespace
+
+bool frm::OfferClick(HRESULT (STDMETHODCALLTYPE xpForm::*enabled)(VARIANT_BOOL*),
+                     void (xpForm::*relay)(VARIANT_BOOL&)) {
+    VARIANT_BOOL on = VARIANT_FALSE;
+    Check(OwnerControl ? (OwnerControl.Get()->*enabled)(&on) : E_POINTER);
+    if (!on) return false;
+    Cancel = VARIANT_FALSE;
+    // The host's handler runs inside this call and may end the control with
+    // its form: the control is held until the call has returned.
+    const ComPtr<xpForm> control = OwnerControl;
+    (control.Get()->*relay)(Cancel);
+    return true;
+}
+
+void frm::bClose_Click() {
+    BusyScope busy(*this);
+    Guard g(InSkin(L"bClose_Click"));
+    bool offered = false;
+    if (!g.Run([&] { offered = OfferClick(&xpForm::get_CloseButtonEnabled, &xpForm::evCloseButtonClicked); }) ||
+        !offered || Cancel)
+        return;
+    g.Run(
+        [&] {
+            VARIANT_BOOL ignored;
+            Check(oSubClass ? oSubClass->StopSubClass(&ignored) : E_POINTER);
+        },
+        [&] { Unloading = true; },
+        [&] {
+            // The host form is unloaded the way any container's form is asked
+            // to close; its own QueryUnload still has the last word. Its end
+            // ends the control, which unloads this skin as well.
+            if (HostForm) SendMessageW(HostHwnd(), WM_CLOSE, 0, 0);
+        },
+        [&] { Unload(); });
+}
+
+void frm::bRestore_Click() {
+    BusyScope busy(*this);
+    Guard g(InSkin(L"bRestore_Click"));
+    bool offered = false;
+    if (!g.Run([&] { offered = OfferClick(&xpForm::get_MaxButtonEnabled, &xpForm::evMaxButtonClicked); }) ||
+        !offered || Cancel)
+        return;
+    // The handler maximises or restores; no message goes to a window.
+    g.Run([&] { MessageToSelf(HostHwnd(), WM_SIZE, WindowState() == forms::vbNormal ? SIZE_MAXIMIZED : SIZE_RESTORED); },
+          [&] { SetCornersTransparency(); }, [&] { LayoutButtons(); }, [&] { Form_Resize(); });
+}
+
+void frm::bMinimize_Click() {
+    BusyScope busy(*this);
+    Guard g(InSkin(L"bMinimize_Click"));
+    bool offered = false;
+    if (!g.Run([&] { offered = OfferClick(&xpForm::get_MinButtonEnabled, &xpForm::evMinButtonClicked); }) ||
+        !offered || Cancel)
+        return;
+    // Shown again by the host's restore and activation.
+    g.Run([&] { SetHostLong(L"WindowState", forms::vbMinimized); }, [&] { SetVisible(false); });
+}
+
+// Help and tray have no action of their own: the event is all, whatever Cancel says.
+void frm::bHelp_Click() {
+    BusyScope busy(*this);
+    Guard(InSkin(L"bHelp_Click")).Run([&] { OfferClick(&xpForm::get_HelpButtonEnabled, &xpForm::evHelpButtonClicked); });
+}
+
+void frm::bTray_Click() {
+    BusyScope busy(*this);
+    Guard(InSkin(L"bTray_Click")).Run([&] { OfferClick(&xpForm::get_TrayButtonEnabled, &xpForm::evTrayButtonClicked); });
+}
+
+void frm::Button_GotFocus(const wchar_t* procedure) {
+    // The keyboard belongs to the host form; a button never keeps it.
+    Guard(InSkin(procedure)).Run([&] { SetFormFocus(); });
+}
+
+}  // namespace nimbra
