@@ -70,5 +70,35 @@ wrapped=$(tr -d '\r' < "$scratch/windows.txt" | awk -F'|' '
 check "each of the two running forms has its own skin around it ($wrapped)" test "$wrapped" = 2
 check "usage errors are code 1" test "$(host --nonsense >/dev/null 2>&1; echo $?)" -eq 1
 
+# Real clicks on the caption buttons. Where the skin lies comes from a first
+# run; the buttons stand 6 pixels below its top, 21 pixels square, the close
+# button 27 pixels from its right edge and the maximise button 50.
+host --quit-after 1500 --windows "$(win "$scratch/blau.txt")" "$(win "$samples/Blau.frm")" > /dev/null
+read -r right top < <(tr -d '\r' < "$scratch/blau.txt" | awk -F'|' '$1 == "" { split($2, r, " "); print r[3], r[2] }')
+click_at() {  # click_at <x> <y> <events file> <host arguments...>: clicks once the form is up
+    local x=$1 y=$2 events=$3; shift 3
+    host --events "$(win "$events")" "$@" "$(win "$samples/Blau.frm")" > /dev/null &
+    local pid=$!
+    sleep 2.5
+    xdotool mousemove "$x" "$y" click 1
+    sleep 1
+    xdotool mousemove 1270 1010  # out of the way of the next run
+    wait $pid
+}
+start=$(date +%s)
+click_at $((right - 27 + 10)) $((top + 16)) "$scratch/close.txt" --quit-after 10000; rc=$?
+check "a click on close ends the form before its time ($rc, $(( $(date +%s) - start )) s)" \
+    test $rc -eq 0 -a $(( $(date +%s) - start )) -lt 9
+check "and raised CloseButtonClicked" grep -q '^CloseButtonClicked Cancel=False' "$scratch/close.txt"
+start=$(date +%s)
+click_at $((right - 27 + 10)) $((top + 16)) "$scratch/kept.txt" --cancel CloseButtonClicked --quit-after 5000
+check "a cancelled close keeps the form until its time" test $(( $(date +%s) - start )) -ge 5
+check "the host's answer came back" grep -q '^CloseButtonClicked Cancel=False -> True' "$scratch/kept.txt"
+click_at $((right - 50 + 10)) $((top + 16)) "$scratch/max.txt" --quit-after 5000 \
+    --windows "$(win "$scratch/max-windows.txt")"
+check "a click on maximise raised MaxButtonClicked" grep -q '^MaxButtonClicked Cancel=False' "$scratch/max.txt"
+check "and the host lies under the lower title bar across the screen" \
+    grep -q "^Blau (cXPBlue)|0 26 " <(tr -d '\r' < "$scratch/max-windows.txt")
+
 echo "host.sh: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
