@@ -85,6 +85,11 @@ TEST_F(SkinDraw, TheIconSitsBeforeTheCaptionAt16By16) {
     Hosted h(Scheme(0), false);
     frm* skin = SkinWindow();
     forms::DoEvents();
+    // IconShow without an Icon: no icon, but the caption still leaves its room.
+    skin->WindowActive = true;
+    skin->DrawXP();
+    EXPECT_EQ(Count(skin, RGB(255, 255, 255), 0, 6, 26, 20), 0);
+    EXPECT_GT(Count(skin, RGB(255, 255, 255), 26, 6, 90, 20), 20);
     ICONINFO info{};
     info.fIcon = TRUE;
     BYTE andBits[32 * 32 / 8] = {};
