@@ -353,8 +353,14 @@ void frm::SetTooltip(forms::PictureBox& button, const wchar_t* text) {
     tool.hwnd = hWnd();
     tool.uId = reinterpret_cast<UINT_PTR>(button.hWnd());
     tool.lpszText = const_cast<LPWSTR>(text);
-    if (!SendMessageW(tooltips_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool)) ||
-        SendMessageW(tooltips_, TTM_GETTOOLCOUNT, 0, 0) == 0)
+    // One tool per button: an existing one only gets its new text (every
+    // DrawButtons sets the restore button's, and a tool added each time would
+    // pile up in the tooltip control).
+    TOOLINFOW known = tool;
+    known.lpszText = nullptr;
+    if (SendMessageW(tooltips_, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&known)))
+        SendMessageW(tooltips_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    else
         SendMessageW(tooltips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 

@@ -2,6 +2,9 @@
 // region at its corners and hole, the layered alpha, the host without its frame.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
+
 #include <cstdlib>
 
 #include "../../src/forms/Region.h"
@@ -128,6 +131,24 @@ TEST_F(SkinShape, TransparencyBecomesTheLayeredAlpha) {
     EXPECT_FALSE(GetWindowLongPtrW(h.Form().hWnd(), GWL_EXSTYLE) & WS_EX_LAYERED);
 }
 
+// The tools of the skin's tooltip window (the caption buttons' tips).
+LRESULT TooltipTools(HWND skin) {
+    struct Search {
+        HWND owner, found;
+    } search{skin, nullptr};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND w, LPARAM p) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(p);
+            wchar_t name[64] = {};
+            GetClassNameW(w, name, 64);
+            if (GetWindow(w, GW_OWNER) == s->owner && lstrcmpiW(name, TOOLTIPS_CLASSW) == 0) s->found = w;
+            return s->found == nullptr;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found ? SendMessageW(search.found, TTM_GETTOOLCOUNT, 0, 0) : -1;
+}
+
 TEST_F(SkinShape, ResizingOverAndOverLeavesNoRegionOrSurfaceBehind) {
     Hosted h(Style(2), false);
     frm* skin = SkinWindow();
@@ -139,11 +160,14 @@ TEST_F(SkinShape, ResizingOverAndOverLeavesNoRegionOrSurfaceBehind) {
     skin->SetWidth(width + 150);
     skin->SetWidth(width);
     const long regions = forms::Region::LiveCount(), gdi = forms::Surface::LiveObjects();
+    const LRESULT tools = TooltipTools(skin->hWnd());
+    EXPECT_EQ(tools, 5);  // one per button
     const char* asked = std::getenv("NIMBRA_RESIZES");
     const int resizes = asked ? std::atoi(asked) : 3000;
     for (int i = 0; i < resizes; ++i) skin->SetWidth(width + (i % 2 ? 150 : 0));
     EXPECT_EQ(forms::Region::LiveCount(), regions);
     EXPECT_EQ(forms::Surface::LiveObjects(), gdi);
+    EXPECT_EQ(TooltipTools(skin->hWnd()), tools);
     EXPECT_TRUE(reports_.Reports().empty());
 }
 
