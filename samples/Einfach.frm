@@ -3,8 +3,8 @@ Object = "{1A11BA44-3123-4488-94E8-4A011C1E99A6}#1.1#0"; "NimbraForm.ocx"
 Begin VB.Form Einfach 
    Caption         =   "Einfach"
    ClientHeight    =   2400
-   ClientLeft      =   60
-   ClientTop       =   345
+   ClientLeft      =   600
+   ClientTop       =   900
    ClientWidth     =   3600
    LinkTopic       =   "Einfach"
    ScaleHeight     =   2400
