@@ -18,8 +18,6 @@
 namespace nimbra {
 namespace {
 
-Procedure InSkin(const wchar_t* procedure) { return {procedure, kFormModule, L"frm"}; }
-
 // Frame metrics by BorderStyle: title bar height normal and maximised, frame width (pixels).
 struct Metrics {
     float title, titleMaximised, border;

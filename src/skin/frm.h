@@ -104,6 +104,9 @@ protected:
     void Form_Unload(int& cancel) override;
 
 private:
+    // The guard's identity of one of the skin's procedures.
+    static Procedure InSkin(const wchar_t* procedure) { return {procedure, kFormModule, L"frm"}; }
+
     void SetFormFocus();
     void MeFocus();
     // Polls the cursor while it is over a button; stops itself once it has left.

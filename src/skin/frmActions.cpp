@@ -6,11 +6,6 @@
 #include "frm.h"
 
 namespace nimbra {
-namespace {
-
-Procedure InSkin(const wchar_t* procedure) { return {procedure, kFormModule, L"frm"}; }
-
-}  // namespace
 
 bool frm::OfferClick(HRESULT (STDMETHODCALLTYPE xpForm::*enabled)(VARIANT_BOOL*),
                      void (xpForm::*relay)(VARIANT_BOOL&)) {

@@ -9,14 +9,9 @@
 #include "frm.h"
 
 namespace nimbra {
-namespace {
-
-Procedure InHandler() { return {L"oSubClass_MessageCatched", kFormModule, L"frm"}; }
-
-}  // namespace
 
 void frm::oSubClass_MessageCatched(HWND hwnd, UINT& uMsg, WPARAM& wParam, LPARAM&, VARIANT_BOOL&) {
-    Guard g(InHandler());
+    Guard g(InSkin(L"oSubClass_MessageCatched"));
     if (Unloading) {
         // The close action has begun: the host gets its own procedure back, nothing else.
         g.Run([&] {
