@@ -2,7 +2,6 @@
 // the host as a cancellable event of the control, then acted on.
 #include "../control/xpForm.h"
 #include "../errors/basError.h"
-#include "../forms/Units.h"
 #include "frm.h"
 
 namespace nimbra {
