@@ -13,18 +13,6 @@ namespace {
 
 constexpr wchar_t kChildClass[] = L"NimbraFormChild";
 
-HINSTANCE ThisModule() {
-    HMODULE module = nullptr;
-    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCWSTR>(&ThisModule), &module);
-    return module;
-}
-
-// See StillOurs in Form.cpp: a handler may destroy the control or its window.
-bool StillOurs(HWND hwnd, const void* self) {
-    return IsWindow(hwnd) && GetWindowLongPtrW(hwnd, GWLP_USERDATA) == reinterpret_cast<LONG_PTR>(self);
-}
-
 // Handlers run from a copy: one may reassign its own member or delete the
 // control, and a std::function must not die while it runs.
 template <typename F, typename... Args>
@@ -95,20 +83,7 @@ ChildWindow::~ChildWindow() {
 
 bool ChildWindow::Create(HWND parent, int left, int top, int width, int height) {
     if (hwnd_) return true;  // a control has one window; a second Create keeps it
-    static const bool registered = [] {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof wc;
-        wc.style = CS_DBLCLKS;
-        wc.lpfnWndProc = StaticProc;
-        wc.hInstance = ThisModule();
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.lpszClassName = kChildClass;
-        if (RegisterClassExW(&wc)) return true;
-        // A class left behind by an earlier load of this DLL points at a stale procedure.
-        if (GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
-        UnregisterClassW(kChildClass, wc.hInstance);
-        return RegisterClassExW(&wc) != 0;
-    }();
+    static const bool registered = RegisterWindowClass(kChildClass, StaticProc);
     if (!registered || !parent) return false;
     HWND hwnd = CreateWindowExW(0, kChildClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, left, top, width, height,
                                 parent, nullptr, ThisModule(), this);

@@ -19,32 +19,6 @@ std::vector<Form*>& Forms() {
     return forms;
 }
 
-// The module this code lives in (the OCX, not the host's exe): window classes
-// belong to the module that registers them.
-HINSTANCE ThisModule() {
-    HMODULE module = nullptr;
-    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCWSTR>(&ThisModule), &module);
-    return module;
-}
-
-bool RegisterOnce(const WNDCLASSEXW& wc) {
-    if (RegisterClassExW(&wc)) return true;
-    if (GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
-    // Windows keeps a DLL's classes after the DLL is unloaded; a class left by
-    // an earlier load would point at a procedure that is no longer there.
-    UnregisterClassW(wc.lpszClassName, wc.hInstance);
-    return RegisterClassExW(&wc) != 0;
-}
-
-// True while hwnd is alive and still belongs to self. Anything called out of
-// the window procedure may unload the form or delete it; self is only compared,
-// never used, so a deleted form is safe to ask about.
-bool StillOurs(HWND hwnd, const void* self) {
-    return IsWindow(hwnd) && GetWindowLongPtrW(hwnd, GWLP_USERDATA) == reinterpret_cast<LONG_PTR>(self);
-}
-
-
 using namespace mouse;
 
 LPCWSTR CursorFor(int pointer) {
@@ -92,16 +66,7 @@ Form::~Form() {
 
 bool Form::Load(DWORD style, DWORD exStyle, HWND parent) {
     if (hwnd_) return true;
-    static const bool registered = [] {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof wc;
-        wc.style = CS_DBLCLKS;
-        wc.lpfnWndProc = StaticProc;
-        wc.hInstance = ThisModule();
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.lpszClassName = kFormClass;
-        return RegisterOnce(wc);
-    }();
+    static const bool registered = RegisterWindowClass(kFormClass, StaticProc);
     if (!registered) return false;
     // CW_USEDEFAULT lets Windows cascade overlapped forms; pop-ups and children get 0,0.
     HWND hwnd = CreateWindowExW(exStyle, kFormClass, L"", style & ~WS_VISIBLE, CW_USEDEFAULT, 0, 300, 200, parent,

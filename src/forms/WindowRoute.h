@@ -7,6 +7,39 @@
 
 namespace nimbra::forms {
 
+// The module this code lives in (the OCX, not the host's exe): window classes
+// belong to the module that registers them.
+inline HINSTANCE ThisModule() {
+    HMODULE module = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCWSTR>(&ThisModule), &module);
+    return module;
+}
+
+// Registers one of the engine's window classes (double clicks, arrow cursor).
+// Windows keeps a DLL's classes after the DLL is unloaded; a class left by an
+// earlier load would point at a procedure that is no longer there.
+inline bool RegisterWindowClass(const wchar_t* name, WNDPROC procedure) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = procedure;
+    wc.hInstance = ThisModule();
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = name;
+    if (RegisterClassExW(&wc)) return true;
+    if (GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+    UnregisterClassW(name, wc.hInstance);
+    return RegisterClassExW(&wc) != 0;
+}
+
+// True while hwnd is alive and still belongs to self. Anything called out of
+// a window procedure may unload the form or delete the control; self is only
+// compared, never used, so a deleted object is safe to ask about.
+inline bool StillOurs(HWND hwnd, const void* self) {
+    return IsWindow(hwnd) && GetWindowLongPtrW(hwnd, GWLP_USERDATA) == reinterpret_cast<LONG_PTR>(self);
+}
+
 template <class T>
 LRESULT RouteMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_NCCREATE) {

@@ -131,6 +131,10 @@ private:
     // event was raised; the host's answer is then in Cancel.
     bool OfferClick(HRESULT (STDMETHODCALLTYPE xpForm::*enabled)(VARIANT_BOOL*),
                     void (xpForm::*relay)(VARIANT_BOOL&));
+    // The opening of a click that acts: True when the event was raised and the
+    // host left Cancel False; a failure ends the procedure through g.
+    bool ClickTaken(Guard& g, HRESULT (STDMETHODCALLTYPE xpForm::*enabled)(VARIANT_BOOL*),
+                    void (xpForm::*relay)(VARIANT_BOOL&));
     VARIANT_BOOL Cancel = VARIANT_FALSE;  // the host's answer to the last cancellable event
     HWND tooltips_ = nullptr;
 

@@ -19,13 +19,16 @@ bool frm::OfferClick(HRESULT (STDMETHODCALLTYPE xpForm::*enabled)(VARIANT_BOOL*)
     return true;
 }
 
+bool frm::ClickTaken(Guard& g, HRESULT (STDMETHODCALLTYPE xpForm::*enabled)(VARIANT_BOOL*),
+                     void (xpForm::*relay)(VARIANT_BOOL&)) {
+    bool offered = false;
+    return g.Run([&] { offered = OfferClick(enabled, relay); }) && offered && !Cancel;
+}
+
 void frm::bClose_Click() {
     BusyScope busy(*this);
     Guard g(InSkin(L"bClose_Click"));
-    bool offered = false;
-    if (!g.Run([&] { offered = OfferClick(&xpForm::get_CloseButtonEnabled, &xpForm::evCloseButtonClicked); }) ||
-        !offered || Cancel)
-        return;
+    if (!ClickTaken(g, &xpForm::get_CloseButtonEnabled, &xpForm::evCloseButtonClicked)) return;
     g.Run(
         [&] {
             VARIANT_BOOL ignored;
@@ -44,10 +47,7 @@ void frm::bClose_Click() {
 void frm::bRestore_Click() {
     BusyScope busy(*this);
     Guard g(InSkin(L"bRestore_Click"));
-    bool offered = false;
-    if (!g.Run([&] { offered = OfferClick(&xpForm::get_MaxButtonEnabled, &xpForm::evMaxButtonClicked); }) ||
-        !offered || Cancel)
-        return;
+    if (!ClickTaken(g, &xpForm::get_MaxButtonEnabled, &xpForm::evMaxButtonClicked)) return;
     // The handler maximises or restores; no message goes to a window.
     g.Run([&] { MessageToSelf(HostHwnd(), WM_SIZE, WindowState() == forms::vbNormal ? SIZE_MAXIMIZED : SIZE_RESTORED); },
           [&] { SetCornersTransparency(); }, [&] { LayoutButtons(); }, [&] { Form_Resize(); });
@@ -56,10 +56,7 @@ void frm::bRestore_Click() {
 void frm::bMinimize_Click() {
     BusyScope busy(*this);
     Guard g(InSkin(L"bMinimize_Click"));
-    bool offered = false;
-    if (!g.Run([&] { offered = OfferClick(&xpForm::get_MinButtonEnabled, &xpForm::evMinButtonClicked); }) ||
-        !offered || Cancel)
-        return;
+    if (!ClickTaken(g, &xpForm::get_MinButtonEnabled, &xpForm::evMinButtonClicked)) return;
     // Shown again by the host's restore and activation.
     g.Run([&] { SetHostLong(L"WindowState", forms::vbMinimized); }, [&] { SetVisible(false); });
 }
