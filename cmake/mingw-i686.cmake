@@ -1,5 +1,6 @@
-# Cross build for 32-bit Windows, what 32-bit classic hosts load.
-# Its programs need a 32-bit Wine; the emulator is set only when one exists.
+# Cross build for 32-bit Windows, what 32-bit classic hosts load. Its programs
+# (the type-library generator among them) run under the 32-bit wine, in the
+# same WoW64 prefix as the x86_64 build.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)

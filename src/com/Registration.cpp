@@ -39,6 +39,18 @@ bool SetValue(const std::wstring& key, const wchar_t* name, const std::wstring& 
 
 void DeleteKey(const std::wstring& key) { RegDeleteTreeW(HKEY_CLASSES_ROOT, key.c_str()); RegDeleteKeyW(HKEY_CLASSES_ROOT, key.c_str()); }
 
+// Under WOW64 a class's CLSID key has one copy per architecture, but its
+// ProgID key is shared by both. Whether the other architecture's server still
+// registers the class decides whether the ProgID may go. On a system without
+// WOW64 the flag is ignored and this reads our own, already emptied, view.
+bool OtherArchitectureHas(const std::wstring& key) {
+    constexpr REGSAM kOtherView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+    HKEY k;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ | kOtherView, &k) != ERROR_SUCCESS) return false;
+    RegCloseKey(k);
+    return true;
+}
+
 }  // namespace
 
 const ClassEntry* FindClass(REFCLSID clsid) {
@@ -84,8 +96,9 @@ HRESULT RegisterServer() {
 
 HRESULT UnregisterServer() {
     for (const auto& c : kClasses) {
-        DeleteKey(L"CLSID\\" + GuidText(*c.clsid));
-        DeleteKey(c.progId);
+        const std::wstring clsid = L"CLSID\\" + GuidText(*c.clsid);
+        DeleteKey(clsid);
+        if (!OtherArchitectureHas(clsid)) DeleteKey(c.progId);
     }
     // Also removes the Interface keys RegisterTypeLib wrote for our interfaces.
     const HRESULT hr = UnRegisterTypeLib(LIBID_NimbraForm, kTypeLibMajor, kTypeLibMinor, 0x409, kSysKind);

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # NimbraHost from the outside, as ./nimbra demo and a user run it: form files
 # good and bad, design-mode saving, run mode. Needs the registered OCX, a
-# display and WINEPREFIX. usage: host.sh <build folder> <samples folder>
+# display and WINEPREFIX. usage: host.sh <wine> <build folder> <samples folder>
+# (wine64 and the x86_64 build, or the 32-bit wine and the i686 build).
 set -u
-build=$1 samples=$2
+wine=$1 build=$2 samples=$3
 scratch=$build/test-scratch/host-e2e
 rm -rf "$scratch" && mkdir -p "$scratch"
-host() { timeout 60 /usr/lib/wine/wine64 "$build/NimbraHost.exe" "$@"; }
+host() { timeout 60 "$wine" "$build/NimbraHost.exe" "$@"; }
 win() { echo "Z:$1"; }
 passed=0 failed=0
 check() {  # check <description> <command...>

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "Soak.h"
 #include "../../src/forms/Controls.h"
 #include "../../src/forms/Form.h"
 #include "../../src/forms/Units.h"
@@ -536,7 +537,7 @@ TEST_F(Forms, NoGdiObjectOutlivesItsSurface) {
         ASSERT_TRUE(form.Load());
         Surface& s = form.Draw();
         EXPECT_EQ(Surface::LiveObjects(), start + 3);  // its memory DC, its bitmap, its source DC
-        for (int i = 0; i < 1000; ++i) {
+        for (int i = 0, n = test::SoakRounds(50, 1000); i < n; ++i) {
             s.Cls();
             s.Print(L"Zeile");
             s.TextSize(L"Breite");

@@ -49,9 +49,9 @@ void Dump(HKEY root, const std::wstring& path, std::map<std::wstring, std::wstri
     RegCloseKey(key);
 }
 
-bool KeyExists(const std::wstring& path) {
+bool KeyExists(const std::wstring& path, REGSAM view = 0) {
     HKEY key;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS) return false;
     RegCloseKey(key);
     return true;
 }
@@ -69,12 +69,16 @@ DWORD RunProgram(std::wstring command) {
     return rc;
 }
 
-// Keys our registration owns in HKEY_CLASSES_ROOT.
+// Keys this architecture's registration owns in HKEY_CLASSES_ROOT. The type
+// library's key is shared with the other architecture's registration, which
+// keeps its own win32 or win64 entry under it: only ours is ours to remove.
 std::vector<std::wstring> OurKeys() {
-    return {L"CLSID\\" + Guid(CLSID_xpForm),      L"CLSID\\" + Guid(CLSID_SpEv), L"CLSID\\" + Guid(CLSID_Error),
-            L"NimbraForm.xpForm",                 L"NimbraForm.SpEv",            L"NimbraForm.Error",
-            L"TypeLib\\" + Guid(LIBID_NimbraForm), L"Interface\\" + Guid(IID__xpForm),
-            L"Interface\\" + Guid(IID___xpForm),   L"Interface\\" + Guid(IID__SpEv)};
+    const std::wstring typeLib = L"TypeLib\\" + Guid(LIBID_NimbraForm) + L"\\" + std::to_wstring(kTypeLibMajor) + L"." +
+                                 std::to_wstring(kTypeLibMinor) + L"\\409\\" +
+                                 (sizeof(void*) == 8 ? L"win64" : L"win32");
+    return {L"CLSID\\" + Guid(CLSID_xpForm),    L"CLSID\\" + Guid(CLSID_SpEv), L"CLSID\\" + Guid(CLSID_Error),
+            typeLib,                            L"Interface\\" + Guid(IID__xpForm),
+            L"Interface\\" + Guid(IID___xpForm), L"Interface\\" + Guid(IID__SpEv)};
 }
 
 TEST(Registration, TwiceIsHarmlessAndUnregisteringLeavesNothing) {
@@ -94,6 +98,11 @@ TEST(Registration, TwiceIsHarmlessAndUnregisteringLeavesNothing) {
     Dump(classes, L"", twice);
     const HRESULT removed = nimbra::UnregisterServer();
     Dump(classes, L"", after);
+    // The other architecture's view is not redirected with HKEY_CLASSES_ROOT
+    // (under Wine it is the prefix's real one): the shared ProgIDs stay
+    // exactly when the class is registered there.
+    const bool otherArchitecture = KeyExists(L"CLSID\\" + Guid(CLSID_xpForm),
+                                             sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY);
 
     RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
     RegCloseKey(classes);
@@ -122,21 +131,32 @@ TEST(Registration, TwiceIsHarmlessAndUnregisteringLeavesNothing) {
     }
     for (const auto& [key, value] : after) {
         // Empty parents shared with everyone else's registrations may stay.
-        EXPECT_TRUE(key == L"clsid" || key == L"typelib" || key == L"interface")
+        const bool progId = key.starts_with(L"nimbraform.");
+        EXPECT_TRUE(key == L"clsid" || key == L"typelib" || key == L"interface" || (progId && otherArchitecture))
             << "left behind: " << std::string(key.begin(), key.end());
     }
+    EXPECT_EQ(after.count(L"nimbraform.xpform") == 1, otherArchitecture);
 }
 
 TEST(Registration, Regsvr32RemovesEveryKeyAndRegistersAgain) {
     const std::wstring ocx = test::Env(L"NIMBRA_OCX");
     ASSERT_EQ(RunProgram(L"regsvr32.exe /s /u \"" + ocx + L"\""), 0u);
     for (const auto& key : OurKeys()) EXPECT_FALSE(KeyExists(key)) << std::string(key.begin(), key.end());
+    // The ProgIDs are shared with the other architecture's view of the
+    // registry: they stay exactly while its server registers the class.
+    const REGSAM otherView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+    for (const auto& [clsid, progId] : {std::pair{&CLSID_xpForm, L"NimbraForm.xpForm"},
+                                        std::pair{&CLSID_SpEv, L"NimbraForm.SpEv"},
+                                        std::pair{&CLSID_Error, L"NimbraForm.Error"}})
+        EXPECT_EQ(KeyExists(progId), KeyExists(L"CLSID\\" + Guid(*clsid), otherView)) << progId;
     ComPtr<IDispatch> none;
     EXPECT_EQ(CoCreateInstance(CLSID_xpForm, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&none)),
               REGDB_E_CLASSNOTREG);
 
     ASSERT_EQ(RunProgram(L"regsvr32.exe /s \"" + ocx + L"\""), 0u);
     for (const auto& key : OurKeys()) EXPECT_TRUE(KeyExists(key)) << std::string(key.begin(), key.end());
+    for (const wchar_t* progId : {L"NimbraForm.xpForm", L"NimbraForm.SpEv", L"NimbraForm.Error"})
+        EXPECT_TRUE(KeyExists(progId)) << progId;
     for (const GUID* clsid : {&CLSID_xpForm, &CLSID_SpEv, &CLSID_Error}) {
         ComPtr<IDispatch> object;
         EXPECT_EQ(CoCreateInstance(*clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&object)), S_OK);

@@ -2,6 +2,7 @@
 // style, how the host follows it, several skinned forms, and its end.
 #include <gtest/gtest.h>
 
+#include "Soak.h"
 #include "../../src/forms/Surface.h"
 #include "../../src/forms/Units.h"
 #include "../../src/skin/SkinWindow.h"
@@ -201,10 +202,13 @@ TEST_F(Skin, ManyStartsAndEndsLeaveNothingBehind) {
     const size_t skins = LiveSkinWindows();
     const long gdi = forms::Surface::LiveObjects();
     const size_t hooks = LiveHookRecords();
-    for (int i = 0; i < 1000; ++i) {
+    for (int i = 0, n = test::SoakRounds(24, 1000); i < n; ++i) {
         Hosted h(Style(i % 6), false);
         ASSERT_TRUE(h.loaded);
     }
+    // The last skin stays as the current one with the copies its style drew:
+    // end with the warm-up's style so its surfaces hold what they held then.
+    { Hosted last(Style(2), false); }
     forms::DoEvents();
     CollectSkinWindows();
     EXPECT_LE(LiveSkinWindows(), skins + 1);  // the current one stays
