@@ -121,13 +121,23 @@ int ChildWindow::Height() const {
 }
 
 void ChildWindow::Move(int left, int top, int width, int height) {
-    if (hwnd_) SetWindowPos(hwnd_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (!hwnd_) return;
+    // A move to where the control is already is no move (each SetWindowPos is
+    // a server round trip under Wine).
+    RECT r;
+    GetWindowRect(hwnd_, &r);
+    MapWindowPoints(nullptr, GetParent(hwnd_), reinterpret_cast<POINT*>(&r), 2);
+    if (r.left == left && r.top == top && r.right - r.left == width && r.bottom - r.top == height) return;
+    SetWindowPos(hwnd_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool ChildWindow::Visible() const { return hwnd_ && IsWindowVisible(hwnd_); }
 
 void ChildWindow::SetVisible(bool visible) {
-    if (hwnd_) ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE);
+    // The control's own flag, not IsWindowVisible: under a hidden parent a
+    // control can be meant visible, and hiding it must still take.
+    const bool shown = hwnd_ && (GetWindowLongW(hwnd_, GWL_STYLE) & WS_VISIBLE);
+    if (hwnd_ && shown != visible) ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE);
 }
 
 bool ChildWindow::Enabled() const { return hwnd_ && IsWindowEnabled(hwnd_); }

@@ -42,9 +42,17 @@ RECT OuterRect(HWND hwnd) {
 }
 
 void Place(HWND hwnd, long x, long y, long width, long height, UINT flags) {
-    if (hwnd)
-        SetWindowPos(hwnd, nullptr, x, y, std::max(width, 0L), std::max(height, 0L),
-                     flags | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (!hwnd) return;
+    width = std::max(width, 0L);
+    height = std::max(height, 0L);
+    // Setting a position or size to what it is already changes nothing, as with
+    // a classic form's properties; under Wine every SetWindowPos of a shown
+    // window is a round trip to the X server, also when nothing moves.
+    const RECT r = OuterRect(hwnd);
+    const bool samePlace = (flags & SWP_NOMOVE) || (r.left == x && r.top == y);
+    const bool sameSize = (flags & SWP_NOSIZE) || (r.right - r.left == width && r.bottom - r.top == height);
+    if (samePlace && sameSize) return;
+    SetWindowPos(hwnd, nullptr, x, y, width, height, flags | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace
@@ -186,6 +194,10 @@ void Form::SetWindowState(int state) {
 bool Form::Visible() const { return hwnd_ && IsWindowVisible(hwnd_); }
 
 void Form::SetVisible(bool visible) {
+    // Visible = True on a form already shown changes nothing. ShowWindow would
+    // activate it again, and a skin that hands the activation to its host on
+    // every activation would then bounce it back and forth with the host.
+    if (visible && Visible()) return;
     if (visible)
         Show();
     else if (hwnd_)
@@ -257,6 +269,10 @@ LRESULT Form::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             else
                 Form_Activate();
             if (!StillOurs(hwnd, this)) return 0;
+            // A handler that handed the activation on (a skin gives it to its
+            // host) keeps it there: DefWindowProc would set the focus back on
+            // this window, activate it again and start the handler anew.
+            if (LOWORD(wParam) != WA_INACTIVE && GetActiveWindow() != hwnd) return 0;
         }
         break;  // DefWindowProc gives the focus, and so Form_GotFocus follows
     case WM_SETFOCUS:

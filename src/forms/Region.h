@@ -50,6 +50,15 @@ public:
     }
     static long LiveCount() { return Live(); }
 
+    // True when the window's shape is already exactly this region. Setting the
+    // same shape again costs a full repaint of the window (and under Wine a
+    // round trip to the X server) and changes nothing.
+    bool IsShapeOf(HWND hwnd) const {
+        Region current = Rect(0, 0, 0, 0);
+        return region_ && current.Get() && GetWindowRgn(hwnd, current.Get()) != ERROR &&
+               EqualRgn(current.Get(), region_);
+    }
+
 private:
     static std::atomic<long>& Live() {
         static std::atomic<long> live{0};

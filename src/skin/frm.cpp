@@ -432,9 +432,19 @@ void frm::RoundButtons() {
             const LONG right = client.right - 1, bottom = client.bottom - 1;
             for (POINT p : {POINT{0, 0}, POINT{right, 0}, POINT{0, bottom}, POINT{right, bottom}})
                 corners.Combine(forms::Region::Rect(p.x, p.y, p.x + 1, p.y + 1), RGN_DIFF);
+            if (corners.IsShapeOf(b->hWnd())) continue;  // cut already: the buttons keep their size
             if (SetWindowRgn(b->hWnd(), corners.Get(), TRUE)) corners.Release();  // the button owns it now
         }
     });
+}
+
+frm::ButtonLook& frm::DrawnLook(const forms::PictureBox& box) {
+    for (ButtonLook& look : drawn_)
+        if (look.box == &box || !look.box) {
+            look.box = &box;
+            return look;
+        }
+    return drawn_[0];  // five buttons, five slots: not reached
 }
 
 bool frm::MouseIn(forms::PictureBox& button) {
@@ -470,7 +480,6 @@ void frm::DrawButtons() {
             box.SetVisible(row.Visible && (!tool || &box == &bClose));
             if (!box.Visible()) continue;
             if ((state == forms::vbMaximized && i == 3) || (state == forms::vbNormal && i == 5)) continue;
-            box.Cls();
             const bool inside = MouseIn(box);
             int frame = !row.Enabled                   ? 3
                         : !inside                      ? 0
@@ -478,8 +487,16 @@ void frm::DrawButtons() {
                         : PressedButton.empty()        ? 1
                                                        : 0;
             if (!WindowActive) frame += 4;
+            // A button that shows this very frame already is left alone: the
+            // hover timer and every re-layout call this, and each repaint is a
+            // synchronous paint of the button.
+            const ButtonLook look{&box, &strip, frame, box.Width(), box.Height()};
+            ButtonLook& drawn = DrawnLook(box);
+            if (look == drawn) continue;
+            box.Cls();
             box.PaintPicture(strip, 0, 0, box.Width(), box.Height(), 0, frame * h, w, h);
             box.Refresh();
+            drawn = look;
         }
         SetTooltip(bRestore, state == forms::vbNormal ? L"Maximieren" : L"Verkleinern");
     });
@@ -547,7 +564,6 @@ void frm::KillBorder() {
 
 void frm::SetCornersTransparency() {
     Guard(InSkin(L"SetCornersTransparency")).Run([&] {
-        SetWindowRgn(hWnd(), nullptr, TRUE);
         const int sw = static_cast<int>(ScaleWidth()), sh = static_cast<int>(ScaleHeight());
         const int t = static_cast<int>(std::lround(TitleHeight)), b = static_cast<int>(std::lround(BorderWidth));
         const int state = WindowState();
@@ -575,6 +591,9 @@ void frm::SetCornersTransparency() {
             outline.Combine(forms::Region::Rect(0, 0, sw, sh), RGN_AND);
             outline.Combine(forms::Region::Rect(0, t, sw, sh), RGN_DIFF);
         }
+        // A re-layout at the same size keeps the outline it has: no new shape, no repaint.
+        if (outline.IsShapeOf(hWnd())) return;
+        SetWindowRgn(hWnd(), nullptr, TRUE);
         // The window owns the region from here on.
         if (!SetWindowRgn(hWnd(), outline.Get(), TRUE)) Raise(5, L"Invalid procedure call or argument");
         outline.Release();

@@ -44,6 +44,13 @@ public:
     COLORREF CaptionColor = 0, InactiveCaptionColor = 0, CaptionShadowColor = 0;
 
     // ---- caption buttons
+    // What a button control's surface shows: a frame of a strip at a size.
+    struct ButtonLook {
+        const forms::PictureBox* box = nullptr;
+        const forms::Picture* strip = nullptr;
+        int frame = -1, width = 0, height = 0;
+        bool operator==(const ButtonLook&) const = default;
+    };
     struct CaptionButton {
         short PictureIndex = 0;
         forms::PictureBox* Control = nullptr;
@@ -63,6 +70,10 @@ public:
     void DrawButtons();
     void RoundButtons();
     bool MouseIn(forms::PictureBox& button);
+    // What DrawButtons last painted on a button control (the restore button
+    // serves two rows of the table, so this is kept per control).
+    ButtonLook& DrawnLook(const forms::PictureBox& box);
+    ButtonLook drawn_[5];
     // The button of an enablement property (a DISPID of _xpForm), or nullptr.
     forms::PictureBox* ButtonOf(DISPID enabledProperty);
 

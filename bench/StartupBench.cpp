@@ -1,0 +1,142 @@
+// The cost of skinning at start-up: showing N forms with the control against
+// the same N forms without it, in one process, side by side. Also the CPU the
+// process spends over the first seconds after the forms appear, when an idle
+// skinned form must be as quiet as a plain one.
+#include <windows.h>
+#include <ole2.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "FormFile.h"
+#include "HostForm.h"
+
+using namespace nimbra;
+using namespace nimbra::host;
+
+namespace {
+
+double Now() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+double CpuSeconds() {
+    FILETIME created, exited, kernel, user;
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    auto seconds = [](FILETIME f) {
+        return static_cast<double>((static_cast<ULONGLONG>(f.dwHighDateTime) << 32) | f.dwLowDateTime) / 1e7;
+    };
+    return seconds(kernel) + seconds(user);
+}
+
+// Runs messages until none is waiting (the forms have settled), or until the
+// deadline when one is given.
+void Pump(double until = 0) {
+    MSG msg;
+    for (;;) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        const double left = until - Now();
+        if (left <= 0) return;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left * 1000) + 1, QS_ALLINPUT);
+    }
+}
+
+// A form as a classic form file describes it; with the control it is skinned.
+std::string FormText(int i, bool skinned) {
+    const int scheme = i % 3;
+    std::string text =
+        "VERSION 5.00\r\n"
+        "Object = \"{1A11BA44-3123-4488-94E8-4A011C1E99A6}#1.1#0\"; \"NimbraForm.ocx\"\r\n"
+        "Begin VB.Form Form" + std::to_string(i) + "\r\n"
+        "   Caption         =   \"Formular " + std::to_string(i) + "\"\r\n"
+        "   ClientHeight    =   3000\r\n"
+        "   ClientLeft      =   " + std::to_string(600 + 900 * i) + "\r\n"
+        "   ClientTop       =   " + std::to_string(900 + 600 * i) + "\r\n"
+        "   ClientWidth     =   4500\r\n"
+        "   StartUpPosition =   0\r\n";
+    if (skinned)
+        text += "   Begin NimbraForm.xpForm xpForm1\r\n"
+                "      Left            =   120\r\n"
+                "      Top             =   120\r\n"
+                "      _ExtentX        =   847\r\n"
+                "      _ExtentY        =   847\r\n"
+                "      ColorStyle      =   " + std::to_string(scheme) + "\r\n"
+                "      Caption         =   \"Formular " + std::to_string(i) + "\"\r\n"
+                "   End\r\n";
+    return text + "End\r\nAttribute VB_Name = \"Form" + std::to_string(i) + "\"\r\n";
+}
+
+struct Forms {
+    std::vector<std::unique_ptr<FormFile>> files;
+    std::vector<std::unique_ptr<HostForm>> forms;
+    Forms(int n, bool skinned) {
+        std::vector<std::wstring> errors;
+        for (int i = 0; i < n; ++i) {
+            files.push_back(std::make_unique<FormFile>(FormFile::Parse(FormText(i, skinned), L"Bench.frm")));
+            forms.push_back(std::make_unique<HostForm>(files.back()->Form(), HostOptions{}));
+            forms.back()->Create(errors);
+        }
+        for (auto& f : forms) f->Show();
+        for (const auto& e : errors) std::fwprintf(stderr, L"%ls\n", e.c_str());
+    }
+    ~Forms() {
+        for (auto f = forms.rbegin(); f != forms.rend(); ++f) (*f)->Unload();
+        Pump();
+    }
+};
+
+// Seconds to show N forms until they have settled, and close them again.
+double ShowAndClose(int n, bool skinned) {
+    const double start = Now();
+    {
+        Forms forms(n, skinned);
+        Pump();
+    }
+    return Now() - start;
+}
+
+// CPU seconds of this process from the start of N forms over the given time.
+double CpuOver(int n, bool skinned, double seconds) {
+    const double cpu = CpuSeconds(), end = Now() + seconds;
+    Forms forms(n, skinned);
+    Pump(end);
+    return CpuSeconds() - cpu;
+}
+
+}  // namespace
+
+int main() {
+    OleInitialize(nullptr);
+    constexpr int kRounds = 5;
+    ShowAndClose(1, true);  // loads the server, its pictures and the window classes once
+    for (int n : {1, 5}) {
+        double plain = 1e30, skinned = 1e30;
+        // Interleaved rounds, so both see the same machine; the best of each.
+        for (int r = 0; r < kRounds; ++r) {
+            plain = std::min(plain, ShowAndClose(n, false));
+            skinned = std::min(skinned, ShowAndClose(n, true));
+        }
+        std::printf("startup, %d form%s: skinned %.0f ms, plain %.0f ms\n", n, n == 1 ? "" : "s", skinned * 1e3,
+                    plain * 1e3);
+        std::printf("startup ratio, %d form%s (skinned / plain): %.2f (target <= %.1f)\n", n, n == 1 ? "" : "s",
+                    skinned / plain, n == 1 ? 1.5 : 2.0);
+    }
+    const double plainCpu = CpuOver(5, false, 5.0), skinnedCpu = CpuOver(5, true, 5.0);
+    std::printf("first 5 s, 5 forms: CPU skinned %.0f ms, plain %.0f ms\n", skinnedCpu * 1e3, plainCpu * 1e3);
+    std::printf("settling CPU ratio (skinned / plain): %.2f (target <= 1.5)\n", skinnedCpu / plainCpu);
+    OleUninitialize();
+    return 0;
+}
