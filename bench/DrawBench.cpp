@@ -1,5 +1,7 @@
-// The cost of one full repaint of the skin: DrawXP on a 1280 x 1024 skin
-// against one BitBlt of a 1280 x 1024 surface, side by side in one run.
+// The cost of one full repaint of the skin: DrawXP on a 1280 x 1024 skin and
+// the paint the system then runs for the invalidated window (pumped inside
+// the timed region, so nothing is left for later), against one BitBlt of a
+// 1280 x 1024 surface, side by side in one run.
 #include <windows.h>
 
 #include <algorithm>
@@ -66,12 +68,15 @@ int main() {
     double draw = 0, blit = 0;
     // Interleaved rounds, so both see the same machine.
     for (int r = 0; r < kRounds; ++r) {
-        const double d = Best(1, kCount, [&] { skin->DrawXP(); });
+        const double d = Best(1, kCount, [&] {
+            skin->DrawXP();
+            UpdateWindow(skin->hWnd());  // the WM_PAINT the invalidation asks for, now
+        });
         const double c = Best(1, kCount, [&] { BitBlt(target, 0, 0, kWidth, kHeight, source, 0, 0, SRCCOPY); });
         draw = r == 0 ? d : std::min(draw, d);
         blit = r == 0 ? c : std::min(blit, c);
     }
-    std::printf("repaint: DrawXP %.1f us, BitBlt 1280x1024 %.1f us\n", draw * 1e6, blit * 1e6);
+    std::printf("repaint: DrawXP and its paint %.1f us, BitBlt 1280x1024 %.1f us\n", draw * 1e6, blit * 1e6);
     std::printf("repaint ratio (DrawXP / BitBlt): %.2f (target <= 0.50)\n", draw / blit);
 
     SelectObject(source, oldA);

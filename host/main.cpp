@@ -3,10 +3,12 @@
 // mode) or saves it again.
 //
 //   NimbraHost [--design] [--save OUT.frm] [--set Property=Value]...
-//              [--events LOG] [--cancel Event]... [--quit-after MS] [--windows LOG] FORM.frm
+//              [--events LOG] [--cancel Event]... [--quit-after MS] [--windows LOG] [--ready FILE] FORM.frm
 //
 // --windows writes, when the application ends, every visible top-level window of
 // the host's thread with its screen rectangle: what a test checks the skin by.
+// --ready writes FILE once the forms are shown and their messages have run
+// out: what a script waits for before it takes a picture or clicks.
 #include <windows.h>
 #include <ole2.h>
 
@@ -39,7 +41,7 @@ void Error(const std::wstring& text) { Print(GetStdHandle(STD_ERROR_HANDLE), L"N
 struct Options {
     bool design = false;
     std::vector<std::wstring> forms;  // several forms run side by side; --save takes one
-    std::wstring save, events, windows;
+    std::wstring save, events, windows, ready;
     std::set<std::wstring> cancel;
     std::vector<std::pair<std::wstring, std::wstring>> set;
     UINT quitAfter = 0;
@@ -51,12 +53,13 @@ bool ParseArguments(int argc, wchar_t** argv, Options& o) {
         auto next = [&]() -> const wchar_t* { return i + 1 < argc ? argv[++i] : nullptr; };
         if (a == L"--design") o.design = true;
         else if (a == L"--save" || a == L"--events" || a == L"--cancel" || a == L"--set" || a == L"--quit-after" ||
-                 a == L"--windows") {
+                 a == L"--windows" || a == L"--ready") {
             const wchar_t* v = next();
             if (!v) return false;
             if (a == L"--save") o.save = v;
             else if (a == L"--events") o.events = v;
             else if (a == L"--windows") o.windows = v;
+            else if (a == L"--ready") o.ready = v;
             else if (a == L"--cancel") o.cancel.insert(v);
             else if (a == L"--quit-after") o.quitAfter = static_cast<UINT>(_wtoi(v));
             else {
@@ -133,6 +136,28 @@ void WriteWindows(const std::wstring& path) {
 
 void CALLBACK QuitTimer(HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(0); }
 
+// Runs messages until none has come for a moment: the forms have been shown,
+// activated and painted. False when the application was asked to end meanwhile.
+bool Settle() {
+    constexpr DWORD kQuietMs = 200;
+    DWORD last = GetTickCount();
+    MSG msg;
+    for (;;) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(msg.wParam));
+                return false;
+            }
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+            last = GetTickCount();
+        }
+        const DWORD quiet = GetTickCount() - last;
+        if (quiet >= kQuietMs) return true;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, kQuietMs - quiet, QS_ALLINPUT);
+    }
+}
+
 int Run(const Options& o) {
     std::vector<std::unique_ptr<FormFile>> files;
     for (const auto& path : o.forms) {
@@ -184,6 +209,10 @@ int Run(const Options& o) {
         }
     }
     if (o.quitAfter) SetTimer(nullptr, 0, o.quitAfter, QuitTimer);
+    if (!o.ready.empty() && Settle()) {
+        HANDLE f = CreateFileW(o.ready.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        if (f != INVALID_HANDLE_VALUE) CloseHandle(f);
+    }
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);
@@ -200,7 +229,7 @@ int wmain(int argc, wchar_t** argv) {
     Options o;
     if (!ParseArguments(argc, argv, o)) {
         Error(L"Aufruf: NimbraHost [--design] [--save DATEI] [--set Eigenschaft=Wert] [--events DATEI] "
-              L"[--cancel Ereignis] [--quit-after MS] [--windows DATEI] FORMULAR.frm [FORMULAR.frm ...]");
+              L"[--cancel Ereignis] [--quit-after MS] [--windows DATEI] [--ready DATEI] FORMULAR.frm [FORMULAR.frm ...]");
         return 1;
     }
     if (FAILED(OleInitialize(nullptr))) return 1;
