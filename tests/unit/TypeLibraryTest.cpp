@@ -322,4 +322,35 @@ TEST_F(TypeLibrary, UtilityMembersAndParameterKinds) {
     EXPECT_EQ(m[0].params[4].pointee, VT_BOOL);
 }
 
+// ITypeInfo::Invoke calls a dual interface's methods through the offsets the
+// library records: they must be this architecture's vtable. After the seven
+// inherited IUnknown and IDispatch slots each method takes one pointer-sized
+// slot, in order (4 bytes on i686, 8 on x86_64). A library written for the
+// other architecture calls every method through the wrong slot.
+TEST_F(TypeLibrary, DualInterfacesHaveThisArchitecturesTableLayout) {
+    for (const wchar_t* name : {L"_xpForm", L"_SpEv", L"_Error", L"_clsFormSubclass"}) {
+        SCOPED_TRACE(std::string(name, name + wcslen(name)));
+        Info dispatch;
+        Find(name, dispatch);
+        ASSERT_TRUE(dispatch.attr->wTypeFlags & TYPEFLAG_FDUAL);
+        // The interface side of the dual interface holds the table.
+        HREFTYPE ref = 0;
+        ASSERT_EQ(dispatch.ti->GetRefTypeOfImplType(-1, &ref), S_OK);
+        Info dual;
+        ASSERT_EQ(dispatch.ti->GetRefTypeInfo(ref, &dual.ti), S_OK);
+        ASSERT_EQ(dual.ti->GetTypeAttr(&dual.attr), S_OK);
+        ASSERT_EQ(dual.attr->typekind, TKIND_INTERFACE);
+        const SHORT slot = sizeof(void*);
+        ASSERT_GT(dual.attr->cFuncs, 0);
+        EXPECT_EQ(dual.attr->cbSizeVft, (7 + dual.attr->cFuncs) * slot);
+        for (UINT i = 0; i < dual.attr->cFuncs; ++i) {
+            FUNCDESC* fd = nullptr;
+            ASSERT_EQ(dual.ti->GetFuncDesc(i, &fd), S_OK);
+            EXPECT_EQ(fd->oVft, static_cast<SHORT>((7 + i) * slot)) << "function " << i;
+            EXPECT_EQ(fd->callconv, CC_STDCALL);
+            dual.ti->ReleaseFuncDesc(fd);
+        }
+    }
+}
+
 }  // namespace
