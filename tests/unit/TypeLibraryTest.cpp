@@ -333,6 +333,22 @@ TEST_F(TypeLibrary, DualInterfacesHaveThisArchitecturesTableLayout) {
         Info dispatch;
         Find(name, dispatch);
         ASSERT_TRUE(dispatch.attr->wTypeFlags & TYPEFLAG_FDUAL);
+        const SHORT slot = sizeof(void*);
+        // The dispatch side, which ITypeInfo::Invoke reads: its own members
+        // (after those inherited from IUnknown and IDispatch, where listed)
+        // carry the same offsets as the table.
+        std::vector<SHORT> offsets;
+        for (UINT i = 0; i < dispatch.attr->cFuncs; ++i) {
+            FUNCDESC* fd = nullptr;
+            ASSERT_EQ(dispatch.ti->GetFuncDesc(i, &fd), S_OK);
+            // IUnknown's members are 0x6000xxxx, IDispatch's 0x6001xxxx.
+            const bool inherited = (fd->memid >> 16) == 0x6000 || (fd->memid >> 16) == 0x6001;
+            if (!inherited) offsets.push_back(fd->oVft);
+            dispatch.ti->ReleaseFuncDesc(fd);
+        }
+        ASSERT_FALSE(offsets.empty());
+        for (size_t i = 0; i < offsets.size(); ++i)
+            EXPECT_EQ(offsets[i], static_cast<SHORT>((7 + i) * slot)) << "dispatch member " << i;
         // The interface side of the dual interface holds the table.
         HREFTYPE ref = 0;
         ASSERT_EQ(dispatch.ti->GetRefTypeOfImplType(-1, &ref), S_OK);
@@ -340,7 +356,6 @@ TEST_F(TypeLibrary, DualInterfacesHaveThisArchitecturesTableLayout) {
         ASSERT_EQ(dispatch.ti->GetRefTypeInfo(ref, &dual.ti), S_OK);
         ASSERT_EQ(dual.ti->GetTypeAttr(&dual.attr), S_OK);
         ASSERT_EQ(dual.attr->typekind, TKIND_INTERFACE);
-        const SHORT slot = sizeof(void*);
         ASSERT_GT(dual.attr->cFuncs, 0);
         EXPECT_EQ(dual.attr->cbSizeVft, (7 + dual.attr->cFuncs) * slot);
         for (UINT i = 0; i < dual.attr->cFuncs; ++i) {
