@@ -161,10 +161,17 @@ void SetTransparency(HWND hwnd, short Alpha) {
     Guard({L"SetTransparency", kStdModule, L"basForm"})
         .Run([&] {
             const LONG_PTR ex = GetWindowLongPtrW(hwnd, GWL_EXSTYLE);
-            SetWindowLongPtrW(hwnd, GWL_EXSTYLE, ex | WS_EX_LAYERED);
+            if (!(ex & WS_EX_LAYERED)) SetWindowLongPtrW(hwnd, GWL_EXSTYLE, ex | WS_EX_LAYERED);
         },
              [&] {
                  if (Alpha < 0 || Alpha > 255) Raise(6, L"Overflow");
+                 // Every property setter comes here; the same alpha again would
+                 // only cost a recomposition of the window.
+                 BYTE alpha = 0;
+                 DWORD flags = 0;
+                 if (GetLayeredWindowAttributes(hwnd, nullptr, &alpha, &flags) && flags == LWA_ALPHA &&
+                     alpha == static_cast<BYTE>(Alpha))
+                     return;
                  // Only the constant alpha counts; the colour key is not used.
                  CheckWin32(SetLayeredWindowAttributes(hwnd, RGB(0, 0, 0), static_cast<BYTE>(Alpha), LWA_ALPHA));
              });
