@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "../src/subclass/basForm.h"
 #include "../src/subclass/clsFormSubclass.h"
 
 namespace {
@@ -64,7 +65,7 @@ int main() {
         return 0;
     }
     g_barePrevious = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(bare, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(BareSubclassProc)));
+        SetWindowLongPtrW(bare, GWLP_WNDPROC, nimbra::WindowProcValue(BareSubclassProc)));
     IdleSink sink;
     auto subclass = nimbra::Make<nimbra::clsFormSubclass>(&sink);
     if (!subclass->StartSubclass(hooked)) {

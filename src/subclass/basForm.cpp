@@ -233,7 +233,7 @@ WNDPROC HookWindow(HWND hwnd, clsFormSubclass* owner) {
     table.Insert(hwnd, record.get());
     if (SetPropW(hwnd, HookProperty(), record.get())) {
         const auto previous = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&modWindowProc)));
+            SetWindowLongPtrW(hwnd, GWLP_WNDPROC, WindowProcValue(modWindowProc)));
         if (previous) {
             record->old = previous;
             ++g_liveRecords;

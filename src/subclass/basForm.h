@@ -56,6 +56,11 @@ LONG fLongVal(double high, short low);
 // The procedure installed on every hooked window.
 LRESULT CALLBACK modWindowProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
 
+// A window procedure as SetWindowLongPtr takes it. Going through a WNDPROC
+// parameter lets the compiler check the calling convention (CALLBACK), which a
+// cast straight to an integer hides; on i686 a wrong one corrupts the stack.
+inline LONG_PTR WindowProcValue(WNDPROC procedure) { return reinterpret_cast<LONG_PTR>(procedure); }
+
 // Puts modWindowProc on hwnd for owner, or hands a forwarding record on hwnd to
 // owner. Returns the procedure messages go on to, or nullptr when the window
 // cannot be hooked: not ours to change, or already hooked by another object.

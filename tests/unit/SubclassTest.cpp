@@ -295,7 +295,7 @@ TEST_F(Subclass, SubclassInstalledAfterOursIsNeverCutOff) {
     auto a = Make<clsFormSubclass>(&first);
     ASSERT_TRUE(a->StartSubclass(host.hwnd));
     g_outsidePrevious = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(host.hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(OutsideProc)));
+        SetWindowLongPtrW(host.hwnd, GWLP_WNDPROC, WindowProcValue(OutsideProc)));
     ASSERT_EQ(g_outsidePrevious, &modWindowProc);
     const HWND h = host.hwnd;
     SendMessageW(h, kPing, 1, 0);
