@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "BenchClock.h"
 #include "../src/control/xpForm.h"
 #include "../src/forms/Units.h"
 #include "../src/skin/SkinWindow.h"
@@ -15,17 +16,6 @@
 using namespace nimbra;
 
 namespace {
-
-double Now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 template <class F>
 double Best(int rounds, int count, F f) {

@@ -159,13 +159,8 @@ TEST_F(LateBound, TheControlsOtherPropertiesAndItsMethod) {
     EXPECT_STREQ(title.value.bstrVal, L"Kundenübersicht");
 
     // Icon is assigned by reference and comes back as the same picture.
-    PICTDESC desc{};
-    desc.cbSizeofstruct = sizeof desc;
-    desc.picType = PICTYPE_ICON;
-    desc.icon.hicon = LoadIconW(nullptr, IDI_APPLICATION);
     ComPtr<IPictureDisp> picture;
-    ASSERT_EQ(OleCreatePictureIndirect(&desc, IID_IPictureDisp, FALSE, reinterpret_cast<void**>(picture.GetAddressOf())),
-              S_OK);
+    ASSERT_EQ(test::NewIconPicture(picture.GetAddressOf()), S_OK);
     VARIANTARG icon;
     icon.vt = VT_DISPATCH;
     icon.pdispVal = picture.Get();

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <objbase.h>
+#include <olectl.h>
 
 #include "../../src/errors/basError.h"
 #include "TestSupport.h"
@@ -19,6 +20,14 @@ int WINAPI RecordBox(HWND, LPCWSTR text, LPCWSTR caption, UINT style) {
 std::wstring Join(const std::wstring& folder, const std::wstring& name) { return folder + L"\\" + name; }
 
 }  // namespace
+
+HRESULT NewIconPicture(IPictureDisp** picture) {
+    PICTDESC desc{};
+    desc.cbSizeofstruct = sizeof desc;
+    desc.picType = PICTYPE_ICON;
+    desc.icon.hicon = LoadIconW(nullptr, IDI_APPLICATION);
+    return OleCreatePictureIndirect(&desc, IID_IPictureDisp, FALSE, reinterpret_cast<void**>(picture));
+}
 
 ReportBoxes& Boxes() {
     static ReportBoxes boxes;

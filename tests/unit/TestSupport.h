@@ -2,6 +2,7 @@
 // installs, scoped environment and registry values, files in the scratch folder.
 #pragma once
 #include <windows.h>
+#include <ocidl.h>
 
 #include <string>
 #include <vector>
@@ -40,6 +41,10 @@ private:
     DWORD oldType_ = 0;
     bool had_ = false;
 };
+
+// The system's application icon as a new picture object; the caller owns the
+// one reference put in *picture.
+HRESULT NewIconPicture(IPictureDisp** picture);
 
 // A fresh, empty folder under the build's scratch folder.
 std::wstring ScratchFolder(const std::wstring& name);

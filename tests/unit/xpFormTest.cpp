@@ -141,13 +141,8 @@ TEST_F(xpForm, CaptionAndIconKeepWhatWasSet) {
     SysFreeString(caption.bstrVal);
     EXPECT_STREQ(Get(L"Caption").bstrVal, L"Größe ändern – \"ok\"");
 
-    PICTDESC desc{};
-    desc.cbSizeofstruct = sizeof desc;
-    desc.picType = PICTYPE_ICON;
-    desc.icon.hicon = LoadIcon(nullptr, IDI_APPLICATION);
     ComPtr<IPictureDisp> picture;
-    ASSERT_EQ(OleCreatePictureIndirect(&desc, IID_IPictureDisp, FALSE, reinterpret_cast<void**>(picture.GetAddressOf())),
-              S_OK);
+    ASSERT_EQ(test::NewIconPicture(picture.GetAddressOf()), S_OK);
     VARIANT ref;
     ref.vt = VT_DISPATCH;
     ref.pdispVal = picture.Get();
