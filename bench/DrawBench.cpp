@@ -41,7 +41,7 @@ int main() {
     SysFreeString(caption);
 
     frm* skin = NewSkinWindow();
-    skin->Load(WS_POPUP);
+    skin->Load(WS_POPUP | WS_CLIPCHILDREN);  // as the control starts it
     skin->OwnerControl = control;
     skin->SetDrawObj();
     skin->Move(0, 0, forms::PixelsToTwipsX(kWidth), forms::PixelsToTwipsY(kHeight));
