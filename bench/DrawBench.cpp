@@ -41,7 +41,10 @@ int main() {
     SysFreeString(caption);
 
     frm* skin = NewSkinWindow();
-    skin->Load(WS_POPUP | WS_CLIPCHILDREN);  // as the control starts it
+    if (!skin->Load(WS_POPUP | WS_CLIPCHILDREN)) {  // as the control starts it
+        std::printf("repaint: the skin window could not be created (no display?)\n");
+        return 1;
+    }
     skin->OwnerControl = control;
     skin->SetDrawObj();
     skin->Move(0, 0, forms::PixelsToTwipsX(kWidth), forms::PixelsToTwipsY(kHeight));
