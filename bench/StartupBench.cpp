@@ -14,6 +14,7 @@
 #include "BenchClock.h"
 #include "FormFile.h"
 #include "HostForm.h"
+#include "forms/Units.h"
 
 using namespace nimbra;
 using namespace nimbra::host;
@@ -27,21 +28,6 @@ double CpuSeconds() {
         return static_cast<double>((static_cast<ULONGLONG>(f.dwHighDateTime) << 32) | f.dwLowDateTime) / 1e7;
     };
     return seconds(kernel) + seconds(user);
-}
-
-// Runs messages until none is waiting (the forms have settled), or until the
-// deadline when one is given.
-void Pump(double until = 0) {
-    MSG msg;
-    for (;;) {
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        const double left = until - Now();
-        if (left <= 0) return;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left * 1000) + 1, QS_ALLINPUT);
-    }
 }
 
 // A form as a classic form file describes it; with the control it is skinned.
@@ -84,7 +70,7 @@ struct Forms {
     }
     ~Forms() {
         for (auto f = forms.rbegin(); f != forms.rend(); ++f) (*f)->Unload();
-        Pump();
+        nimbra::forms::DoEvents();
     }
 };
 
@@ -92,8 +78,8 @@ struct Forms {
 double ShowAndClose(int n, bool skinned) {
     const double start = Now();
     {
-        Forms forms(n, skinned);
-        Pump();
+        Forms shown(n, skinned);
+        nimbra::forms::DoEvents();  // until nothing is waiting: the forms have settled
     }
     return Now() - start;
 }
@@ -101,8 +87,8 @@ double ShowAndClose(int n, bool skinned) {
 // CPU seconds of this process from the start of N forms over the given time.
 double CpuOver(int n, bool skinned, double seconds) {
     const double cpu = CpuSeconds(), end = Now() + seconds;
-    Forms forms(n, skinned);
-    Pump(end);
+    Forms shown(n, skinned);
+    nimbra::forms::RunFor(static_cast<DWORD>(std::max(0.0, end - Now()) * 1000));
     return CpuSeconds() - cpu;
 }
 

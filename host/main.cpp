@@ -22,6 +22,7 @@
 #include "FormBag.h"
 #include "FormFile.h"
 #include "HostForm.h"
+#include "forms/Units.h"
 
 using namespace nimbra;
 using namespace nimbra::host;
@@ -136,28 +137,6 @@ void WriteWindows(const std::wstring& path) {
 
 void CALLBACK QuitTimer(HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(0); }
 
-// Runs messages until none has come for a moment: the forms have been shown,
-// activated and painted. False when the application was asked to end meanwhile.
-bool Settle() {
-    constexpr DWORD kQuietMs = 200;
-    DWORD last = GetTickCount();
-    MSG msg;
-    for (;;) {
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) {
-                PostQuitMessage(static_cast<int>(msg.wParam));
-                return false;
-            }
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-            last = GetTickCount();
-        }
-        const DWORD quiet = GetTickCount() - last;
-        if (quiet >= kQuietMs) return true;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, kQuietMs - quiet, QS_ALLINPUT);
-    }
-}
-
 int Run(const Options& o) {
     std::vector<std::unique_ptr<FormFile>> files;
     for (const auto& path : o.forms) {
@@ -209,7 +188,8 @@ int Run(const Options& o) {
         }
     }
     if (o.quitAfter) SetTimer(nullptr, 0, o.quitAfter, QuitTimer);
-    if (!o.ready.empty() && Settle()) {
+    // Ready once no message has come for 200 ms: the forms are shown, activated and painted.
+    if (!o.ready.empty() && forms::RunUntilQuiet(200, INFINITE)) {
         HANDLE f = CreateFileW(o.ready.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         if (f != INVALID_HANDLE_VALUE) CloseHandle(f);
     }

@@ -2,6 +2,7 @@
 
 #include "MouseArgs.h"
 #include "PaintDc.h"
+#include "Placement.h"
 #include "WindowRoute.h"
 
 #include <cmath>
@@ -121,14 +122,7 @@ int ChildWindow::Height() const {
 }
 
 void ChildWindow::Move(int left, int top, int width, int height) {
-    if (!hwnd_) return;
-    // A move to where the control is already is no move (each SetWindowPos is
-    // a server round trip under Wine).
-    RECT r;
-    GetWindowRect(hwnd_, &r);
-    MapWindowPoints(nullptr, GetParent(hwnd_), reinterpret_cast<POINT*>(&r), 2);
-    if (r.left == left && r.top == top && r.right - r.left == width && r.bottom - r.top == height) return;
-    SetWindowPos(hwnd_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    Place(hwnd_, left, top, width, height, 0);
 }
 
 bool ChildWindow::Visible() const { return hwnd_ && IsWindowVisible(hwnd_); }

@@ -2,6 +2,7 @@
 
 #include "MouseArgs.h"
 #include "PaintDc.h"
+#include "Placement.h"
 #include "WindowRoute.h"
 
 #include <algorithm>
@@ -29,30 +30,6 @@ LPCWSTR CursorFor(int pointer) {
     case vbSizeWE: return IDC_SIZEWE;
     default: return nullptr;  // the class cursor (the arrow)
     }
-}
-
-// The outer rectangle in the coordinates SetWindowPos takes for this window.
-RECT OuterRect(HWND hwnd) {
-    RECT rect{};
-    if (!hwnd) return rect;
-    GetWindowRect(hwnd, &rect);
-    if (GetWindowLongW(hwnd, GWL_STYLE) & WS_CHILD)
-        MapWindowPoints(nullptr, GetParent(hwnd), reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
-
-void Place(HWND hwnd, long x, long y, long width, long height, UINT flags) {
-    if (!hwnd) return;
-    width = std::max(width, 0L);
-    height = std::max(height, 0L);
-    // Setting a position or size to what it is already changes nothing, as with
-    // a classic form's properties; under Wine every SetWindowPos of a shown
-    // window is a round trip to the X server, also when nothing moves.
-    const RECT r = OuterRect(hwnd);
-    const bool samePlace = (flags & SWP_NOMOVE) || (r.left == x && r.top == y);
-    const bool sameSize = (flags & SWP_NOSIZE) || (r.right - r.left == width && r.bottom - r.top == height);
-    if (samePlace && sameSize) return;
-    SetWindowPos(hwnd, nullptr, x, y, width, height, flags | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "Units.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace nimbra::forms {
@@ -37,17 +38,46 @@ long TwipsToPixelsY(long twips) { return RoundDiv(twips, TwipsPerPixelY()); }
 long ScreenWidth() { return PixelsToTwipsX(GetSystemMetrics(SM_CXSCREEN)); }
 long ScreenHeight() { return PixelsToTwipsY(GetSystemMetrics(SM_CYSCREEN)); }
 
-void DoEvents() {
+namespace {
+
+// Runs what is waiting; false when a WM_QUIT came (and was put back).
+bool RunPending(DWORD* lastMessage = nullptr) {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
             // The quit belongs to the real message loop further up; put it back
             // so that loop still ends.
             PostQuitMessage(static_cast<int>(msg.wParam));
-            return;
+            return false;
         }
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
+        if (lastMessage) *lastMessage = GetTickCount();
+    }
+    return true;
+}
+
+}  // namespace
+
+void DoEvents() { RunPending(); }
+
+bool RunUntilQuiet(DWORD quietMs, DWORD capMs) {
+    const DWORD start = GetTickCount();
+    DWORD last = start;
+    for (;;) {
+        if (!RunPending(&last)) return false;
+        const DWORD now = GetTickCount(), quiet = now - last, spent = now - start;
+        if (quiet >= quietMs) return true;
+        if (spent >= capMs) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, std::min(quietMs - quiet, capMs - spent), QS_ALLINPUT);
+    }
+}
+
+void RunFor(DWORD ms) {
+    const DWORD start = GetTickCount();
+    for (DWORD spent = 0; spent < ms; spent = GetTickCount() - start) {
+        if (!RunPending()) return;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - spent, QS_ALLINPUT);
     }
 }
 

@@ -23,4 +23,12 @@ long ScreenHeight();
 // then returns. Never waits for new messages.
 void DoEvents();
 
+// Runs the messages that come until none has come for quietMs (what has been
+// shown has been activated and painted), until capMs have passed, or until a
+// WM_QUIT, which is put back for the real loop. True when it went quiet.
+bool RunUntilQuiet(DWORD quietMs, DWORD capMs);
+
+// Runs every message that comes during ms, then returns.
+void RunFor(DWORD ms);
+
 }  // namespace nimbra::forms

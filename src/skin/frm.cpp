@@ -439,12 +439,8 @@ void frm::RoundButtons() {
 }
 
 frm::ButtonLook& frm::DrawnLook(const forms::PictureBox& box) {
-    for (ButtonLook& look : drawn_)
-        if (look.box == &box || !look.box) {
-            look.box = &box;
-            return look;
-        }
-    return drawn_[0];  // five buttons, five slots: not reached
+    const forms::PictureBox* const controls[] = {&bClose, &bRestore, &bMinimize, &bHelp, &bTray};
+    return drawn_[std::find(std::begin(controls), std::end(controls), &box) - std::begin(controls)];
 }
 
 bool frm::MouseIn(forms::PictureBox& button) {
@@ -490,7 +486,7 @@ void frm::DrawButtons() {
             // A button that shows this very frame already is left alone: the
             // hover timer and every re-layout call this, and each repaint is a
             // synchronous paint of the button.
-            const ButtonLook look{&box, &strip, frame, box.Width(), box.Height()};
+            const ButtonLook look{&strip, frame, box.Width(), box.Height()};
             ButtonLook& drawn = DrawnLook(box);
             if (look == drawn) continue;
             box.Cls();

@@ -44,13 +44,6 @@ public:
     COLORREF CaptionColor = 0, InactiveCaptionColor = 0, CaptionShadowColor = 0;
 
     // ---- caption buttons
-    // What a button control's surface shows: a frame of a strip at a size.
-    struct ButtonLook {
-        const forms::PictureBox* box = nullptr;
-        const forms::Picture* strip = nullptr;
-        int frame = -1, width = 0, height = 0;
-        bool operator==(const ButtonLook&) const = default;
-    };
     struct CaptionButton {
         short PictureIndex = 0;
         forms::PictureBox* Control = nullptr;
@@ -70,10 +63,6 @@ public:
     void DrawButtons();
     void RoundButtons();
     bool MouseIn(forms::PictureBox& button);
-    // What DrawButtons last painted on a button control (the restore button
-    // serves two rows of the table, so this is kept per control).
-    ButtonLook& DrawnLook(const forms::PictureBox& box);
-    ButtonLook drawn_[5];
     // The button of an enablement property (a DISPID of _xpForm), or nullptr.
     forms::PictureBox* ButtonOf(DISPID enabledProperty);
 
@@ -130,6 +119,16 @@ private:
     void Button_MouseUp(HRESULT (STDMETHODCALLTYPE xpForm::*enabled)(VARIANT_BOOL*), const wchar_t* procedure,
                         int button);
     void SetTooltip(forms::PictureBox& button, const wchar_t* text);
+    // What a button control's surface shows: a frame of a strip at a size.
+    struct ButtonLook {
+        const forms::Picture* strip = nullptr;
+        int frame = -1, width = 0, height = 0;
+        bool operator==(const ButtonLook&) const = default;
+    };
+    // What DrawButtons last painted on a button control, kept per control:
+    // the restore button serves two rows of the table.
+    ButtonLook& DrawnLook(const forms::PictureBox& box);
+    ButtonLook drawn_[5];
 
     // ---- the buttons' actions: each click is offered to the host first
     void bClose_Click();

@@ -76,21 +76,14 @@ check "usage errors are code 1" test "$(host --nonsense >/dev/null 2>&1; echo $?
 # button 27 pixels from its right edge and the maximise button 50.
 host --quit-after 1500 --windows "$(win "$scratch/blau.txt")" "$(win "$samples/Blau.frm")" > /dev/null
 read -r right top < <(tr -d '\r' < "$scratch/blau.txt" | awk -F'|' '$1 == "" { split($2, r, " "); print r[3], r[2] }')
-# Waits until NimbraHost says its forms have settled (--ready), 30 s at most.
-wait_ready() {  # wait_ready <file> <pid>
-    for _ in $(seq 300); do
-        [ -e "$1" ] && return 0
-        kill -0 "$2" 2>/dev/null || return 1
-        sleep 0.1
-    done
-    return 1
-}
 click_at() {  # click_at <x> <y> <events file> <host arguments...>: clicks once the form is up
     local x=$1 y=$2 events=$3; shift 3
-    rm -f "$scratch/ready"
+    # NimbraHost opens the --ready file once its forms have settled; as a pipe,
+    # reading it waits for exactly that (30 s at most).
+    rm -f "$scratch/ready" && mkfifo "$scratch/ready"
     host --events "$(win "$events")" --ready "$(win "$scratch/ready")" "$@" "$(win "$samples/Blau.frm")" > /dev/null &
     local pid=$!
-    wait_ready "$scratch/ready" $pid || echo "the form did not settle"
+    timeout 30 cat "$scratch/ready" > /dev/null || echo "the form did not settle"
     # X delivers the click before the move away, in this order.
     xdotool mousemove "$x" "$y" click 1 mousemove 1270 1010
     wait $pid

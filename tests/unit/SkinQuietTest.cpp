@@ -73,39 +73,6 @@ private:
     HHOOK sent_, taken_;
 };
 
-// Runs messages until none has come for a while or the cap is reached; true
-// when the queue went quiet.
-bool PumpUntilQuiet(DWORD quietMs, DWORD capMs) {
-    const DWORD start = GetTickCount();
-    DWORD lastMessage = start;
-    MSG msg;
-    while (GetTickCount() - start < capMs) {
-        if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-            lastMessage = GetTickCount();
-        } else if (GetTickCount() - lastMessage >= quietMs) {
-            return true;
-        } else {
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        }
-    }
-    return false;
-}
-
-// Runs every message that comes during the given time.
-void PumpFor(DWORD ms) {
-    const DWORD start = GetTickCount();
-    MSG msg;
-    while (GetTickCount() - start < ms) {
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
-}
-
 std::string Scheme(int colorStyle) {
     return "      ColorStyle      =   " + std::to_string(colorStyle) + "\r\n";
 }
@@ -125,7 +92,7 @@ protected:
 };
 
 TEST_F(SkinQuiet, SeveralFormsSettleAtOnceAndThenDoNothing) {
-    PumpUntilQuiet(100, 2000);  // what earlier tests left behind
+    forms::RunUntilQuiet(100, 2000);  // what earlier tests left behind
     MessageCount count;
     ASSERT_TRUE(count.Installed());
     // Three forms open one after the other, as a host application loads and
@@ -140,7 +107,7 @@ TEST_F(SkinQuiet, SeveralFormsSettleAtOnceAndThenDoNothing) {
                 skins.push_back(skin->hWnd());
     }
     ASSERT_EQ(skins.size(), 3u);
-    EXPECT_TRUE(PumpUntilQuiet(300, 10000)) << "the forms never settled";
+    EXPECT_TRUE(forms::RunUntilQuiet(300, 10000)) << "the forms never settled";
     for (HWND skin : skins) {
         const Counts c = Seen()[skin];
         // One activation at its start, handed on to its host; its paints
@@ -153,7 +120,7 @@ TEST_F(SkinQuiet, SeveralFormsSettleAtOnceAndThenDoNothing) {
 
     // Idle: no timer, no activation, no paint, in any window of the thread.
     Seen().clear();
-    PumpFor(1000);
+    forms::RunFor(1000);
     for (const auto& [window, c] : Seen()) {
         EXPECT_EQ(c.activations, 0) << window;
         EXPECT_EQ(c.paints, 0) << window;
