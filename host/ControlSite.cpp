@@ -9,13 +9,6 @@
 namespace nimbra::host {
 namespace {
 
-long HimetricToPixels(long himetric, bool horizontal) {
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, horizontal ? LOGPIXELSX : LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    return MulDiv(himetric, dpi, 2540);
-}
-
 long NumberOr(const Block& block, const char* name, long fallback) {
     double d = 0;
     const Value* v = block.Find(name);
@@ -105,8 +98,8 @@ bool ControlSite::Attach(IUnknown* control, std::wstring& error) {
     HRESULT hr = S_OK;
     const long left = forms::TwipsToPixelsX(NumberOr(block_, "Left", 0));
     const long top = forms::TwipsToPixelsY(NumberOr(block_, "Top", 0));
-    position_ = RECT{left, top, left + HimetricToPixels(NumberOr(block_, "_ExtentX", 847), true),
-                     top + HimetricToPixels(NumberOr(block_, "_ExtentY", 847), false)};
+    position_ = RECT{left, top, left + forms::HimetricToPixelsX(NumberOr(block_, "_ExtentX", 847)),
+                     top + forms::HimetricToPixelsY(NumberOr(block_, "_ExtentY", 847))};
 
     ComPtr<IOleObject> ole;
     control_.As(&ole);
@@ -220,11 +213,11 @@ STDMETHODIMP ControlSite::TransformCoords(POINTL* himetric, POINTF* container, D
     if (!himetric || !container) return E_POINTER;
     // Container units are twips: 1440 per inch against 2540 HIMETRIC.
     if (flags & XFORMCOORDS_HIMETRICTOCONTAINER) {
-        container->x = himetric->x * 1440.0f / 2540.0f;
-        container->y = himetric->y * 1440.0f / 2540.0f;
+        container->x = forms::HimetricToTwips(himetric->x);
+        container->y = forms::HimetricToTwips(himetric->y);
     } else {
-        himetric->x = static_cast<LONG>(container->x * 2540.0f / 1440.0f + 0.5f);
-        himetric->y = static_cast<LONG>(container->y * 2540.0f / 1440.0f + 0.5f);
+        himetric->x = forms::TwipsToHimetric(container->x);
+        himetric->y = forms::TwipsToHimetric(container->y);
     }
     return S_OK;
 }

@@ -1,5 +1,7 @@
 #include "EventSink.h"
 
+#include "forms/Text.h"
+
 namespace nimbra::host {
 namespace {
 
@@ -49,9 +51,7 @@ EventLog::~EventLog() {
 void EventLog::Write(const std::wstring& line) {
     if (!file_) return;
     const std::wstring full = line + L"\r\n";
-    const int n = WideCharToMultiByte(CP_UTF8, 0, full.data(), static_cast<int>(full.size()), nullptr, 0, nullptr, nullptr);
-    std::string bytes(n, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, full.data(), static_cast<int>(full.size()), bytes.data(), n, nullptr, nullptr);
+    const std::string bytes = forms::Narrow(full, CP_UTF8);
     fwrite(bytes.data(), 1, bytes.size(), file_);
     fflush(file_);  // readers follow the log while the host runs
 }

@@ -10,6 +10,8 @@
 #include <set>
 #include <utility>
 
+#include "../src/forms/Text.h"
+
 namespace nimbra::host {
 namespace {
 
@@ -21,25 +23,11 @@ constexpr char kPictureMagic[4] = {'l', 't', '\0', '\0'};
 // Far beyond any real form; the writer and the tree's destructor recurse per level.
 constexpr size_t kMaxDepth = 64;
 
-std::wstring Widen(std::string_view s) {
-    if (s.empty()) return {};
-    int n = MultiByteToWideChar(kCodePage, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-    std::wstring w(n, L'\0');
-    MultiByteToWideChar(kCodePage, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
-    return w;
-}
+std::wstring Widen(std::string_view s) { return forms::Widen(s, kCodePage); }
 
 // No best fit: a character the code page lacks becomes '?', as the IDE writes it,
 // rather than a look-alike that would read back as a different text.
-std::string Narrow(std::wstring_view w) {
-    if (w.empty()) return {};
-    int n = WideCharToMultiByte(kCodePage, WC_NO_BEST_FIT_CHARS, w.data(), static_cast<int>(w.size()),
-                                nullptr, 0, "?", nullptr);
-    std::string s(n, '\0');
-    WideCharToMultiByte(kCodePage, WC_NO_BEST_FIT_CHARS, w.data(), static_cast<int>(w.size()), s.data(), n,
-                        "?", nullptr);
-    return s;
-}
+std::string Narrow(std::wstring_view w) { return forms::Narrow(w, kCodePage, WC_NO_BEST_FIT_CHARS); }
 
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 

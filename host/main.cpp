@@ -22,6 +22,7 @@
 #include "FormBag.h"
 #include "FormFile.h"
 #include "HostForm.h"
+#include "forms/Text.h"
 #include "forms/Units.h"
 
 using namespace nimbra;
@@ -31,11 +32,9 @@ namespace {
 
 void Print(HANDLE to, const std::wstring& text) {
     const std::wstring line = text + L"\n";
-    const int n = WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), nullptr, 0, nullptr, nullptr);
-    std::string bytes(n, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), bytes.data(), n, nullptr, nullptr);
+    const std::string bytes = forms::Narrow(line, CP_UTF8);
     DWORD written;
-    WriteFile(to, bytes.data(), n, &written, nullptr);
+    WriteFile(to, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 void Error(const std::wstring& text) { Print(GetStdHandle(STD_ERROR_HANDLE), L"NimbraHost: " + text); }
 

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "../errors/Failure.h"
+#include "Failure.h"
 
 namespace nimbra {
 

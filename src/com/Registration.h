@@ -1,7 +1,9 @@
-// The creatable classes of the library, and writing and removing their
-// registration. One table serves DllGetClassObject and DllRegisterServer.
+// Writing and removing the registration of a server's creatable classes; the
+// server's own table of classes serves DllGetClassObject and DllRegisterServer.
 #pragma once
 #include <windows.h>
+
+#include <span>
 
 namespace nimbra {
 
@@ -9,12 +11,15 @@ struct ClassEntry {
     const GUID* clsid;
     const wchar_t* progId;
     HRESULT (*create)(REFIID iid, void** out);
-    bool control;  // registered as an ActiveX control for containers' toolboxes
+    // An ActiveX control's OLEMISC bits, registered with the keys containers'
+    // toolboxes look for; 0 for a class that is not a control.
+    DWORD miscStatus;
 };
 
-const ClassEntry* FindClass(REFCLSID clsid);
+const ClassEntry* FindClass(std::span<const ClassEntry> classes, REFCLSID clsid);
 
-HRESULT RegisterServer();
-HRESULT UnregisterServer();
+// toolboxBitmap: the resource id of the controls' toolbox picture in this module.
+HRESULT RegisterServer(std::span<const ClassEntry> classes, int toolboxBitmap);
+HRESULT UnregisterServer(std::span<const ClassEntry> classes);
 
 }  // namespace nimbra

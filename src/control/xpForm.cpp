@@ -22,7 +22,8 @@ xpForm::~xpForm() {
 }
 
 void* xpForm::Find(REFIID riid) {
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID__xpForm) return static_cast<_xpForm*>(this);
+    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID__xpForm || riid == IID_SkinOwner)
+        return static_cast<SkinOwner*>(this);
     if (riid == IID_IConnectionPointContainer) return static_cast<IConnectionPointContainer*>(this);
     if (riid == IID_IProvideClassInfo || riid == IID_IProvideClassInfo2) return static_cast<IProvideClassInfo2*>(this);
     if (riid == IID_IOleObject) return static_cast<IOleObject*>(this);
@@ -104,7 +105,7 @@ STDMETHODIMP xpForm::get_Caption(BSTR* result) {
     *result = nullptr;
     Guard(InControl(L"Caption")).Run([&] {
         *result = SysAllocStringLen(state_.Caption.data(), static_cast<UINT>(state_.Caption.size()));
-        if (!*result) Raise(7, L"Out of memory");
+        if (!*result) Raise(7);
     });
     return S_OK;
 }
@@ -178,7 +179,7 @@ void xpForm::UserControl_Terminate() {
     // Once: when the container closes the control with its form, or at the last release.
     if (terminated_) return;
     terminated_ = true;
-    Guard(InControl(L"UserControl_Terminate")).Run([&] { TagControl(state_.ControlHWnd, this, false); });
+    Guard(InControl(L"UserControl_Terminate")).Run([&] { TagControl(state_.ControlHWnd, Identity(), false); });
     // Every form the library loaded goes, also skins of other controls.
     IgnoreErrors([&] {
         // Newest first, from a copy: unloading edits the list.

@@ -11,6 +11,7 @@
 #include "../com/ConnectionPoint.h"
 #include "../com/Dispatch.h"
 #include "../errors/basError.h"
+#include "../skin/SkinOwner.h"
 #include "NimbraForm_h.h"
 
 namespace nimbra {
@@ -38,7 +39,7 @@ struct xpFormState {
 };
 
 class xpForm final
-    : public ComObject<DispatchImpl<_xpForm, IID__xpForm>, IConnectionPointContainer, IProvideClassInfo2, IOleObject,
+    : public ComObject<DispatchImpl<SkinOwner, IID__xpForm>, IConnectionPointContainer, IProvideClassInfo2, IOleObject,
                        IOleInPlaceObject, IOleInPlaceActiveObject, IOleControl, IViewObject2, IPersistPropertyBag,
                        IPersistStreamInit> {
 public:
@@ -46,6 +47,8 @@ public:
     ~xpForm() override;
 
     const xpFormState& State() const { return state_; }
+    // The control's identity, as QueryInterface(IID_IUnknown) answers it.
+    IUnknown* Identity() { return static_cast<SkinOwner*>(this); }
 
     // ---- _xpForm
     STDMETHODIMP About() override;
@@ -81,24 +84,24 @@ public:
     void UserControl_Terminate();
 
     // The form the control is placed on (the extender's Parent), or empty.
-    ComPtr<IDispatch> GetParent();
+    ComPtr<IDispatch> GetParent() override;
     // True while the host form is being designed (ambient UserMode False, or unknown).
     bool InDesignMode();
     // True when the library has a current skin window (any control's, not only this one's).
     static bool FormSet();
 
     // Relays: each raises one event; a by-reference Boolean comes back as the host left it.
-    void evCloseButtonClicked(VARIANT_BOOL& Cancel);
-    void evMaxButtonClicked(VARIANT_BOOL& Cancel);
-    void evMinButtonClicked(VARIANT_BOOL& Cancel);
-    void evHelpButtonClicked(VARIANT_BOOL& Cancel);
-    void evTrayButtonClicked(VARIANT_BOOL& Cancel);
-    void evMove();
-    void evResize();
-    void evTitleClicked();
-    void evTitleDblClicked(VARIANT_BOOL& CancelMaxRestore);
-    void evActivate();
-    void evDeactivate();
+    void evCloseButtonClicked(VARIANT_BOOL& Cancel) override;
+    void evMaxButtonClicked(VARIANT_BOOL& Cancel) override;
+    void evMinButtonClicked(VARIANT_BOOL& Cancel) override;
+    void evHelpButtonClicked(VARIANT_BOOL& Cancel) override;
+    void evTrayButtonClicked(VARIANT_BOOL& Cancel) override;
+    void evMove() override;
+    void evResize() override;
+    void evTitleClicked() override;
+    void evTitleDblClicked(VARIANT_BOOL& CancelMaxRestore) override;
+    void evActivate() override;
+    void evDeactivate() override;
 
     // What a classic user control reports, in the registry and to the container:
     // activate when visible, inside-out, client site first.

@@ -4,16 +4,12 @@
 #include "ControlWindow.h"
 #include "xpForm.h"
 
+#include "../forms/Units.h"
+
 namespace nimbra {
 namespace {
 
-// The container's HIMETRIC (0.01 mm) and the screen's pixels.
-SIZEL PixelsToHimetric(SIZE px) {
-    HDC screen = GetDC(nullptr);
-    const int dx = GetDeviceCaps(screen, LOGPIXELSX), dy = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    return {MulDiv(px.cx, 2540, dx), MulDiv(px.cy, 2540, dy)};
-}
+SIZEL PixelsToHimetric(SIZE px) { return {forms::PixelsToHimetricX(px.cx), forms::PixelsToHimetricY(px.cy)}; }
 
 }  // namespace
 

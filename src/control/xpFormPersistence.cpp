@@ -92,22 +92,27 @@ HRESULT xpForm::UserControl_ReadProperties(IPropertyBag* bag) {
                                  [&] { put_MinButtonEnabled(flag(L"MinButtonEnabled", true)); });
     if (!trapped) return S_OK;  // reported; the other keys keep their values
 
-    // Icon and Caption default to the host form's own.
+    // Icon and Caption default to the host form's own. Reading the host's
+    // value is a statement of its own: a host that refuses it still leaves
+    // the stored value to be read.
+    Variant hostIcon, hostCaption;
     IgnoreErrors(
         [&] {
-            Variant hostIcon;
             if (ComPtr<IDispatch> parent = GetParent()) GetByName(parent.Get(), L"Icon", &hostIcon);
+        },
+        [&] {
             Variant stored = ReadKey(bag, L"Icon", hostIcon);
             ComPtr<IPictureDisp> picture;
             if ((stored.vt == VT_DISPATCH || stored.vt == VT_UNKNOWN) && stored.punkVal)
                 Check(stored.punkVal->QueryInterface(IID_PPV_ARGS(&picture)));
             else if (stored.vt != VT_EMPTY && stored.vt != VT_NULL)
-                Raise(13, L"Type mismatch");
+                Raise(13);
             putref_Icon(picture.Get());
         },
         [&] {
-            Variant hostCaption;
             if (ComPtr<IDispatch> parent = GetParent()) GetByName(parent.Get(), L"Caption", &hostCaption);
+        },
+        [&] {
             Variant caption;
             Check(Convert(ReadKey(bag, L"Caption", hostCaption), VT_BSTR, caption));
             put_Caption(caption.bstrVal);
@@ -141,7 +146,7 @@ HRESULT xpForm::UserControl_ReadProperties(IPropertyBag* bag) {
         // The control's window carries its address, so the skin finds it from the handle.
         state_.ControlHWnd = Window();
         if (!state_.ControlHWnd) return E_FAIL;
-        TagControl(state_.ControlHWnd, this, true);
+        TagControl(state_.ControlHWnd, Identity(), true);
         // SkinWindow names the new skin before LoadForm runs, and Tag is set before
         // LoadForm reads it.
         frm* skin = NewSkinWindow();
@@ -172,10 +177,13 @@ HRESULT xpForm::UserControl_WriteProperties(IPropertyBag* bag) {
                                   [&] { flag(L"MinButtonEnabled", s.MinButtonEnabled, true); });
     if (!trapped) return S_OK;
 
+    // As in the reader, the host's value is read in a statement of its own.
+    Variant hostCaption, hostIcon;
     IgnoreErrors(
         [&] {
-            Variant hostCaption;
             if (ComPtr<IDispatch> parent = GetParent()) GetByName(parent.Get(), L"Caption", &hostCaption);
+        },
+        [&] {
             Variant caption;
             caption.vt = VT_BSTR;
             caption.bstrVal = SysAllocStringLen(s.Caption.data(), static_cast<UINT>(s.Caption.size()));
@@ -183,8 +191,9 @@ HRESULT xpForm::UserControl_WriteProperties(IPropertyBag* bag) {
             else Check(WriteKey(bag, L"Caption", caption, hostCaption));
         },
         [&] {
-            Variant hostIcon;
             if (ComPtr<IDispatch> parent = GetParent()) GetByName(parent.Get(), L"Icon", &hostIcon);
+        },
+        [&] {
             // The same picture object as the host form's is its default: left out.
             if ((hostIcon.vt == VT_DISPATCH || hostIcon.vt == VT_UNKNOWN) && hostIcon.punkVal &&
                 s.Icon.Get() == hostIcon.punkVal)

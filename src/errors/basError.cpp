@@ -9,27 +9,15 @@
 #include "../com/AppObject.h"
 #include "../com/ComObject.h"
 #include "../com/LateBound.h"
+#include "../forms/Text.h"
 
 namespace nimbra {
 namespace {
 
 bool g_silent = false;
 
-std::string ToAnsi(const std::wstring& s) {
-    if (s.empty()) return {};
-    const int n = WideCharToMultiByte(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(n, '\0');
-    WideCharToMultiByte(CP_ACP, 0, s.data(), static_cast<int>(s.size()), out.data(), n, nullptr, nullptr);
-    return out;
-}
-
-std::wstring FromAnsi(const char* s, size_t length) {
-    if (length == 0) return {};
-    const int n = MultiByteToWideChar(CP_ACP, 0, s, static_cast<int>(length), nullptr, 0);
-    std::wstring out(n, L'\0');
-    MultiByteToWideChar(CP_ACP, 0, s, static_cast<int>(length), out.data(), n);
-    return out;
-}
+std::string ToAnsi(const std::wstring& s) { return forms::Narrow(s); }
+std::wstring FromAnsi(const char* s, size_t length) { return forms::Widen(std::string_view(s, length)); }
 
 std::wstring Trim(const std::wstring& s) {
     const size_t first = s.find_first_not_of(L' ');
@@ -85,43 +73,6 @@ struct BstrVar {
 
 }  // namespace
 
-[[noreturn]] void Raise(long number, std::wstring description, std::source_location where) {
-    throw Failure{number, std::move(description), where};
-}
-
-std::wstring DescribeHresult(HRESULT hr) {
-    ComPtr<IErrorInfo> info;
-    if (GetErrorInfo(0, &info) == S_OK && info) {
-        BSTR text = nullptr;
-        if (SUCCEEDED(info->GetDescription(&text)) && text && *text) {
-            std::wstring s(text);
-            SysFreeString(text);
-            return s;
-        }
-        SysFreeString(text);
-    }
-    wchar_t* text = nullptr;
-    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                       FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
-    std::wstring s = n ? std::wstring(text, n) : L"Automation error";
-    LocalFree(text);
-    while (!s.empty() && (s.back() == L'\n' || s.back() == L'\r' || s.back() == L' ')) s.pop_back();
-    return s;
-}
-
-HRESULT Check(HRESULT hr, std::source_location where) {
-    if (FAILED(hr)) Raise(hr, DescribeHresult(hr), where);
-    return hr;
-}
-
-void CheckWin32(bool ok, std::source_location where) {
-    if (ok) return;
-    const DWORD error = GetLastError();
-    const HRESULT hr = error ? HRESULT_FROM_WIN32(error) : E_FAIL;
-    Raise(hr, DescribeHresult(hr), where);
-}
-
 bool SilentError() { return g_silent; }
 void SetSilentError(bool on) { g_silent = on; }
 
@@ -142,14 +93,14 @@ bool Guard::Handle(std::exception_ptr failure) {
         line = static_cast<long>(f.where.line());
     } catch (const std::bad_alloc&) {
         number = 7;
-        description = L"Out of memory";
+        description = RuntimeErrorText(7);
     } catch (const std::exception& e) {
         number = 5;
         const std::string what = e.what();
         description = FromAnsi(what.data(), what.size());
     } catch (...) {
         number = 51;
-        description = L"Internal error";
+        description = RuntimeErrorText(51);
     }
     if (!report_ || g_silent) return true;  // skip the statement, go on
     RaiseError(number, description, id_.name, line, id_.moduleKind, id_.moduleName);

@@ -6,7 +6,7 @@
 #include <exception>
 #include <string>
 
-#include "Failure.h"
+#include "../com/Failure.h"
 
 namespace nimbra {
 

@@ -35,6 +35,11 @@ int TwipsPerPixelY() {
 long TwipsToPixelsX(long twips) { return RoundDiv(twips, TwipsPerPixelX()); }
 long TwipsToPixelsY(long twips) { return RoundDiv(twips, TwipsPerPixelY()); }
 
+long PixelsToHimetricX(long pixels) { return MulDiv(pixels, 2540, ScreenDpi(LOGPIXELSX)); }
+long PixelsToHimetricY(long pixels) { return MulDiv(pixels, 2540, ScreenDpi(LOGPIXELSY)); }
+long HimetricToPixelsX(long himetric) { return MulDiv(himetric, ScreenDpi(LOGPIXELSX), 2540); }
+long HimetricToPixelsY(long himetric) { return MulDiv(himetric, ScreenDpi(LOGPIXELSY), 2540); }
+
 long ScreenWidth() { return PixelsToTwipsX(GetSystemMetrics(SM_CXSCREEN)); }
 long ScreenHeight() { return PixelsToTwipsY(GetSystemMetrics(SM_CYSCREEN)); }
 

@@ -3,6 +3,8 @@
 #pragma once
 #include <windows.h>
 
+#include <concepts>
+
 namespace nimbra::forms {
 
 // Twips per pixel of the screen, horizontal and vertical (1440 / dpi: 15 at 96 dpi).
@@ -11,9 +13,23 @@ int TwipsPerPixelY();
 
 inline long PixelsToTwipsX(long pixels) { return pixels * TwipsPerPixelX(); }
 inline long PixelsToTwipsY(long pixels) { return pixels * TwipsPerPixelY(); }
+// A length kept in pixels as a Single (the skin's frame metrics): whole pixels count.
+template <std::floating_point F>
+long PixelsToTwipsX(F pixels) { return PixelsToTwipsX(static_cast<long>(pixels)); }
+template <std::floating_point F>
+long PixelsToTwipsY(F pixels) { return PixelsToTwipsY(static_cast<long>(pixels)); }
 // Twips to pixels, rounding to the nearest pixel.
 long TwipsToPixelsX(long twips);
 long TwipsToPixelsY(long twips);
+
+// HIMETRIC (0.01 mm), the unit of OLE extents, against the screen's pixels and
+// twips (2540 HIMETRIC and 1440 twips to the inch).
+long PixelsToHimetricX(long pixels);
+long PixelsToHimetricY(long pixels);
+long HimetricToPixelsX(long himetric);
+long HimetricToPixelsY(long himetric);
+inline float HimetricToTwips(long himetric) { return himetric * 1440.0f / 2540.0f; }
+inline long TwipsToHimetric(float twips) { return static_cast<long>(twips * 2540.0f / 1440.0f + 0.5f); }
 
 // The screen's size in twips.
 long ScreenWidth();

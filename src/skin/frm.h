@@ -12,10 +12,11 @@
 #include "../forms/Form.h"
 #include "../forms/Picture.h"
 #include "../subclass/clsFormSubclass.h"
+#include "SkinOwner.h"
 
 namespace nimbra {
 
-class xpForm;
+
 
 class frm final : public forms::Form, private MessageSink {
 public:
@@ -79,7 +80,7 @@ public:
 
     // ---- state other parts of the skin read and set
     ComPtr<IDispatch> HostForm;
-    ComPtr<xpForm> OwnerControl;
+    ComPtr<SkinOwner> OwnerControl;
     ComPtr<clsFormSubclass> oSubClass;
     bool WindowActive = false;
     bool InSetMePos = false;
@@ -107,18 +108,22 @@ private:
     // The guard's identity of one of the skin's procedures.
     static Procedure InSkin(const wchar_t* procedure) { return {procedure, kFormModule, L"frm"}; }
 
+    // The control that started this skin; runtime error 91 when there is none.
+    SkinOwner& Owner();
     void SetFormFocus();
     void MeFocus();
     // Polls the cursor while it is over a button; stops itself once it has left.
     void tmrButtons_Timer();
     // The mouse handlers all buttons share; they differ in the enablement
     // property they read and the name they store.
-    void Button_MouseDown(HRESULT (STDMETHODCALLTYPE xpForm::*enabled)(VARIANT_BOOL*), const wchar_t* name,
+    void Button_MouseDown(HRESULT (STDMETHODCALLTYPE SkinOwner::*enabled)(VARIANT_BOOL*), const wchar_t* name,
                           const wchar_t* procedure, int button);
-    void Button_MouseMove(HRESULT (STDMETHODCALLTYPE xpForm::*enabled)(VARIANT_BOOL*), const wchar_t* procedure);
-    void Button_MouseUp(HRESULT (STDMETHODCALLTYPE xpForm::*enabled)(VARIANT_BOOL*), const wchar_t* procedure,
+    void Button_MouseMove(HRESULT (STDMETHODCALLTYPE SkinOwner::*enabled)(VARIANT_BOOL*), const wchar_t* procedure);
+    void Button_MouseUp(HRESULT (STDMETHODCALLTYPE SkinOwner::*enabled)(VARIANT_BOOL*), const wchar_t* procedure,
                         int button);
     void SetTooltip(forms::PictureBox& button, const wchar_t* text);
+    // The current store's picture of that index: error 91 without a store, 9 outside it.
+    const forms::Picture& Strip(short index);
     // What a button control's surface shows: a frame of a strip at a size.
     struct ButtonLook {
         const forms::Picture* strip = nullptr;
@@ -139,12 +144,12 @@ private:
     void Button_GotFocus(const wchar_t* procedure);
     // The opening every click shares: True when the button is enabled and its
     // event was raised; the host's answer is then in Cancel.
-    bool OfferClick(HRESULT (STDMETHODCALLTYPE xpForm::*enabled)(VARIANT_BOOL*),
-                    void (xpForm::*relay)(VARIANT_BOOL&));
+    bool OfferClick(HRESULT (STDMETHODCALLTYPE SkinOwner::*enabled)(VARIANT_BOOL*),
+                    void (SkinOwner::*relay)(VARIANT_BOOL&));
     // The opening of a click that acts: True when the event was raised and the
     // host left Cancel False; a failure ends the procedure through g.
-    bool ClickTaken(Guard& g, HRESULT (STDMETHODCALLTYPE xpForm::*enabled)(VARIANT_BOOL*),
-                    void (xpForm::*relay)(VARIANT_BOOL&));
+    bool ClickTaken(Guard& g, HRESULT (STDMETHODCALLTYPE SkinOwner::*enabled)(VARIANT_BOOL*),
+                    void (SkinOwner::*relay)(VARIANT_BOOL&));
     VARIANT_BOOL Cancel = VARIANT_FALSE;  // the host's answer to the last cancellable event
     HWND tooltips_ = nullptr;
 

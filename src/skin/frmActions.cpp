@@ -1,26 +1,24 @@
 // What the caption buttons do when clicked: each click is first offered to
 // the host as a cancellable event of the control, then acted on.
-#include "../control/xpForm.h"
-#include "../errors/basError.h"
 #include "frm.h"
 
 namespace nimbra {
 
-bool frm::OfferClick(HRESULT (STDMETHODCALLTYPE xpForm::*enabled)(VARIANT_BOOL*),
-                     void (xpForm::*relay)(VARIANT_BOOL&)) {
+bool frm::OfferClick(HRESULT (STDMETHODCALLTYPE SkinOwner::*enabled)(VARIANT_BOOL*),
+                     void (SkinOwner::*relay)(VARIANT_BOOL&)) {
     VARIANT_BOOL on = VARIANT_FALSE;
-    Check(OwnerControl ? (OwnerControl.Get()->*enabled)(&on) : E_POINTER);
+    Check((Owner().*enabled)(&on));
     if (!on) return false;
     Cancel = VARIANT_FALSE;
     // The host's handler runs inside this call and may end the control with
     // its form: the control is held until the call has returned.
-    const ComPtr<xpForm> control = OwnerControl;
+    const ComPtr<SkinOwner> control = OwnerControl;
     (control.Get()->*relay)(Cancel);
     return true;
 }
 
-bool frm::ClickTaken(Guard& g, HRESULT (STDMETHODCALLTYPE xpForm::*enabled)(VARIANT_BOOL*),
-                     void (xpForm::*relay)(VARIANT_BOOL&)) {
+bool frm::ClickTaken(Guard& g, HRESULT (STDMETHODCALLTYPE SkinOwner::*enabled)(VARIANT_BOOL*),
+                     void (SkinOwner::*relay)(VARIANT_BOOL&)) {
     bool offered = false;
     return g.Run([&] { offered = OfferClick(enabled, relay); }) && offered && !Cancel;
 }
@@ -28,7 +26,7 @@ bool frm::ClickTaken(Guard& g, HRESULT (STDMETHODCALLTYPE xpForm::*enabled)(VARI
 void frm::bClose_Click() {
     BusyScope busy(*this);
     Guard g(InSkin(L"bClose_Click"));
-    if (!ClickTaken(g, &xpForm::get_CloseButtonEnabled, &xpForm::evCloseButtonClicked)) return;
+    if (!ClickTaken(g, &SkinOwner::get_CloseButtonEnabled, &SkinOwner::evCloseButtonClicked)) return;
     g.Run(
         [&] {
             VARIANT_BOOL ignored;
@@ -47,7 +45,7 @@ void frm::bClose_Click() {
 void frm::bRestore_Click() {
     BusyScope busy(*this);
     Guard g(InSkin(L"bRestore_Click"));
-    if (!ClickTaken(g, &xpForm::get_MaxButtonEnabled, &xpForm::evMaxButtonClicked)) return;
+    if (!ClickTaken(g, &SkinOwner::get_MaxButtonEnabled, &SkinOwner::evMaxButtonClicked)) return;
     // The handler maximises or restores; no message goes to a window.
     g.Run([&] { MessageToSelf(HostHwnd(), WM_SIZE, WindowState() == forms::vbNormal ? SIZE_MAXIMIZED : SIZE_RESTORED); },
           [&] { SetCornersTransparency(); }, [&] { LayoutButtons(); }, [&] { Form_Resize(); });
@@ -56,7 +54,7 @@ void frm::bRestore_Click() {
 void frm::bMinimize_Click() {
     BusyScope busy(*this);
     Guard g(InSkin(L"bMinimize_Click"));
-    if (!ClickTaken(g, &xpForm::get_MinButtonEnabled, &xpForm::evMinButtonClicked)) return;
+    if (!ClickTaken(g, &SkinOwner::get_MinButtonEnabled, &SkinOwner::evMinButtonClicked)) return;
     // Shown again by the host's restore and activation.
     g.Run([&] { SetHostLong(L"WindowState", forms::vbMinimized); }, [&] { SetVisible(false); });
 }
@@ -64,12 +62,12 @@ void frm::bMinimize_Click() {
 // Help and tray have no action of their own: the event is all, whatever Cancel says.
 void frm::bHelp_Click() {
     BusyScope busy(*this);
-    Guard(InSkin(L"bHelp_Click")).Run([&] { OfferClick(&xpForm::get_HelpButtonEnabled, &xpForm::evHelpButtonClicked); });
+    Guard(InSkin(L"bHelp_Click")).Run([&] { OfferClick(&SkinOwner::get_HelpButtonEnabled, &SkinOwner::evHelpButtonClicked); });
 }
 
 void frm::bTray_Click() {
     BusyScope busy(*this);
-    Guard(InSkin(L"bTray_Click")).Run([&] { OfferClick(&xpForm::get_TrayButtonEnabled, &xpForm::evTrayButtonClicked); });
+    Guard(InSkin(L"bTray_Click")).Run([&] { OfferClick(&SkinOwner::get_TrayButtonEnabled, &SkinOwner::evTrayButtonClicked); });
 }
 
 void frm::Button_GotFocus(const wchar_t* procedure) {

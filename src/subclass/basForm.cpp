@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "../com/Module.h"
-#include "../control/xpForm.h"
 #include "clsFormSubclass.h"
 
 namespace nimbra {
@@ -121,24 +120,24 @@ clsFormSubclass* DropRecord(HWND hwnd) {
 
 }  // namespace
 
-bool TagControl(HWND hwnd, xpForm* control, bool tag) {
+bool TagControl(HWND hwnd, IUnknown* control, bool tag) {
     if (!hwnd || !IsWindow(hwnd)) return false;
     if (tag) return SetPropW(hwnd, kControlProperty, control) != FALSE;
     RemovePropW(hwnd, kControlProperty);
     return true;
 }
 
-xpForm* ControlFromhWnd(HWND hwnd) {
+IUnknown* ControlFromhWnd(HWND hwnd) {
     if (!hwnd || !IsWindow(hwnd)) return nullptr;
-    return static_cast<xpForm*>(GetPropW(hwnd, kControlProperty));
+    return static_cast<IUnknown*>(GetPropW(hwnd, kControlProperty));
 }
 
-bool ControlFromhWnd(HWND hwnd, ComPtr<xpForm>& control) {
+bool ControlFromhWnd(HWND hwnd, ComPtr<IUnknown>& control) {
     bool found = false;
     Guard(InModule(L"ControlFromhWnd")).Run([&] {
-        xpForm* tagged = ControlFromhWnd(hwnd);
+        IUnknown* tagged = ControlFromhWnd(hwnd);
         if (!tagged) return;
-        control = ObjectFromPtr<xpForm>(reinterpret_cast<LONG_PTR>(tagged));
+        control = ObjectFromPtr<IUnknown>(reinterpret_cast<LONG_PTR>(tagged));
         found = true;
     });
     return found;
@@ -164,7 +163,7 @@ void SetTransparency(HWND hwnd, short Alpha) {
             if (!(ex & WS_EX_LAYERED)) SetWindowLongPtrW(hwnd, GWL_EXSTYLE, ex | WS_EX_LAYERED);
         },
              [&] {
-                 if (Alpha < 0 || Alpha > 255) Raise(6, L"Overflow");
+                 if (Alpha < 0 || Alpha > 255) Raise(6);
                  // Every property setter comes here; the same alpha again would
                  // only cost a recomposition of the window.
                  BYTE alpha = 0;
@@ -183,7 +182,7 @@ LONG fLongVal(double high, short low) {
         // The conversion to Long rounds half to even, as nearbyint does in the
         // default rounding mode; NaN fails the range test too.
         const double value = std::nearbyint((low & 0xFFFF) + 65536.0 * high);
-        if (!(value >= -2147483648.0 && value <= 2147483647.0)) Raise(6, L"Overflow");
+        if (!(value >= -2147483648.0 && value <= 2147483647.0)) Raise(6);
         result = static_cast<LONG>(value);
     });
     return result;

@@ -11,19 +11,18 @@
 
 namespace nimbra {
 
-class xpForm;
 class clsFormSubclass;
 
 // ---- controls and their windows
 // The window property "xpForm:Control" on a control's own window holds the
-// control's address (no counted reference).
+// address of the control's IUnknown (no counted reference).
 
 // Sets (tag true) or removes (tag false) the property on hwnd. Returns true on success.
-bool TagControl(HWND hwnd, xpForm* control, bool tag);
+bool TagControl(HWND hwnd, IUnknown* control, bool tag);
 // The control whose window is hwnd, or nullptr.
-xpForm* ControlFromhWnd(HWND hwnd);
+IUnknown* ControlFromhWnd(HWND hwnd);
 // The same as a counted reference; control is left alone when there is none.
-bool ControlFromhWnd(HWND hwnd, ComPtr<xpForm>& control);
+bool ControlFromhWnd(HWND hwnd, ComPtr<IUnknown>& control);
 
 // A counted reference to the object at address (an address handed out as
 // LONG_PTR, as ClassAddress is), or empty for 0. T must be complete here.

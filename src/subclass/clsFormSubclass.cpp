@@ -40,7 +40,7 @@ void clsFormSubclass::Class_Initialize() {
 void clsFormSubclass::Class_Terminate() {
     Guard(InClass(L"Class_Terminate")).Run([&] { StopSubClass(); });
     // Whatever the stop answered, no record may call this object once it is gone.
-    if (IsSubclassed && OldWindowProc) ForgetHookOwner(WindowHandle, this);
+    if (IsSubclassed && OldWindowProc && !windowGone_) ForgetHookOwner(WindowHandle, this);
 }
 
 bool clsFormSubclass::StartSubclass(HWND hwnd) {
@@ -66,8 +66,9 @@ bool clsFormSubclass::StopSubClass() {
             stopped = true;
             return;
         }
-        // After a failed start there is nothing of ours on the window to take off.
-        if (!OldWindowProc || !IsWindow(WindowHandle)) return;
+        // After a failed start there is nothing of ours on the window to take
+        // off; after the window's end there is no window.
+        if (!OldWindowProc || windowGone_ || !IsWindow(WindowHandle)) return;
         if (!UnhookWindow(WindowHandle, this)) return;
         IsSubclassed = false;
         stopped = true;

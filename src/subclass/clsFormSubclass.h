@@ -35,8 +35,8 @@ public:
 
     // The class's own procedures. A start that fails still counts as the one
     // start of this object: later starts answer false, and so does a stop.
-    // A window destroyed while hooked takes the hook with it: the object is
-    // no longer subclassed, a stop answers true and a new start may follow.
+    // A window destroyed while hooked takes the hook with it, but the object
+    // stays marked as subclassed: a stop answers false and no start follows.
     bool StartSubclass(HWND hwnd);
     bool StopSubClass();
     LRESULT NewWindowProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
@@ -60,13 +60,14 @@ private:
     void Class_Initialize();
     void Class_Terminate();
     // The hooked window was destroyed; its record is gone already.
-    void WindowGone() { IsSubclassed = false; }
+    void WindowGone() { windowGone_ = true; }
     // The MessageCatched event to advised clients, who see 32-bit Longs.
     void RaiseMessageCatched(HWND hwnd, UINT& uMsg, WPARAM& wParam, LPARAM& lParam, VARIANT_BOOL& Cancel);
 
     HWND WindowHandle = nullptr;
     bool IsSubclassed = false;
     WNDPROC OldWindowProc = nullptr;
+    bool windowGone_ = false;  // the hooked window was destroyed, its record with it
     MessageSink* sink_;
     ConnectionPoint events_{static_cast<IConnectionPointContainer*>(this), IID___clsFormSubclass};
 };

@@ -3,11 +3,13 @@
 #include <mmsystem.h>
 #include <uxtheme.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "../com/LateBound.h"
 #include "../errors/basError.h"
+#include "../forms/Text.h"
 
 namespace nimbra {
 namespace {
@@ -19,9 +21,9 @@ std::wstring Text(const BSTR* s) { return s && *s ? std::wstring(*s, SysStringLe
 // File errors numbered as a classic runtime numbers them.
 [[noreturn]] void RaiseFileError(std::source_location where) {
     switch (GetLastError()) {
-    case ERROR_FILE_NOT_FOUND: Raise(53, L"File not found", where);
-    case ERROR_PATH_NOT_FOUND: Raise(76, L"Path not found", where);
-    default: Raise(75, L"Path/File access error", where);
+    case ERROR_FILE_NOT_FOUND: Raise(53, where);
+    case ERROR_PATH_NOT_FOUND: Raise(76, where);
+    default: Raise(75, where);
     }
 }
 
@@ -55,20 +57,8 @@ public:
 
 private:
     // Sequential files hold text in the system's ANSI code page.
-    static std::wstring Decode(const std::string& s) {
-        if (s.empty()) return {};
-        const int n = MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-        std::wstring w(n, L'\0');
-        MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
-        return w;
-    }
-    static std::string Encode(const std::wstring& w) {
-        if (w.empty()) return {};
-        const int n = WideCharToMultiByte(CP_ACP, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
-        std::string s(n, '\0');
-        WideCharToMultiByte(CP_ACP, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr, nullptr);
-        return s;
-    }
+    static std::wstring Decode(const std::string& s) { return forms::Widen(s); }
+    static std::string Encode(const std::wstring& w) { return forms::Narrow(w); }
     HANDLE h_;
 };
 
@@ -77,7 +67,7 @@ IDispatch* ListObject(VARIANT* list, std::source_location where = std::source_lo
     if (v && v->vt == (VT_VARIANT | VT_BYREF)) v = v->pvarVal;
     if (v && v->vt == VT_DISPATCH && v->pdispVal) return v->pdispVal;
     if (v && v->vt == (VT_DISPATCH | VT_BYREF) && v->ppdispVal && *v->ppdispVal) return *v->ppdispVal;
-    Raise(424, L"Object required", where);
+    Raise(424, where);
 }
 
 long ToLong(const VARIANT& v, std::source_location where = std::source_location::current()) {
@@ -137,46 +127,72 @@ STDMETHODIMP SpEv::PlayMusic(BSTR* Filename) {
     return S_OK;
 }
 
+namespace {
+
+// A file that never opened is written to as a classic runtime's unopened
+// file number: error 52.
+File& Opened(std::optional<File>& file, std::source_location where = std::source_location::current()) {
+    if (!file) Raise(52, where);
+    return *file;
+}
+
+}  // namespace
+
 STDMETHODIMP SpEv::ListSave(VARIANT* List, BSTR* Filename, BSTR* TextBeforeListText, BSTR* TextAfterListText) {
-    Guard(InSpEv(L"ListSave")).Run([&] {
-        IDispatch* list = ListObject(List);
-        File file(Text(Filename), true);
-        Variant count;
-        GetByName(list, L"ListCount", &count);
-        const long n = ToLong(count);
-        const std::wstring before = Text(TextBeforeListText), after = Text(TextAfterListText);
-        for (long i = 0; i < n; ++i) {
+    // A step per statement: with the silent switch on, an item that fails
+    // leaves the other items to be written.
+    Guard g(InSpEv(L"ListSave"));
+    IDispatch* list = nullptr;
+    std::optional<File> file;
+    long n = 0;
+    const std::wstring before = Text(TextBeforeListText), after = Text(TextAfterListText);
+    if (!g.Run([&] { list = ListObject(List); }, [&] { file.emplace(Text(Filename), true); },
+               [&] {
+                   Variant count;
+                   GetByName(list, L"ListCount", &count);
+                   n = ToLong(count);
+               }))
+        return S_OK;
+    for (long i = 0; i < n; ++i) {
+        const bool ran = g.Run([&] {
             Variant item;
             VARIANTARG index;
             index.vt = VT_I4;
             index.lVal = i;
             Check(InvokeByName(list, L"List", DISPATCH_PROPERTYGET | DISPATCH_METHOD, &index, 1, &item));
-            file.Write(before + ToText(item) + after + L"\r\n");
-        }
-    });
+            Opened(file).Write(before + ToText(item) + after + L"\r\n");
+        });
+        if (!ran) break;
+    }
     return S_OK;
 }
 
 STDMETHODIMP SpEv::ListRead(VARIANT* List, BSTR* Filename) {
-    Guard(InSpEv(L"ListRead")).Run([&] {
-        IDispatch* list = ListObject(List);
-        const std::wstring text = File(Text(Filename), false).ReadAll();
-        // Line by line as sequential input reads them: CR LF, CR or LF end a
-        // line; a break at the very end adds no empty line.
-        size_t pos = 0;
-        while (pos < text.size()) {
-            size_t end = text.find_first_of(L"\r\n", pos);
-            if (end == std::wstring::npos) end = text.size();
-            const std::wstring line = text.substr(pos, end - pos);
+    // A step per line: with the silent switch on, a line the list refuses
+    // leaves the later lines to be added.
+    Guard g(InSpEv(L"ListRead"));
+    IDispatch* list = nullptr;
+    std::wstring text;
+    if (!g.Run([&] { list = ListObject(List); }, [&] { text = File(Text(Filename), false).ReadAll(); }))
+        return S_OK;
+    // Line by line as sequential input reads them: CR LF, CR or LF end a
+    // line; a break at the very end adds no empty line.
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t end = text.find_first_of(L"\r\n", pos);
+        if (end == std::wstring::npos) end = text.size();
+        const std::wstring line = text.substr(pos, end - pos);
+        const bool ran = g.Run([&] {
             Variant item;
             item.vt = VT_BSTR;
             item.bstrVal = SysAllocStringLen(line.data(), static_cast<UINT>(line.size()));
             CallByName(list, L"AddItem", {item});
-            pos = end;
-            if (pos < text.size() && text[pos] == L'\r') ++pos;
-            if (pos < text.size() && text[pos] == L'\n') ++pos;
-        }
-    });
+        });
+        if (!ran) break;
+        pos = end;
+        if (pos < text.size() && text[pos] == L'\r') ++pos;
+        if (pos < text.size() && text[pos] == L'\n') ++pos;
+    }
     return S_OK;
 }
 

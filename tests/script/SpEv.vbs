@@ -31,6 +31,25 @@ Class FakeList
     End Sub
 End Class
 
+' A list that refuses the item "b": reading it, or adding it.
+Class PickyList
+    Public Items
+    Private Sub Class_Initialize()
+        Items = ""
+    End Sub
+    Public Property Get ListCount()
+        ListCount = 3
+    End Property
+    Public Property Get List(i)
+        If i = 1 Then Err.Raise 5
+        List = Mid("abc", i + 1, 1)
+    End Property
+    Public Sub AddItem(text)
+        If text = "b" Then Err.Raise 5
+        Items = Items & text
+    End Sub
+End Class
+
 ' Arguments: the scratch folder, and the file the recording handler writes.
 Dim fso : Set fso = CreateObject("Scripting.FileSystemObject")
 Dim dir : dir = WScript.Arguments(0)
@@ -88,6 +107,19 @@ Check UBound(reports) = 2, "two reports (and the trailing line end)"
 Check InStr(reports(0), vbTab & "TextRead" & vbTab) > 0 And InStr(reports(0), vbTab & "76" & vbTab) > 0, _
     "TextRead of a missing folder: error 76"
 Check InStr(reports(1), vbTab & "ListSave" & vbTab) > 0, "ListSave to a missing folder is reported"
+
+' With the silent switch on, each item is a statement of its own: the one
+' the list refuses is skipped, the others still go.
+Dim silent : Set silent = CreateObject("NimbraForm.Error")
+silent.SilentError = True
+Dim picky : Set picky = New PickyList
+s.ListSave picky, listFile
+Check s.TextRead(listFile) = "a" & vbCrLf & "c" & vbCrLf, "ListSave skips only the item that fails"
+s.TextSave listFile, "a" & vbCrLf & "b" & vbCrLf & "c"
+s.ListRead picky, listFile
+Check picky.Items = "ac", "ListRead skips only the line the list refuses (" & picky.Items & ")"
+silent.SilentError = False
+Check UBound(Split(fso.OpenTextFile(log, 1).ReadAll, vbLf)) = 2, "nothing more was reported"
 
 WScript.Echo "SpEv.vbs: " & passed & " passed, " & failed & " failed"
 WScript.Quit failed

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "../../src/com/ComObject.h"
+#include "../../src/forms/Text.h"
 
 using namespace nimbra;
 
@@ -51,11 +52,9 @@ void Append(const std::wstring& path, const std::wstring& line) {
     HANDLE h = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return;
-    const int n = WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), nullptr, 0, nullptr, nullptr);
-    std::string bytes(n, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), bytes.data(), n, nullptr, nullptr);
+    const std::string bytes = nimbra::forms::Narrow(line, CP_UTF8);
     DWORD written;
-    WriteFile(h, bytes.data(), n, &written, nullptr);
+    WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     CloseHandle(h);
 }
 

@@ -4,6 +4,7 @@
 
 #include <olectl.h>
 
+#include "../../src/com/LateBound.h"
 #include "../../src/com/PropertyBag.h"
 #include "../../src/control/xpForm.h"
 #include "../../src/subclass/basForm.h"
@@ -143,6 +144,37 @@ TEST_F(Persistence, SilentSwitchSkipsOnlyTheFailingKey) {
     EXPECT_TRUE(reports_.Reports().empty());
 }
 
+// Reading the host form's Icon or Caption is a statement of its own: a host
+// that refuses it leaves the stored value to be read, and to be written back.
+TEST_F(Persistence, IconAndCaptionSurviveAHostThatRefusesItsOwn) {
+    Hosted h("", true);
+    h.Form().Unload();  // a form that is gone refuses every call
+    ComPtr<IPictureDisp> picture;
+    ASSERT_EQ(test::NewIconPicture(picture.GetAddressOf()), S_OK);
+    ComPtr<MemoryPropertyBag> bag = Make<MemoryPropertyBag>();
+    VARIANT v;
+    v.vt = VT_DISPATCH;
+    v.pdispVal = picture.Get();
+    bag->Write(L"Icon", &v);
+    v.vt = VT_BSTR;
+    v.bstrVal = SysAllocString(L"Aus der Datei");
+    bag->Write(L"Caption", &v);
+    VariantClear(&v);
+
+    ASSERT_EQ(h.control->UserControl_ReadProperties(bag.Get()), S_OK);
+    EXPECT_EQ(h.control->State().Icon.Get(), picture.Get());
+    EXPECT_EQ(h.control->State().Caption, L"Aus der Datei");
+
+    ComPtr<MemoryPropertyBag> saved = Make<MemoryPropertyBag>();
+    ASSERT_EQ(h.control->UserControl_WriteProperties(saved.Get()), S_OK);
+    Variant icon, caption;
+    EXPECT_EQ(saved->Read(L"Icon", &icon, nullptr), S_OK);
+    EXPECT_EQ(icon.vt == VT_DISPATCH ? icon.pdispVal : nullptr, picture.Get());
+    ASSERT_EQ(saved->Read(L"Caption", &caption, nullptr), S_OK);
+    EXPECT_STREQ(caption.vt == VT_BSTR ? caption.bstrVal : L"", L"Aus der Datei");
+    EXPECT_TRUE(reports_.Reports().empty());
+}
+
 TEST_F(Persistence, StreamCarriesEveryPropertyAndTheIcon) {
     // Without a form to take defaults from, Caption and Icon are written out.
     auto control = Make<nimbra::xpForm>();
@@ -182,7 +214,7 @@ TEST_F(ControlLife, RunModeTagsTheControlWindowOnceAndTerminateRemovesIt) {
     const HWND window = h.control->State().ControlHWnd;
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(h.control->State().Started);
-    EXPECT_EQ(ControlFromhWnd(window), h.control.Get());
+    EXPECT_EQ(ControlFromhWnd(window), h.control->Identity());
     EXPECT_FALSE(IsWindowVisible(window));  // no icon while the application runs
 
     // Reading again changes values but starts nothing new.

@@ -2,6 +2,8 @@
 // (handler, message box, log file) and what the guard lets run.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <new>
 
 #include "../../src/com/ComObject.h"
@@ -129,21 +131,44 @@ TEST_F(Guard, IgnoreErrorsRunsEveryStatementAndReportsNothing) {
     EXPECT_TRUE(recorded.Reports().empty());
 }
 
-TEST_F(Guard, FailuresKeepTheirNumbers) {
+// A failed call reports what the classic runtime would: its own number and
+// German text where it maps the failure, the raw HRESULT otherwise.
+TEST_F(Guard, FailuresCarryTheRuntimesNumbersAndTexts) {
+    const struct {
+        std::function<void()> fail;
+        long number;
+        const wchar_t* text;  // nullptr: any non-empty text
+    } cases[] = {
+        {[] { Check(DISP_E_TYPEMISMATCH); }, 13, L"Typen unverträglich"},
+        {[] { Check(DISP_E_PARAMNOTOPTIONAL); }, 449, L"Argument ist nicht optional"},
+        {[] { Check(DISP_E_OVERFLOW); }, 6, L"Überlauf"},
+        {[] { Check(DISP_E_MEMBERNOTFOUND); }, 438, L"Objekt unterstützt diese Eigenschaft oder Methode nicht"},
+        {[] { Check(E_OUTOFMEMORY); }, 7, L"Nicht genügend Speicher"},
+        {[] { Check(E_INVALIDARG); }, 5, L"Ungültiger Prozeduraufruf oder ungültiges Argument"},
+        // A classic component's runtime error travels in FACILITY_CONTROL.
+        {[] { Check(MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, 53)); }, 53, L"Datei nicht gefunden"},
+        {[] { Raise(76); }, 76, L"Pfad nicht gefunden"},
+        {[] { throw std::bad_alloc(); }, 7, L"Nicht genügend Speicher"},
+        {[] { Check(E_FAIL); }, E_FAIL, nullptr},
+        {[] {
+             SetLastError(ERROR_FILE_NOT_FOUND);
+             CheckWin32(false);
+         },
+         HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND), nullptr},
+    };
     test::RecordedReports recorded;
     Procedure p{L"TextRead", kClassModule, L"SpEv"};
-    nimbra::Guard(p).Run([] { Check(E_INVALIDARG); });
-    nimbra::Guard(p).Run([] { throw std::bad_alloc(); });
-    nimbra::Guard(p).Run([] {
-        SetLastError(ERROR_FILE_NOT_FOUND);
-        CheckWin32(false);
-    });
+    for (const auto& c : cases) nimbra::Guard(p).Run(c.fail);
     const auto r = recorded.Reports();
-    ASSERT_EQ(r.size(), 3u);
-    EXPECT_EQ(r[0][3], std::to_wstring(static_cast<long>(E_INVALIDARG)));
-    EXPECT_FALSE(r[0][4].empty());
-    EXPECT_EQ(r[1][3], L"7");
-    EXPECT_EQ(r[2][3], std::to_wstring(static_cast<long>(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND))));
+    ASSERT_EQ(r.size(), std::size(cases));
+    for (size_t i = 0; i < r.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(r[i][3], std::to_wstring(cases[i].number));
+        EXPECT_FALSE(r[i][4].empty());
+        if (cases[i].text) {
+            EXPECT_EQ(r[i][4], cases[i].text);
+        }
+    }
 }
 
 // ---- the log file -----------------------------------------------------------

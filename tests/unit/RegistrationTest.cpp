@@ -6,7 +6,7 @@
 #include <string>
 
 #include "../../src/com/ComObject.h"
-#include "../../src/com/Registration.h"
+#include "../../src/Classes.h"
 #include "NimbraForm_h.h"
 #include "TestSupport.h"
 

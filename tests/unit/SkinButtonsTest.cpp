@@ -150,3 +150,33 @@ TEST_F(SkinButtons, NoMagentaCornerShowsThroughAButton) {
 }
 
 }  // namespace
+
+// With the silent switch on, every statement of a row is a step of its own:
+// a row that cannot be painted still shows or hides its button, and the later
+// rows are still painted.
+TEST_F(SkinButtons, SilentSwitchSkipsOnlyTheRowThatFails) {
+    Hosted h(kAllButtons, false);
+    frm* skin = SkinWindow();
+    forms::DoEvents();
+    skin->Buttons[1].Visible = false;        // close: to be hidden
+    skin->Buttons[2].PictureIndex = 42;      // help: no such picture
+    skin->Buttons[6].Enabled = false;        // tray: to be painted disabled
+    SetSilentError(true);
+    skin->DrawButtons();
+    SetSilentError(false);
+    EXPECT_FALSE(skin->bClose.Visible());
+    EXPECT_TRUE(skin->bHelp.Visible());
+    const forms::Picture& tray = skin->DrawObj->piece[skin->Buttons[6].PictureIndex];
+    ASSERT_NE(StripPixel(tray, 3), StripPixel(tray, 0));
+    ASSERT_NE(StripPixel(tray, 7), StripPixel(tray, 4));
+    EXPECT_EQ(ButtonPixel(skin->bTray), StripPixel(tray, skin->WindowActive ? 3 : 7));
+
+    // Without the switch the failing row is reported and ends the drawing.
+    skin->Buttons[6].Enabled = true;
+    skin->DrawButtons();
+    EXPECT_EQ(ButtonPixel(skin->bTray), StripPixel(tray, skin->WindowActive ? 3 : 7));  // not reached
+    const auto r = reports_.Reports();
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_EQ(r[0][3], L"9");
+    EXPECT_EQ(r[0][5], L"DrawButtons");
+}

@@ -15,7 +15,6 @@
 
 #include "Soak.h"
 #include "../../src/com/LateBound.h"
-#include "../../src/control/xpForm.h"
 #include "../../src/subclass/basForm.h"
 #include "../../src/subclass/clsFormSubclass.h"
 #include "DispatchOnly.h"
@@ -336,9 +335,11 @@ TEST_F(Subclass, WindowDestroyedOrObjectReleasedWhileAMessageIsHandled) {
         DestroyWindow(h);
         ExpectSeen({{"sink", h, WM_NCDESTROY, 0, 0}}, "letzte Nachricht");
         EXPECT_EQ(LiveHookRecords(), records);
-        EXPECT_TRUE(object->StopSubClass());  // the window took the hook with it
-        ASSERT_TRUE(object->StartSubclass(other.hwnd));
-        EXPECT_EQ(other.Proc(), &modWindowProc);
+        // The window took the hook with it; the object stays marked as
+        // subclassed: the stop fails and the object never starts again.
+        EXPECT_FALSE(object->StopSubClass());
+        EXPECT_FALSE(object->StartSubclass(other.hwnd));
+        EXPECT_NE(other.Proc(), &modWindowProc);
     }
     {
         // A skin unloading itself on a message releases the last reference
@@ -438,13 +439,19 @@ TEST_F(Subclass, ManyWindowsHookedAndGoneLeaveNoRecord) {
     g_seen.clear();
 }
 
+// Any COM object can be a window's control: the lookup deals in IUnknown.
+struct AnyControl : test::DispatchOnly {
+    STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+        return E_NOTIMPL;
+    }
+};
+
 TEST_F(Subclass, ControlFromhWndGivesACountedReferenceOrLeavesTheOldOne) {
-    auto control = Make<xpForm>();
-    auto kept = Make<xpForm>();
+    ComPtr<IUnknown> control = Make<AnyControl>(), kept = Make<AnyControl>();
     HostWindow tagged, untagged;
     ASSERT_TRUE(TagControl(tagged.hwnd, control.Get(), true));
 
-    ComPtr<xpForm> found = kept;
+    ComPtr<IUnknown> found = kept;
     EXPECT_FALSE(ControlFromhWnd(nullptr, found));
     EXPECT_FALSE(ControlFromhWnd(reinterpret_cast<HWND>(static_cast<LONG_PTR>(0x7654320)), found));
     EXPECT_FALSE(ControlFromhWnd(untagged.hwnd, found));
@@ -455,8 +462,8 @@ TEST_F(Subclass, ControlFromhWndGivesACountedReferenceOrLeavesTheOldOne) {
     // Two owners now: ours and the one handed out (AddRef answers the new count).
     EXPECT_EQ(control.Get()->AddRef(), 3u);
     control.Get()->Release();
-    EXPECT_EQ(ObjectFromPtr<xpForm>(0), nullptr);
-    EXPECT_EQ(ObjectFromPtr<xpForm>(reinterpret_cast<LONG_PTR>(kept.Get())), kept);
+    EXPECT_EQ(ObjectFromPtr<IUnknown>(0), nullptr);
+    EXPECT_EQ(ObjectFromPtr<IUnknown>(reinterpret_cast<LONG_PTR>(kept.Get())), kept);
     TagControl(tagged.hwnd, control.Get(), false);
     EXPECT_FALSE(ControlFromhWnd(tagged.hwnd, found));
 }
@@ -478,7 +485,7 @@ TEST_F(Subclass, fLongValJoinsWordsRoundsToEvenAndReportsOverflow) {
     const auto r = reports.Reports();
     ASSERT_EQ(r.size(), 2u);
     EXPECT_EQ(r[0][3], L"6");
-    EXPECT_EQ(r[0][4], L"Overflow");
+    EXPECT_EQ(r[0][4], L"Überlauf");
     EXPECT_EQ(r[0][5], L"fLongVal");
     EXPECT_EQ(r[0][7] + L" " + r[0][8], L"Modul basForm");
 }

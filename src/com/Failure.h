@@ -15,17 +15,28 @@ struct Failure {
     std::source_location where;
 };
 
+// The German runtime's description of one of its error numbers; for a number
+// it has no text of its own, the runtime's "Anwendungs- oder objektdefinierter Fehler".
+std::wstring RuntimeErrorText(long number);
+
+// A runtime error with the runtime's own description.
+[[noreturn]] void Raise(long number, std::source_location where = std::source_location::current());
 [[noreturn]] void Raise(long number, std::wstring description,
                         std::source_location where = std::source_location::current());
 
-// A failed HRESULT becomes a failure with that code as its number (how classic
-// runtimes report automation errors); success passes through.
+// The runtime error number the classic runtime reports for a failed automation
+// or COM call (DISP_E_TYPEMISMATCH is 13), or the HRESULT itself where it maps none.
+long RuntimeErrorOf(HRESULT hr);
+
+// A failed HRESULT becomes a failure with the number and text the classic
+// runtime would report; success passes through.
 HRESULT Check(HRESULT hr, std::source_location where = std::source_location::current());
 
 // A Win32 call that reported failure through its result and GetLastError.
 void CheckWin32(bool ok, std::source_location where = std::source_location::current());
 
-// The system's text for an HRESULT, or a generic one.
+// The description of a failed HRESULT: the runtime's text for the numbers it
+// maps, else the callee's error info, else the system's message.
 std::wstring DescribeHresult(HRESULT hr);
 
 }  // namespace nimbra

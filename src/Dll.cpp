@@ -1,8 +1,8 @@
 // The four entry points of an in-process COM server.
 #include <windows.h>
 
-#include "ClassFactory.h"
-#include "Registration.h"
+#include "Classes.h"
+#include "com/ClassFactory.h"
 
 using namespace nimbra;
 
