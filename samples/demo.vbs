@@ -19,3 +19,8 @@ WScript.Echo "Error:     SilentError=" & CInt(e.SilentError) & " (reports are sk
 Dim text : text = s.TextRead("C:\no\such\file.txt")
 WScript.Echo "           TextRead of a missing file returned " & Len(text) & " characters, nothing reported"
 e.SilentError = False
+
+' About shows the about window modally: the script waits here until it is clicked away.
+WScript.Echo "About:     the about window is shown until it is clicked away"
+f.About
+WScript.Echo "           About returned"

@@ -1,5 +1,6 @@
 #include "xpForm.h"
 
+#include "../about/NimbraAbout.h"
 #include "../com/LateBound.h"
 #include "../errors/basError.h"
 #include "../forms/Form.h"
@@ -63,7 +64,11 @@ void xpForm::MirrorToHostForm(const wchar_t* property, const VARIANT& value, boo
 }
 
 STDMETHODIMP xpForm::About() {
-    return E_NOTIMPL;  // the about window is not part of the library yet
+    Guard(InControl(L"About")).Run([] {
+        // What a classic runtime says when a form shown modally is shown modally again.
+        if (!ShowNimbraAbout()) Raise(400, L"Formular wird bereits angezeigt; kann nicht modal angezeigt werden");
+    });
+    return S_OK;
 }
 
 STDMETHODIMP xpForm::get_ColorStyle(cColorStyle* result) { return Get(L"ColorStyle", state_.ColorStyle, result); }

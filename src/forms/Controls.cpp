@@ -207,6 +207,14 @@ LRESULT ChildWindow::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CAPTURECHANGED:
         if (reinterpret_cast<HWND>(lParam) != hwnd) mouseDownLeft_ = false;
         return 0;
+    case WM_SETCURSOR:
+        // 99 is vbCustom; any other value leaves the class cursor (the arrow).
+        if (LOWORD(lParam) == HTCLIENT && reinterpret_cast<HWND>(wParam) == hwnd && MousePointer == 99 &&
+            MouseIcon.Icon()) {
+            SetCursor(MouseIcon.Icon());
+            return TRUE;
+        }
+        break;
     default:
         break;
     }
@@ -283,11 +291,15 @@ void Image::Paint(HDC dc, const RECT& area) {
     int height = Stretch ? client.bottom : picture_.Height();
     // An opaque bitmap that covers the control needs nothing below it;
     // painting the background first would only flicker.
-    if (picture_.Empty() || picture_.IsIcon() || width < client.right || height < client.bottom)
+    if (picture_.Empty() || picture_.IsIcon() || picture_.HasAlpha() || width < client.right || height < client.bottom)
         PaintParentBackground(hWnd(), dc);
     if (picture_.Empty()) return;
     if (picture_.IsIcon()) {
         DrawIconEx(dc, 0, 0, picture_.Icon(), width, height, 0, nullptr, DI_NORMAL);
+    } else if (picture_.HasAlpha()) {
+        MemoryDc source(dc, picture_.Bitmap());
+        BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};  // the bitmap's colours are premultiplied
+        AlphaBlend(dc, 0, 0, width, height, source.get(), 0, 0, picture_.Width(), picture_.Height(), blend);
     } else {
         MemoryDc source(dc, picture_.Bitmap());
         int oldMode = SetStretchBltMode(dc, COLORONCOLOR);

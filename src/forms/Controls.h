@@ -33,6 +33,12 @@ public:
     bool Enabled() const;
     void SetEnabled(bool enabled);
 
+    // With MousePointer vbCustom (99) the cursor over the control is MouseIcon
+    // (an icon or cursor picture; a cursor brings its own hot spot).
+    int MousePointer = 0;
+    Picture MouseIcon;
+    std::wstring Tag;
+
     std::function<void(int button, int shift, float x, float y)> MouseDown, MouseMove, MouseUp;
     std::function<void()> Click, DblClick, GotFocus;
 
@@ -79,6 +85,7 @@ private:
 };
 
 // Shows a picture at its own size, or stretched to the control with Stretch.
+// Icons and bitmaps with an alpha channel let the form show through.
 class Image : public ChildWindow {
 public:
     void SetPicture(const Picture& p);  // resizes the control to the picture unless Stretch

@@ -63,9 +63,29 @@ bool Form::Load(DWORD style, DWORD exStyle, HWND parent) {
     return true;
 }
 
-void Form::Show() {
-    if (!hwnd_ && !Load()) return;
-    if (hwnd_) ShowWindow(hwnd_, SW_SHOW);  // Form_Load may have unloaded it again
+bool Form::Show(int style) {
+    if (modal_) return false;
+    if (!hwnd_ && !Load()) return true;
+    if (!hwnd_) return true;  // Form_Load unloaded it again
+    ShowWindow(hwnd_, SW_SHOW);
+    if (style != vbModal) return true;
+    HWND hwnd = hwnd_;
+    modal_ = true;
+    MSG msg;
+    // Unloading destroys the window inside a dispatch; the loop looks after
+    // every message, and from then on touches nothing of the form.
+    while (StillOurs(hwnd, this)) {
+        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got == 0) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        if (got < 0) break;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    if (StillOurs(hwnd, this)) modal_ = false;
+    return true;
 }
 
 bool Form::Unload(int mode) {
@@ -98,6 +118,7 @@ void Form::Detach() {
     forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
     mouseDownLeft_ = false;
     unloading_ = false;
+    modal_ = false;
 }
 
 long Form::Left() const { return PixelsToTwipsX(OuterRect(hwnd_).left); }
@@ -307,6 +328,13 @@ LRESULT Form::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_MOUSEMOVE:
         Form_MouseMove(HeldButtons(wParam), ShiftState(wParam), X(lParam), Y(lParam));
         return 0;
+    case WM_KEYDOWN:
+        if (loaded) {
+            int keyCode = static_cast<int>(wParam);
+            Form_KeyDown(keyCode, KeyShiftState());
+            if (!StillOurs(hwnd, this)) return 0;
+        }
+        break;
     case WM_CAPTURECHANGED:
         // Someone else took the mouse mid-press: that press can no longer click.
         if (reinterpret_cast<HWND>(lParam) != hwnd) mouseDownLeft_ = false;

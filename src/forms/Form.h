@@ -12,8 +12,11 @@
 namespace nimbra::forms {
 
 enum WindowStateValue { vbNormal = 0, vbMinimized = 1, vbMaximized = 2 };
-// MousePointer values used by the library: 0 default arrow, 6 NE-SW, 7 N-S, 8 NW-SE, 9 W-E.
-enum MousePointerValue { vbDefault = 0, vbSizeNESW = 6, vbSizeNS = 7, vbSizeNWSE = 8, vbSizeWE = 9 };
+// MousePointer values used by the library: 0 default arrow, 6 NE-SW, 7 N-S, 8 NW-SE, 9 W-E,
+// 99 the control's own MouseIcon.
+enum MousePointerValue { vbDefault = 0, vbSizeNESW = 6, vbSizeNS = 7, vbSizeNWSE = 8, vbSizeWE = 9, vbCustom = 99 };
+// How Show shows a form: modeless returns at once, modal when the form is unloaded.
+enum { vbModeless = 0, vbModal = 1 };
 // Mouse buttons and shift state as the classic events report them.
 enum { vbLeftButton = 1, vbRightButton = 2, vbMiddleButton = 4 };
 enum { vbShiftMask = 1, vbCtrlMask = 2, vbAltMask = 4 };
@@ -32,8 +35,11 @@ public:
     // Loading twice does nothing. Returns false when the window cannot be made.
     bool Load(DWORD style = WS_POPUP, DWORD exStyle = 0, HWND parent = nullptr);
     bool Loaded() const { return hwnd_ != nullptr; }
-    // Loads if needed, then shows (and so activates) the window.
-    void Show();
+    // Loads if needed, then shows (and so activates) the window. vbModal then
+    // runs the thread's messages until the form is unloaded (the form object
+    // must outlive that); a WM_QUIT ends the loop early and is put back for the
+    // real loop. False when the form is already being shown modally.
+    bool Show(int style = vbModeless);
     // Runs Form_QueryUnload (may cancel) and Form_Unload, destroys the window
     // and leaves the list of loaded forms. Returns false when cancelled.
     bool Unload(int mode = vbFormCode);
@@ -85,6 +91,9 @@ protected:
     virtual void Form_MouseUp(int button, int shift, float x, float y) {}
     virtual void Form_Click() {}
     virtual void Form_DblClick() {}
+    // A key pressed while the form has the focus (WM_KEYDOWN): a virtual-key
+    // code and the shift state (vbShiftMask, vbCtrlMask, vbAltMask).
+    virtual void Form_KeyDown(int& KeyCode, int Shift) {}
     // Every message passes here first; the default handles the events above
     // and calls DefWindowProc. Override to see or change raw messages.
     virtual LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
@@ -100,6 +109,7 @@ private:
     int mousePointer_ = vbDefault;
     bool mouseDownLeft_ = false;
     bool unloading_ = false;  // QueryUnload/Unload are running; a nested Unload leaves the outcome to them
+    bool modal_ = false;      // a modal Show's loop is running for this form
 };
 
 // The forms loaded by this module, in load order (what "unload every form" walks).

@@ -23,6 +23,12 @@ inline int ShiftState(WPARAM keys) {
     return (keys & MK_SHIFT ? 1 : 0) | (keys & MK_CONTROL ? 2 : 0) | (GetKeyState(VK_MENU) < 0 ? 4 : 0);
 }
 
+// A key message carries no shift state; the thread's key state has it.
+inline int KeyShiftState() {
+    return (GetKeyState(VK_SHIFT) < 0 ? 1 : 0) | (GetKeyState(VK_CONTROL) < 0 ? 2 : 0) |
+           (GetKeyState(VK_MENU) < 0 ? 4 : 0);
+}
+
 // Client coordinates are signed: with the capture they can lie left of or above the window.
 inline float X(LPARAM lParam) { return static_cast<short>(LOWORD(lParam)); }
 inline float Y(LPARAM lParam) { return static_cast<short>(HIWORD(lParam)); }

@@ -10,6 +10,7 @@ struct Picture::Handle {
     HBITMAP bitmap = nullptr;
     HICON icon = nullptr;
     int width = 0, height = 0;
+    bool alpha = false;
 
     ~Handle() {
         if (icon) DestroyIcon(icon);
@@ -26,6 +27,12 @@ Picture Picture::FromBitmap(HBITMAP bitmap) {
     if (GetObjectW(bitmap, sizeof info, &info)) {
         h->width = info.bmWidth;
         h->height = std::abs(info.bmHeight);  // bottom-up DIB sections report it negative
+        // Only a DIB section shows its bits; read once, as the size is.
+        if (info.bmBitsPixel == 32 && info.bmBits) {
+            const auto* pixel = static_cast<const DWORD*>(info.bmBits);
+            const size_t count = static_cast<size_t>(info.bmWidth) * h->height;
+            for (size_t i = 0; i < count && !h->alpha; ++i) h->alpha = (pixel[i] >> 24) != 0;
+        }
     }
     p.handle_ = std::move(h);
     return p;
@@ -66,6 +73,12 @@ Picture Picture::IconResource(HINSTANCE module, int id, int size) {
     return FromIcon(icon);
 }
 
+Picture Picture::CursorResource(HINSTANCE module, int id) {
+    auto cursor = static_cast<HCURSOR>(LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_CURSOR, 0, 0, 0));
+    return FromIcon(cursor);  // a cursor handle is an icon handle with a hot spot
+}
+
+bool Picture::HasAlpha() const { return handle_ && handle_->alpha; }
 bool Picture::IsIcon() const { return handle_ && handle_->icon; }
 HBITMAP Picture::Bitmap() const { return handle_ ? handle_->bitmap : nullptr; }
 HICON Picture::Icon() const { return handle_ ? handle_->icon : nullptr; }

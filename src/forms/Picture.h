@@ -15,11 +15,16 @@ public:
     // From this module's resources (RT_BITMAP or RT_GROUP_ICON); empty when missing.
     static Picture BitmapResource(HINSTANCE module, int id);
     static Picture IconResource(HINSTANCE module, int id, int size);
+    // A cursor (RT_GROUP_CURSOR): drawn as an icon, and as a mouse icon it keeps its hot spot.
+    static Picture CursorResource(HINSTANCE module, int id);
 
     bool Empty() const { return !handle_; }
     bool IsIcon() const;
     HBITMAP Bitmap() const;  // nullptr for an icon
     HICON Icon() const;      // nullptr for a bitmap
+    // A 32-bit bitmap whose alpha channel is used (premultiplied colours, as
+    // AlphaBlend wants them); one with all alpha zero is an ordinary bitmap.
+    bool HasAlpha() const;
     int Width() const;       // pixels
     int Height() const;
 

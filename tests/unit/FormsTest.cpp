@@ -59,6 +59,9 @@ protected:
         if (onClick) onClick(*this);
     }
     void Form_DblClick() override { log_.push_back("DblClick"); }
+    void Form_KeyDown(int& key, int shift) override {
+        log_.push_back("KeyDown " + std::to_string(key) + " " + std::to_string(shift));
+    }
 
 private:
     void Mouse(const char* name, int b, int s, float x, float y) { log_.push_back(Describe(name, b, s, x, y)); }
@@ -732,4 +735,88 @@ TEST_F(Forms, ChildControlsReportTheMouseAndNotWhenDisabled) {
     click();
     EXPECT_TRUE(events.empty());
     EXPECT_NE(std::find(log.begin(), log.end(), "Click"), log.end());
+}
+
+TEST_F(Forms, AModalShowRunsUntilTheFormIsUnloaded) {
+    Log log;
+    LogForm form(log);
+    Timer timer;
+    int ticks = 0;
+    bool nestedRefused = false;
+    timer.Tick = [&] {
+        if (++ticks == 1)
+            nestedRefused = !form.Show(vbModal);  // already shown modally
+        else
+            form.Unload();
+    };
+    timer.SetInterval(30);
+    timer.SetEnabled(true);
+    EXPECT_TRUE(form.Show(vbModal));
+    timer.SetEnabled(false);
+    EXPECT_FALSE(form.Loaded());
+    EXPECT_TRUE(nestedRefused);
+    EXPECT_EQ(ticks, 2);
+
+    // A WM_QUIT ends the modal loop with the form still shown and is left for the real loop.
+    timer.Tick = [] { PostQuitMessage(7); };
+    timer.SetEnabled(true);
+    EXPECT_TRUE(form.Show(vbModal));
+    timer.SetEnabled(false);
+    EXPECT_TRUE(form.Loaded() && form.Visible());
+    MSG msg;
+    ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(msg.wParam, 7u);
+    // The same form can be shown modally again.
+    timer.Tick = [&] { form.Unload(); };
+    timer.SetEnabled(true);
+    EXPECT_TRUE(form.Show(vbModal));
+    EXPECT_FALSE(form.Loaded());
+}
+
+TEST_F(Forms, KeysAControlsOwnMouseIconAndPicturesWithAlpha) {
+    Log log;
+    LogForm form(log);
+    ShowAt100(form);
+    log.clear();
+    SendMessageW(form.hWnd(), WM_KEYDOWN, VK_F1, 1);
+    EXPECT_EQ(log, Log{"KeyDown 112 0"});
+
+    Image image;
+    ASSERT_TRUE(image.Create(form.hWnd(), 10, 10, 16, 16));
+    const Picture icon = CornerIcon();
+    image.MouseIcon = icon;
+    auto cursorOver = [&] {
+        SendMessageW(image.hWnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(image.hWnd()),
+                     MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        return GetCursor();
+    };
+    EXPECT_EQ(cursorOver(), LoadCursorW(nullptr, IDC_ARROW));  // the icon counts only with vbCustom
+    image.MousePointer = vbCustom;
+    EXPECT_EQ(cursorOver(), icon.Icon());
+
+    // Left pixel clear, right one half-opaque red (premultiplied), over the blue form.
+    form.Draw().BackColor = kBlue;
+    form.Cls();
+    form.Refresh();
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), 2, 1, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    ASSERT_TRUE(dib);
+    static_cast<DWORD*>(bits)[0] = 0;
+    static_cast<DWORD*>(bits)[1] = 0x80800000;
+    const Picture alpha = Picture::FromBitmap(dib);
+    EXPECT_TRUE(alpha.HasAlpha());
+    EXPECT_FALSE(Quadrants().HasAlpha());
+    Image blended;
+    ASSERT_TRUE(blended.Create(form.hWnd(), 50, 10, 5, 5));
+    blended.SetPicture(alpha);
+    UpdateWindow(blended.hWnd());
+    HDC dc = GetDC(blended.hWnd());
+    const COLORREF clear = GetPixel(dc, 0, 0), half = GetPixel(dc, 1, 0);
+    ReleaseDC(blended.hWnd(), dc);
+    EXPECT_EQ(clear, kBlue);
+    EXPECT_NEAR(GetRValue(half), 128, 2);
+    EXPECT_EQ(GetGValue(half), 0);
+    EXPECT_NEAR(GetBValue(half), 127, 2);
 }

@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """Draws the skin's picture store: frame, title bar and caption-button art for
-the three colour schemes (b blue, s silver, o olive), eleven pictures each.
+the three colour schemes (b blue, s silver, o olive), eleven pictures each; and
+the about window's art (background, tagline, icons, hand cursor).
 
     python3 make_pictures.py            writes b0.bmp ... o10.bmp next to this file
+                                        and the about art into src/about/pictures
     python3 make_pictures.py --check    re-reads them and checks layout and content
 
 Only the standard library is used, so the art can be regenerated anywhere and
@@ -14,6 +16,7 @@ import struct
 import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+ABOUT_DIR = os.path.join(HERE, "..", "..", "about", "pictures")
 
 MAGENTA = (255, 0, 255)   # the skin's transparent colour: cut away by the window region
 WHITE = (255, 255, 255)
@@ -645,22 +648,319 @@ def glyph_mask(strip, colour):
                      if strip.get(x, y) == colour)
 
 
+# ---------------------------------------------------------------- about window
+#
+# The about window is exactly its background; the labels the window puts on it
+# are white Tahoma, so the ground stays dark where they stand. Icons and the
+# hand cursor are 32-bit with straight alpha plus the AND mask older systems
+# read; the tagline is a 32-bit bitmap with premultiplied alpha, which is what
+# AlphaBlend takes.
+
+ABOUT_SIZE = (400, 230)
+TAGLINE_SIZE = (240, 40)
+TAGLINE_INK = (196, 210, 228)       # light blue-grey
+HAND_HOTSPOT = (6, 1)               # the tip of the index finger
+ABOUT_FILES = {"background.bmp": ABOUT_SIZE, "tagline.bmp": TAGLINE_SIZE,
+               "help.ico": (24, 24), "house.ico": (16, 16), "mail.ico": (16, 16),
+               "hand.cur": (32, 32)}
+CLEAR = (0, 0, 0, 0)
+
+
+def about_background():
+    w, h = ABOUT_SIZE
+    top, bottom = (0, 58, 170), (38, 104, 214)
+    pic = Picture(w, h)
+    for y in range(h):
+        row_colour = mix(top, bottom, y / (h - 1))
+        for x in range(w):
+            c = row_colour
+            # a soft light from the top-left corner, as on the XP welcome screen
+            d = ((x / 1.6) ** 2 + (y * 1.2) ** 2) ** 0.5
+            c = mix(c, (110, 160, 240), max(0.0, 1.0 - d / 260.0) * 0.55)
+            # a wide pale swoosh behind the tagline
+            arc = abs(y - (150 - 0.0009 * (x - 260) ** 2))
+            fade = min(1.0, max(0.0, (x - 90) / 120.0))
+            c = mix(c, (90, 140, 230), max(0.0, 1.0 - arc / 26.0) * 0.35 * fade)
+            pic.put(x, y, c)
+    for x in range(w):
+        # highlight under the heading, fading out to the right
+        pic.put(x, 40, mix(pic.get(x, 40), WHITE, 0.55 * max(0.0, 1.0 - x / 380.0)))
+        # the orange seam above the dark foot
+        for y in range(204, 206):
+            pic.put(x, y, mix((255, 160, 60), (226, 110, 24), abs(x - 200) / 200.0))
+        for y in range(206, h):
+            pic.put(x, y, mix((0, 40, 130), (0, 30, 100), (y - 206) / (h - 207)))
+    return pic
+
+
+# 5 x 9 pixel letters: rows 0-1 ascenders, 2-6 x-height, 7-8 descenders.
+TAGLINE_GLYPHS = {
+    "S": [".###.", "#...#", "#....", ".###.", "....#", "#...#", ".###.", ".....", "....."],
+    "t": [".#..", ".#..", "###.", ".#..", ".#..", ".#..", "..##", "....", "...."],
+    "e": ["....", "....", ".##.", "#..#", "####", "#...", ".###", "....", "...."],
+    "u": ["....", "....", "#..#", "#..#", "#..#", "#..#", ".###", "....", "...."],
+    "r": ["...", "...", "#.#", "##.", "#..", "#..", "#..", "...", "..."],
+    "l": ["#", "#", "#", "#", "#", "#", "#", ".", "."],
+    "m": [".....", ".....", "####.", "#.#.#", "#.#.#", "#.#.#", "#.#.#", ".....", "....."],
+    "n": ["....", "....", "###.", "#..#", "#..#", "#..#", "#..#", "....", "...."],
+    "i": ["#", ".", "#", "#", "#", "#", "#", ".", "."],
+    "X": ["#...#", "#...#", ".#.#.", "..#..", ".#.#.", "#...#", "#...#", ".....", "....."],
+    "P": ["####.", "#...#", "#...#", "####.", "#....", "#....", "#....", ".....", "....."],
+    "-": ["...", "...", "...", "...", "###", "...", "...", "...", "..."],
+    "D": ["###..", "#..#.", "#...#", "#...#", "#...#", "#..#.", "###..", ".....", "....."],
+    "s": ["....", "....", ".###", "#...", ".##.", "...#", "###.", "....", "...."],
+    "g": ["....", "....", ".###", "#..#", "#..#", "#..#", ".###", "...#", ".##."],
+    " ": ["..", "..", "..", "..", "..", "..", "..", "..", ".."],
+}
+TAGLINE = "Steuerelemente im XP-Design"
+TAGLINE_SCALE = 2
+
+
+def tagline():
+    """The tagline in TAGLINE_INK with a soft shadow, centred on a clear ground;
+    rows of (r, g, b, a) with premultiplied colours."""
+    w, h = TAGLINE_SIZE
+    ink = [[0.0] * w for _ in range(h)]
+    s = TAGLINE_SCALE
+    width = sum(len(TAGLINE_GLYPHS[c][0]) * s + 1 for c in TAGLINE) - 1
+    x0, y0 = (w - width) // 2, (h - 9 * s) // 2 + 2
+    x = x0
+    for c in TAGLINE:
+        glyph = TAGLINE_GLYPHS[c]
+        for gy, line in enumerate(glyph):
+            for gx, ch in enumerate(line):
+                if ch == "#":
+                    for dy in range(s):
+                        for dx in range(s):
+                            ink[y0 + gy * s + dy][x + gx * s + dx] = 1.0
+        x += len(glyph[0]) * s + 1
+    rows = []
+    for y in range(h):
+        row = []
+        for x in range(w):
+            if ink[y][x]:
+                row.append(TAGLINE_INK + (255,))
+                continue
+            # shadow one pixel down and right, a third opaque
+            a = 85 if y > 0 and x > 0 and ink[y - 1][x - 1] else 0
+            shade = (10, 24, 60)
+            row.append(tuple(v * a // 255 for v in shade) + (a,))
+        rows.append(row)
+    return rows
+
+
+def art(lines, palette):
+    """Pixel art from text: each character names a colour in palette, ' ' is clear."""
+    size = len(lines)
+    rows = []
+    for line in lines:
+        line = line.ljust(size)
+        rows.append([palette[ch] + (255,) if ch != " " else CLEAR for ch in line])
+    return rows
+
+
+def help_icon():
+    """24 x 24: a blue ball with a white question mark, anti-aliased rim."""
+    n = 24
+    rows = []
+    mark = GLYPHS["help"]
+    for y in range(n):
+        row = []
+        for x in range(n):
+            # coverage of the disc from 4 x 4 samples per pixel
+            inside = sum(1 for sy in range(4) for sx in range(4)
+                         if (x + (sx + .5) / 4 - 12) ** 2 + (y + (sy + .5) / 4 - 12) ** 2 <= 11.2 ** 2)
+            if not inside:
+                row.append(CLEAR)
+                continue
+            shade = mix((120, 176, 255), (0, 60, 190), ((x - 6) ** 2 + (y - 5) ** 2) ** 0.5 / 20.0)
+            gx, gy = (x - 3) // 2, (y - 3) // 2
+            if 0 <= gx < 9 and 0 <= gy < 9 and mark[gy][gx] == "#" and x >= 3 and y >= 3:
+                shade = WHITE
+            row.append(shade + (inside * 255 // 16,))
+        rows.append(row)
+    return rows
+
+
+HOUSE = [
+    "       k        ",
+    "      krk   kk  ",
+    "     krrrk  kk  ",
+    "    krrrrrk kk  ",
+    "   krrrrrrrkkk  ",
+    "  krrrrrrrrrkk  ",
+    " krrrrrrrrrrrk  ",
+    "kkkkkkkkkkkkkkk ",
+    "  kwwwwwwwwwk   ",
+    "  kwbbwwwdddk   ",
+    "  kwbbwwwdddk   ",
+    "  kwwwwwwdddk   ",
+    "  kwwwwwwdddk   ",
+    "  kwwwwwwdddk   ",
+    "  kkkkkkkkkkk   ",
+    "                ",
+]
+MAIL = [
+    "                ",
+    "                ",
+    "                ",
+    "kkkkkkkkkkkkkkkk",
+    "kkwwwwwwwwwwwwkk",
+    "kwkwwwwwwwwwwkwk",
+    "kwwkwwwwwwwwkwwk",
+    "kwwwkwwwwwwkwwwk",
+    "kwwwwkwwwwkwwwwk",
+    "kwwwkwkkkkwkwwwk",
+    "kwwkwwwwwwwwkwwk",
+    "kwkwwwwwwwwwwkwk",
+    "kkwwwwwwwwwwwwkk",
+    "kkkkkkkkkkkkkkkk",
+    "                ",
+    "                ",
+]
+HAND = [
+    "     kk",
+    "    kwwk",
+    "    kwwk",
+    "    kwwk",
+    "    kwwk",
+    "    kwwkkk",
+    "    kwwkwwkkk",
+    "    kwwkwwkwwkk",
+    " kk kwwkwwkwwkwk",
+    "kwwkkwwwwwwwwkwk",
+    "kwwwkwwwwwwwwwwk",
+    " kwwwwwwwwwwwwwk",
+    "  kwwwwwwwwwwwwk",
+    "  kwwwwwwwwwwwk",
+    "   kwwwwwwwwwwk",
+    "   kwwwwwwwwwk",
+    "    kwwwwwwwwk",
+    "    kwwwwwwwk",
+    "     kwwwwwwk",
+    "     kkkkkkkk",
+]
+ICON_COLOURS = {"k": (0, 0, 0), "w": WHITE, "r": (200, 48, 32), "b": (80, 150, 230),
+                "d": (140, 90, 40)}
+
+
+def padded(lines, size):
+    """Pixel art placed in a square of size, starting at the top-left."""
+    return [line.ljust(size) for line in lines] + [" " * size] * (size - len(lines))
+
+
+def icon_bytes(rows, hotspot=None):
+    """A one-image .ico, or .cur with hotspot: 32-bit BGRA with straight alpha,
+    then the AND mask (set where the pixel is clear), both bottom-up."""
+    h, w = len(rows), len(rows[0])
+    xor = bytearray()
+    for row in reversed(rows):
+        for r, g, b, a in row:
+            xor += bytes((b, g, r, a))
+    stride = ((w + 31) // 32) * 4
+    mask = bytearray()
+    for row in reversed(rows):
+        bits = bytearray(stride)
+        for x, (_, _, _, a) in enumerate(row):
+            if a == 0:
+                bits[x // 8] |= 0x80 >> (x % 8)
+        mask += bits
+    info = struct.pack("<IiiHHIIiiII", 40, w, 2 * h, 1, 32, 0, len(xor) + len(mask), 0, 0, 0, 0)
+    image = info + bytes(xor) + bytes(mask)
+    kind, a, b = (2, hotspot[0], hotspot[1]) if hotspot else (1, 1, 32)
+    return struct.pack("<HHH", 0, kind, 1) + struct.pack("<BBBBHHII", w, h, 0, 0, a, b, len(image), 22) + image
+
+
+def bmp32_bytes(rows):
+    h, w = len(rows), len(rows[0])
+    body = bytearray()
+    for row in reversed(rows):
+        for r, g, b, a in row:
+            body += bytes((b, g, r, a))
+    header = struct.pack("<2sIHHI", b"BM", 54 + len(body), 0, 0, 54)
+    info = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 32, 0, len(body), 2835, 2835, 0, 0)
+    return header + info + bytes(body)
+
+
+def render_about():
+    """File name -> bytes of every picture of the about window."""
+    return {
+        "background.bmp": bmp_bytes(about_background()),
+        "tagline.bmp": bmp32_bytes(tagline()),
+        "help.ico": icon_bytes(help_icon()),
+        "house.ico": icon_bytes(art(HOUSE, ICON_COLOURS)),
+        "mail.ico": icon_bytes(art(MAIL, ICON_COLOURS)),
+        "hand.cur": icon_bytes(art(padded(HAND, 32), ICON_COLOURS), HAND_HOTSPOT),
+    }
+
+
+def read_icon(data):
+    """(width, height, kind, hotspot, rows of alpha) of what icon_bytes writes."""
+    _, kind, count = struct.unpack_from("<HHH", data, 0)
+    w, h, _, _, a, b, size, offset = struct.unpack_from("<BBBBHHII", data, 6)
+    assert count == 1 and offset == 22 and offset + size == len(data), "one image expected"
+    hsize, bw, bh, _, bits = struct.unpack_from("<IiiHH", data, offset)
+    assert hsize == 40 and (bw, bh, bits) == (w, 2 * h, 32), "32-bit image of the entry's size"
+    alpha = [[data[offset + 40 + ((h - 1 - y) * w + x) * 4 + 3] for x in range(w)] for y in range(h)]
+    return w, h, kind, (a, b) if kind == 2 else None, alpha
+
+
+def check_about(folder):
+    """The about art: sizes, clear grounds, the tagline's ink, the cursor's hot
+    spot on the finger; and that each file is what the script draws now."""
+    raw = {}
+    for name, size in ABOUT_FILES.items():
+        with open(os.path.join(folder, name), "rb") as f:
+            raw[name] = f.read()
+    bg = read_bmp(raw["background.bmp"])
+    assert (bg.width, bg.height) == ABOUT_SIZE, "background.bmp is %dx%d" % (bg.width, bg.height)
+    # white labels must stay readable: the ground under them is dark
+    for x, y in ((30, 20), (70, 120), (70, 150), (70, 175), (300, 175)):
+        assert sum(bg.get(x, y)) < 3 * 170, "background too light at %d,%d" % (x, y)
+    data = raw["tagline.bmp"]
+    w, h = struct.unpack_from("<ii", data, 18)
+    assert (w, h) == TAGLINE_SIZE and struct.unpack_from("<H", data, 28)[0] == 32, "tagline.bmp size/depth"
+    pixels = [tuple(data[54 + 4 * i:58 + 4 * i]) for i in range(w * h)]
+    assert pixels[0][3] == 0 and pixels[-1][3] == 0, "tagline.bmp: the ground is not clear"
+    ink = sum(1 for p in pixels if p[3] == 255 and (p[2], p[1], p[0]) == TAGLINE_INK)
+    assert ink > 400, "tagline.bmp: too little ink (%d pixels)" % ink
+    assert all(max(p[:3]) <= p[3] for p in pixels), "tagline.bmp: colours not premultiplied"
+    for name in ("help.ico", "house.ico", "mail.ico", "hand.cur"):
+        iw, ih, kind, hot, alpha = read_icon(raw[name])
+        assert (iw, ih) == ABOUT_FILES[name], "%s is %dx%d" % (name, iw, ih)
+        assert kind == (2 if name.endswith(".cur") else 1), "%s: wrong kind" % name
+        assert alpha[ih - 1][iw - 1] == 0, "%s: corner not clear" % name
+        assert any(a == 255 for row in alpha for a in row), "%s: nothing opaque" % name
+        if hot:
+            assert hot == HAND_HOTSPOT and alpha[hot[1]][hot[0]] == 255, "hand.cur: hot spot off the finger"
+    for name, data in render_about().items():
+        assert raw[name] == data, "%s differs from what the generator draws now: regenerate" % name
+    return len(raw)
+
+
 def main(argv):
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--check", action="store_true",
                         help="verify the BMP files instead of writing them")
     parser.add_argument("--dir", default=HERE, help="folder of the BMP files")
+    parser.add_argument("--about-dir", default=ABOUT_DIR, help="folder of the about window's art")
     args = parser.parse_args(argv)
     if args.check:
         try:
             n = check(args.dir)
+            n += check_about(args.about_dir)
         except (AssertionError, OSError, struct.error) as e:
             print("check failed: %s" % e, file=sys.stderr)
             return 1
         print("%d pictures OK" % n)
         return 0
     write_all(args.dir)
-    print("wrote %d pictures to %s" % (len(SCHEMES) * 11, args.dir))
+    os.makedirs(args.about_dir, exist_ok=True)
+    for name, data in sorted(render_about().items()):
+        with open(os.path.join(args.about_dir, name), "wb") as f:
+            f.write(data)
+    print("wrote %d pictures to %s and %d to %s" % (len(SCHEMES) * 11, args.dir,
+                                                     len(ABOUT_FILES), args.about_dir))
     return 0
 
 
