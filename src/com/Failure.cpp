@@ -32,6 +32,7 @@ constexpr RuntimeError kRuntimeErrors[] = {
     {76, L"Pfad nicht gefunden"},
     {91, L"Objektvariable oder With-Blockvariable nicht festgelegt"},
     {380, L"Ungültiger Eigenschaftswert"},
+    {400, L"Formular wird bereits angezeigt; kann nicht modal angezeigt werden"},
     {424, L"Objekt erforderlich"},
     {429, L"Objekterstellung durch ActiveX-Komponente nicht möglich"},
     {430, L"Klasse unterstützt keine Automatisierung oder nicht die erwartete Schnittstelle"},

@@ -66,7 +66,7 @@ void xpForm::MirrorToHostForm(const wchar_t* property, const VARIANT& value, boo
 STDMETHODIMP xpForm::About() {
     Guard(InControl(L"About")).Run([] {
         // What a classic runtime says when a form shown modally is shown modally again.
-        if (!ShowNimbraAbout()) Raise(400, L"Formular wird bereits angezeigt; kann nicht modal angezeigt werden");
+        if (!ShowNimbraAbout()) Raise(400);
     });
     return S_OK;
 }
