@@ -9,12 +9,6 @@
 namespace nimbra::host {
 namespace {
 
-long NumberOr(const Block& block, const char* name, long fallback) {
-    double d = 0;
-    const Value* v = block.Find(name);
-    return v && v->AsNumber(d) ? static_cast<long>(d) : fallback;
-}
-
 std::wstring Wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }
 
 std::wstring Describe(HRESULT hr) {
@@ -96,10 +90,10 @@ bool ControlSite::Attach(IUnknown* control, std::wstring& error) {
     const std::wstring who = L"Steuerelement " + Wide(block_.name) + L" (" + Wide(block_.type) + L"): ";
     control_ = control;
     HRESULT hr = S_OK;
-    const long left = forms::TwipsToPixelsX(NumberOr(block_, "Left", 0));
-    const long top = forms::TwipsToPixelsY(NumberOr(block_, "Top", 0));
-    position_ = RECT{left, top, left + forms::HimetricToPixelsX(NumberOr(block_, "_ExtentX", 847)),
-                     top + forms::HimetricToPixelsY(NumberOr(block_, "_ExtentY", 847))};
+    const long left = forms::TwipsToPixelsX(block_.NumberOr("Left", 0));
+    const long top = forms::TwipsToPixelsY(block_.NumberOr("Top", 0));
+    position_ = RECT{left, top, left + forms::HimetricToPixelsX(block_.NumberOr("_ExtentX", 847)),
+                     top + forms::HimetricToPixelsY(block_.NumberOr("_ExtentY", 847))};
 
     ComPtr<IOleObject> ole;
     control_.As(&ole);

@@ -1,5 +1,7 @@
 #include "FormBag.h"
 
+#include "PropertyBag.h"
+
 #include <olectl.h>
 
 #include <cmath>
@@ -120,16 +122,10 @@ STDMETHODIMP FormBag::Read(LPCOLESTR name, VARIANT* value, IErrorLog*) {
     read_.insert(key);
     const Value* stored = block_.Find(key);
     if (!stored) return E_INVALIDARG;
-    const VARTYPE wanted = value->vt;
     VARIANT v;
     HRESULT hr = ToVariant(*stored, &v);
     if (FAILED(hr)) return hr;
-    VariantInit(value);
-    if (wanted == VT_EMPTY || wanted == v.vt) {
-        *value = v;
-        return S_OK;
-    }
-    hr = VariantChangeType(value, &v, 0, wanted);
+    hr = ReadAs(v, value);
     VariantClear(&v);
     return hr;
 }

@@ -606,6 +606,12 @@ const Value* Block::Find(std::string_view name) const {
     return nullptr;
 }
 
+long Block::NumberOr(std::string_view name, long fallback) const {
+    double d = 0;
+    const Value* v = Find(name);
+    return v && v->AsNumber(d) ? static_cast<long>(d) : fallback;
+}
+
 void Block::Set(std::string_view name, Value v) {
     for (Item& item : items) {
         if (item.block || item.name.empty() || !SameName(item.name, name)) continue;

@@ -69,6 +69,8 @@ struct Block {
 
     // Property names compare case-insensitively, as in the classic language.
     const Value* Find(std::string_view name) const;
+    // The numeric property of that name (truncated to a whole number), or fallback.
+    long NumberOr(std::string_view name, long fallback) const;
     // Replaces the value in place, or appends before the first nested Begin block.
     void Set(std::string_view name, Value v);
     bool Remove(std::string_view name);

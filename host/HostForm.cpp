@@ -10,12 +10,6 @@
 namespace nimbra::host {
 namespace {
 
-long NumberOr(const Block& block, const char* name, long fallback) {
-    double d = 0;
-    const Value* v = block.Find(name);
-    return v && v->AsNumber(d) ? static_cast<long>(d) : fallback;
-}
-
 // Window styles of the classic BorderStyle values; 2 (sizable) when absent or unknown.
 void StylesFor(long borderStyle, DWORD& style, DWORD& exStyle) {
     exStyle = 0;
@@ -62,17 +56,17 @@ void HostForm::SetIcon(IPictureDisp* picture) {
 
 bool HostForm::Create(std::vector<std::wstring>& errors) {
     DWORD style, exStyle;
-    StylesFor(NumberOr(block_, "BorderStyle", 2), style, exStyle);
+    StylesFor(block_.NumberOr("BorderStyle", 2), style, exStyle);
     if (!Load(style, exStyle)) {
         errors.push_back(L"Das Formular " + std::wstring(block_.name.begin(), block_.name.end()) +
                          L" kann nicht erzeugt werden.");
         return false;
     }
     // ClientLeft/ClientTop/ClientWidth/ClientHeight place the inside of the form (twips).
-    RECT r{forms::TwipsToPixelsX(NumberOr(block_, "ClientLeft", 1500)),
-           forms::TwipsToPixelsY(NumberOr(block_, "ClientTop", 1500)), 0, 0};
-    r.right = r.left + forms::TwipsToPixelsX(NumberOr(block_, "ClientWidth", 4680));
-    r.bottom = r.top + forms::TwipsToPixelsY(NumberOr(block_, "ClientHeight", 3195));
+    RECT r{forms::TwipsToPixelsX(block_.NumberOr("ClientLeft", 1500)),
+           forms::TwipsToPixelsY(block_.NumberOr("ClientTop", 1500)), 0, 0};
+    r.right = r.left + forms::TwipsToPixelsX(block_.NumberOr("ClientWidth", 4680));
+    r.bottom = r.top + forms::TwipsToPixelsY(block_.NumberOr("ClientHeight", 3195));
     AdjustWindowRectEx(&r, style, FALSE, exStyle);
     Move(forms::PixelsToTwipsX(r.left < 0 ? 0 : r.left), forms::PixelsToTwipsY(r.top < 0 ? 0 : r.top),
          forms::PixelsToTwipsX(r.right - r.left), forms::PixelsToTwipsY(r.bottom - r.top));
@@ -85,10 +79,10 @@ bool HostForm::Create(std::vector<std::wstring>& errors) {
     loadedIcon_ = icon.Get();
 
     for (Block* child : block_.Children()) {
-        const long x = forms::TwipsToPixelsX(NumberOr(*child, "Left", 0));
-        const long y = forms::TwipsToPixelsY(NumberOr(*child, "Top", 0));
-        const long w = forms::TwipsToPixelsX(NumberOr(*child, "Width", 1215));
-        const long h = forms::TwipsToPixelsY(NumberOr(*child, "Height", 495));
+        const long x = forms::TwipsToPixelsX(child->NumberOr("Left", 0));
+        const long y = forms::TwipsToPixelsY(child->NumberOr("Top", 0));
+        const long w = forms::TwipsToPixelsX(child->NumberOr("Width", 1215));
+        const long h = forms::TwipsToPixelsY(child->NumberOr("Height", 495));
         const Value* text = child->Find("Caption");
         const std::wstring caption = text ? text->text : L"";
         // The classic intrinsic controls are drawn for the look; they are not ActiveX controls.

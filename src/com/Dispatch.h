@@ -2,6 +2,7 @@
 // and argument conversion live in one place: the library's description.
 #pragma once
 #include <oaidl.h>
+#include <ocidl.h>
 #include <wrl/client.h>
 
 #include <vector>
@@ -63,6 +64,26 @@ public:
         if (!ti) return E_UNEXPECTED;
         InvokeArguments args(ti, id, flags, params);
         return ti->Invoke(static_cast<Interface*>(this), id, flags, args.Params(), result, excep, argErr);
+    }
+};
+
+// IProvideClassInfo2 of a class: its coclass as the type library describes it,
+// and the dispinterface its events go out on.
+template <const GUID& clsid, const GUID& events>
+class ClassInfoImpl : public IProvideClassInfo2 {
+public:
+    STDMETHODIMP GetClassInfo(ITypeInfo** out) override {
+        if (!out) return E_POINTER;
+        *out = TypeInfoOf(clsid);
+        if (!*out) return E_UNEXPECTED;
+        (*out)->AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP GetGUID(DWORD kind, GUID* out) override {
+        if (!out) return E_POINTER;
+        if (kind != GUIDKIND_DEFAULT_SOURCE_DISP_IID) return E_INVALIDARG;
+        *out = events;
+        return S_OK;
     }
 };
 

@@ -50,13 +50,8 @@ void* MemoryPropertyBag::Find(REFIID riid) {
 
 STDMETHODIMP MemoryPropertyBag::Read(LPCOLESTR name, VARIANT* value, IErrorLog*) {
     if (!name || !value) return E_POINTER;
-    for (auto& [key, stored] : values_) {
-        if (_wcsicmp(key.c_str(), name) != 0) continue;
-        const VARTYPE wanted = value->vt;
-        VariantInit(value);
-        if (wanted == VT_EMPTY || wanted == stored.vt) return VariantCopy(value, &stored);
-        return VariantChangeType(value, &stored, 0, wanted);
-    }
+    for (auto& [key, stored] : values_)
+        if (_wcsicmp(key.c_str(), name) == 0) return ReadAs(stored, value);
     return E_INVALIDARG;
 }
 

@@ -11,6 +11,17 @@
 
 namespace nimbra {
 
+// What IPropertyBag::Read hands back: the stored value as it is when the caller
+// asks for no type (value->vt VT_EMPTY on entry) or for the stored one, else
+// converted to the type asked for.
+inline HRESULT ReadAs(const VARIANT& stored, VARIANT* value) {
+    const VARTYPE wanted = value->vt;
+    VariantInit(value);
+    VARIANT* source = const_cast<VARIANT*>(&stored);  // neither call changes its source
+    if (wanted == VT_EMPTY || wanted == stored.vt) return VariantCopy(value, source);
+    return VariantChangeType(value, source, 0, wanted);
+}
+
 class MemoryPropertyBag final : public ComObject<IPropertyBag> {
 public:
     ~MemoryPropertyBag() override;

@@ -248,19 +248,4 @@ STDMETHODIMP xpForm::FindConnectionPoint(REFIID iid, IConnectionPoint** out) {
     return FindPoint({&events_, &propertyNotify_}, iid, out);
 }
 
-STDMETHODIMP xpForm::GetClassInfo(ITypeInfo** out) {
-    if (!out) return E_POINTER;
-    *out = TypeInfoOf(CLSID_xpForm);
-    if (!*out) return E_UNEXPECTED;
-    (*out)->AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP xpForm::GetGUID(DWORD kind, GUID* out) {
-    if (!out) return E_POINTER;
-    if (kind != GUIDKIND_DEFAULT_SOURCE_DISP_IID) return E_INVALIDARG;
-    *out = IID___xpForm;
-    return S_OK;
-}
-
 }  // namespace nimbra

@@ -39,9 +39,9 @@ struct xpFormState {
 };
 
 class xpForm final
-    : public ComObject<DispatchImpl<SkinOwner, IID__xpForm>, IConnectionPointContainer, IProvideClassInfo2, IOleObject,
-                       IOleInPlaceObject, IOleInPlaceActiveObject, IOleControl, IViewObject2, IPersistPropertyBag,
-                       IPersistStreamInit> {
+    : public ComObject<DispatchImpl<SkinOwner, IID__xpForm>, IConnectionPointContainer,
+                       ClassInfoImpl<CLSID_xpForm, IID___xpForm>, IOleObject, IOleInPlaceObject,
+                       IOleInPlaceActiveObject, IOleControl, IViewObject2, IPersistPropertyBag, IPersistStreamInit> {
 public:
     xpForm();
     ~xpForm() override;
@@ -115,9 +115,6 @@ public:
     // ---- IConnectionPointContainer
     STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints** out) override;
     STDMETHODIMP FindConnectionPoint(REFIID iid, IConnectionPoint** out) override;
-    // ---- IProvideClassInfo2
-    STDMETHODIMP GetClassInfo(ITypeInfo** out) override;
-    STDMETHODIMP GetGUID(DWORD kind, GUID* out) override;
 
     // ---- IOleObject
     STDMETHODIMP SetClientSite(IOleClientSite* site) override;

@@ -172,41 +172,6 @@ LRESULT ChildWindow::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         Raise(GotFocus);
         if (!StillOurs(hwnd, this)) return 0;
         break;
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-    case WM_RBUTTONDBLCLK:
-    case WM_MBUTTONDBLCLK:
-        if (msg == WM_LBUTTONDOWN) mouseDownLeft_ = true;
-        if (GetCapture() != hwnd) SetCapture(hwnd);
-        if (!StillOurs(hwnd, this)) return 0;
-        Raise(MouseDown, ButtonOf(msg), ShiftState(wParam), X(lParam), Y(lParam));
-        return 0;
-    case WM_LBUTTONDBLCLK:
-        // As on a form: DblClick in place of the second MouseDown, no second Click.
-        if (GetCapture() != hwnd) SetCapture(hwnd);
-        if (!StillOurs(hwnd, this)) return 0;
-        Raise(DblClick);
-        return 0;
-    case WM_LBUTTONUP:
-    case WM_RBUTTONUP:
-    case WM_MBUTTONUP: {
-        bool click = msg == WM_LBUTTONUP && mouseDownLeft_ && InClient(hwnd, lParam);
-        if (msg == WM_LBUTTONUP) mouseDownLeft_ = false;
-        if (!HeldButtons(wParam) && GetCapture() == hwnd) {
-            ReleaseCapture();
-            if (!StillOurs(hwnd, this)) return 0;
-        }
-        Raise(MouseUp, ButtonOf(msg), ShiftState(wParam), X(lParam), Y(lParam));
-        if (click && StillOurs(hwnd, this)) Raise(Click);
-        return 0;
-    }
-    case WM_MOUSEMOVE:
-        Raise(MouseMove, HeldButtons(wParam), ShiftState(wParam), X(lParam), Y(lParam));
-        return 0;
-    case WM_CAPTURECHANGED:
-        if (reinterpret_cast<HWND>(lParam) != hwnd) mouseDownLeft_ = false;
-        return 0;
     case WM_SETCURSOR:
         // 99 is vbCustom; any other value leaves the class cursor (the arrow).
         if (LOWORD(lParam) == HTCLIENT && reinterpret_cast<HWND>(wParam) == hwnd && MousePointer == 99 &&
@@ -215,8 +180,21 @@ LRESULT ChildWindow::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             return TRUE;
         }
         break;
-    default:
+    default: {
+        // The control's mouse events reach whoever set them; one may delete the control.
+        struct Receiver {
+            ChildWindow& c;
+            HWND hwnd;
+            bool Alive() const { return StillOurs(hwnd, &c); }
+            void MouseDown(int b, int shift, float x, float y) { Raise(c.MouseDown, b, shift, x, y); }
+            void MouseUp(int b, int shift, float x, float y) { Raise(c.MouseUp, b, shift, x, y); }
+            void MouseMove(int b, int shift, float x, float y) { Raise(c.MouseMove, b, shift, x, y); }
+            void DblClick() { Raise(c.DblClick); }
+            void Click() { Raise(c.Click); }
+        };
+        if (Route(hwnd, msg, wParam, lParam, mouseDownLeft_, Receiver{*this, hwnd})) return 0;
         break;
+    }
     }
     return DefWindowProcW(hwnd, msg, wParam, lParam);
 }

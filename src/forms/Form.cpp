@@ -290,44 +290,6 @@ LRESULT Form::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
         Unload(vbFormControlMenu);  // not DefWindowProc: that would destroy it uncancelled
         return 0;
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-    case WM_RBUTTONDBLCLK:
-    case WM_MBUTTONDBLCLK: {
-        int button = ButtonOf(msg);
-        if (button == vbLeftButton) mouseDownLeft_ = true;
-        // Held, the mouse keeps reporting to us even outside the window.
-        if (GetCapture() != hwnd) SetCapture(hwnd);
-        if (!StillOurs(hwnd, this)) return 0;
-        Form_MouseDown(button, ShiftState(wParam), X(lParam), Y(lParam));
-        return 0;
-    }
-    case WM_LBUTTONDBLCLK:
-        // The second press of a double click: DblClick instead of MouseDown.
-        // It leaves mouseDownLeft_ unset, so its release brings a MouseUp but
-        // no second Click.
-        if (GetCapture() != hwnd) SetCapture(hwnd);
-        if (!StillOurs(hwnd, this)) return 0;
-        Form_DblClick();
-        return 0;
-    case WM_LBUTTONUP:
-    case WM_RBUTTONUP:
-    case WM_MBUTTONUP: {
-        int button = ButtonOf(msg);
-        bool click = button == vbLeftButton && mouseDownLeft_ && InClient(hwnd, lParam);
-        if (button == vbLeftButton) mouseDownLeft_ = false;
-        if (!HeldButtons(wParam) && GetCapture() == hwnd) {
-            ReleaseCapture();
-            if (!StillOurs(hwnd, this)) return 0;
-        }
-        Form_MouseUp(button, ShiftState(wParam), X(lParam), Y(lParam));
-        if (click && StillOurs(hwnd, this)) Form_Click();
-        return 0;
-    }
-    case WM_MOUSEMOVE:
-        Form_MouseMove(HeldButtons(wParam), ShiftState(wParam), X(lParam), Y(lParam));
-        return 0;
     case WM_KEYDOWN:
         if (loaded) {
             int keyCode = static_cast<int>(wParam);
@@ -335,12 +297,21 @@ LRESULT Form::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             if (!StillOurs(hwnd, this)) return 0;
         }
         break;
-    case WM_CAPTURECHANGED:
-        // Someone else took the mouse mid-press: that press can no longer click.
-        if (reinterpret_cast<HWND>(lParam) != hwnd) mouseDownLeft_ = false;
-        return 0;
-    default:
+    default: {
+        // Runs the form's own mouse events; a handler may unload the form.
+        struct Receiver {
+            Form& f;
+            HWND hwnd;
+            bool Alive() const { return StillOurs(hwnd, &f); }
+            void MouseDown(int b, int shift, float x, float y) { f.Form_MouseDown(b, shift, x, y); }
+            void MouseUp(int b, int shift, float x, float y) { f.Form_MouseUp(b, shift, x, y); }
+            void MouseMove(int b, int shift, float x, float y) { f.Form_MouseMove(b, shift, x, y); }
+            void DblClick() { f.Form_DblClick(); }
+            void Click() { f.Form_Click(); }
+        };
+        if (Route(hwnd, msg, wParam, lParam, mouseDownLeft_, Receiver{*this, hwnd})) return 0;
         break;
+    }
     }
     return DefWindowProcW(hwnd, msg, wParam, lParam);
 }

@@ -40,4 +40,54 @@ inline bool InClient(HWND hwnd, LPARAM lParam) {
     return PtInRect(&client, pt) != FALSE;
 }
 
+// The classic mouse events of one window, the same for forms and child
+// controls: the window holds the capture while a button is down, a double
+// click's second press raises DblClick instead of MouseDown (and its release
+// no second Click), and a left press released inside raises Click after
+// MouseUp. leftDown is the window's own "a left press began here" flag.
+// The receiver has MouseDown, MouseUp, MouseMove (button, shift, x, y),
+// DblClick and Click, and Alive(): a handler may destroy the window or its
+// object, and nothing is raised after that. True when msg was a mouse message.
+template <class Receiver>
+bool Route(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, bool& leftDown, Receiver&& to) {
+    switch (msg) {
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDBLCLK:
+        if (msg == WM_LBUTTONDOWN) leftDown = true;
+        // Held, the mouse keeps reporting to us even outside the window.
+        if (GetCapture() != hwnd) SetCapture(hwnd);
+        if (to.Alive()) to.MouseDown(ButtonOf(msg), ShiftState(wParam), X(lParam), Y(lParam));
+        return true;
+    case WM_LBUTTONDBLCLK:
+        if (GetCapture() != hwnd) SetCapture(hwnd);
+        if (to.Alive()) to.DblClick();
+        return true;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP: {
+        const bool click = msg == WM_LBUTTONUP && leftDown && InClient(hwnd, lParam);
+        if (msg == WM_LBUTTONUP) leftDown = false;
+        if (!HeldButtons(wParam) && GetCapture() == hwnd) {
+            ReleaseCapture();
+            if (!to.Alive()) return true;
+        }
+        to.MouseUp(ButtonOf(msg), ShiftState(wParam), X(lParam), Y(lParam));
+        if (click && to.Alive()) to.Click();
+        return true;
+    }
+    case WM_MOUSEMOVE:
+        to.MouseMove(HeldButtons(wParam), ShiftState(wParam), X(lParam), Y(lParam));
+        return true;
+    case WM_CAPTURECHANGED:
+        // Someone else took the mouse mid-press: that press can no longer click.
+        if (reinterpret_cast<HWND>(lParam) != hwnd) leftDown = false;
+        return true;
+    default:
+        return false;
+    }
+}
+
 }  // namespace nimbra::forms::mouse

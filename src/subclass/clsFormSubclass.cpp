@@ -145,19 +145,4 @@ STDMETHODIMP clsFormSubclass::FindConnectionPoint(REFIID iid, IConnectionPoint**
     return FindPoint({&events_}, iid, out);
 }
 
-STDMETHODIMP clsFormSubclass::GetClassInfo(ITypeInfo** out) {
-    if (!out) return E_POINTER;
-    *out = TypeInfoOf(CLSID_clsFormSubclass);
-    if (!*out) return E_UNEXPECTED;
-    (*out)->AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP clsFormSubclass::GetGUID(DWORD kind, GUID* out) {
-    if (!out) return E_POINTER;
-    if (kind != GUIDKIND_DEFAULT_SOURCE_DISP_IID) return E_INVALIDARG;
-    *out = IID___clsFormSubclass;
-    return S_OK;
-}
-
 }  // namespace nimbra

@@ -28,7 +28,7 @@ protected:
 
 class clsFormSubclass final
     : public ComObject<DispatchImpl<_clsFormSubclass, IID__clsFormSubclass>, IConnectionPointContainer,
-                       IProvideClassInfo2> {
+                       ClassInfoImpl<CLSID_clsFormSubclass, IID___clsFormSubclass>> {
 public:
     explicit clsFormSubclass(MessageSink* sink = nullptr);
     ~clsFormSubclass() override;
@@ -48,9 +48,6 @@ public:
     // ---- IConnectionPointContainer
     STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints** out) override;
     STDMETHODIMP FindConnectionPoint(REFIID iid, IConnectionPoint** out) override;
-    // ---- IProvideClassInfo2
-    STDMETHODIMP GetClassInfo(ITypeInfo** out) override;
-    STDMETHODIMP GetGUID(DWORD kind, GUID* out) override;
 
 private:
     friend LRESULT CALLBACK modWindowProc(HWND, UINT, WPARAM, LPARAM);

@@ -81,9 +81,13 @@ click_at() {  # click_at <x> <y> <events file> <host arguments...>: clicks once 
     # NimbraHost opens the --ready file once its forms have settled; as a pipe,
     # reading it waits for exactly that (30 s at most).
     rm -f "$scratch/ready" && mkfifo "$scratch/ready"
+    # The pointer waits off every form: over a caption button it keeps the
+    # hover poll running, and the forms would never settle.
+    xdotool mousemove 1270 1010
     host --events "$(win "$events")" --ready "$(win "$scratch/ready")" "$@" "$(win "$samples/Blau.frm")" > /dev/null &
     local pid=$!
-    timeout 30 cat "$scratch/ready" > /dev/null || echo "the form did not settle"
+    timeout 30 cat "$scratch/ready" > /dev/null ||
+        echo "the form did not settle (host $(kill -0 $pid 2>/dev/null && echo running || echo gone))"
     # X delivers the click before the move away, in this order.
     xdotool mousemove "$x" "$y" click 1 mousemove 1270 1010
     wait $pid
