@@ -50,7 +50,8 @@ int main() {
     skin->Move(0, 0, forms::PixelsToTwipsX(kWidth), forms::PixelsToTwipsY(kHeight));
     skin->SetFrameMetrics();
     skin->SetCornersTransparency();
-    skin->WindowActive = true;
+    // Shown without activation: there is no host form to hand the focus to,
+    // so the skin paints its inactive look (the same pieces, no caption shadow).
     ShowWindow(skin->hWnd(), SW_SHOWNOACTIVATE);
 
     HDC screen = GetDC(nullptr);

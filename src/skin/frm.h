@@ -55,7 +55,6 @@ public:
     forms::PictureBox bClose, bRestore, bMinimize, bHelp, bTray;
     CaptionButton Buttons[7];  // rows 1 to 6
     float ButtonsLeft = 0;     // pixels: the left edge of the button area
-    std::wstring PressedButton;
     forms::Timer tmrButtons;
     void InitButtons();
     void SetButtonProperties();
@@ -82,13 +81,15 @@ public:
     ComPtr<IDispatch> HostForm;
     ComPtr<SkinOwner> OwnerControl;
     ComPtr<clsFormSubclass> oSubClass;
-    bool WindowActive = false;
-    bool InSetMePos = false;
-    bool KeepHostPos = false;
     float TitleHeight = 0;  // pixels
     float BorderWidth = 0;  // pixels
     short LastWindowState = 0;  // the skin's WindowState at the end of the last WM_SIZE handling
     bool Unloading = false;     // the close action has begun; the handler only unhooks
+
+    // Whether the skin shows its active look; only activation changes it.
+    bool IsWindowActive() const { return WindowActive; }
+    // The caption button held down ("close", "help", ...), or empty.
+    const std::wstring& HeldButton() const { return PressedButton; }
 
     // True while one of the skin's own handlers is on the stack: the host may
     // end the control inside it, and the skin must outlive that call.
@@ -165,6 +166,10 @@ private:
     long HostLong(const wchar_t* property);
     void SetHostLong(const wchar_t* property, long value);
 
+    bool WindowActive = false;
+    std::wstring PressedButton;
+    bool InSetMePos = false;   // SetMePos is moving the skin: its resize handling stays out
+    bool KeepHostPos = false;  // the skin wraps the host: its resize handling leaves the host where it is
     LONG_PTR classAddress_ = 0;
     int busy_ = 0;
     struct BusyScope {

@@ -157,7 +157,7 @@ TEST_F(SkinActions, AButtonNeverKeepsTheKeyboardFocus) {
     SetFocus(skin->bHelp.hWnd());
     forms::DoEvents();
     EXPECT_EQ(GetFocus(), h.Form().hWnd());
-    EXPECT_TRUE(skin->WindowActive);
+    EXPECT_TRUE(skin->IsWindowActive());
 }
 
 }  // namespace

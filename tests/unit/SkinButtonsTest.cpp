@@ -5,6 +5,7 @@
 #include "../../src/forms/Units.h"
 #include "../../src/skin/SkinWindow.h"
 #include "../../src/skin/frm.h"
+#include "Activation.h"
 #include "Hosted.h"
 #include "TestSupport.h"
 
@@ -88,7 +89,7 @@ TEST_F(SkinButtons, EachLookShowsItsFrameOfTheStrip) {
     const forms::Picture& maximise = skin->DrawObj->piece[7];
     // Keep the cursor away from the buttons, then on the close button.
     SetCursorPos(1, 1000);
-    skin->WindowActive = true;
+    ASSERT_TRUE(test::Activate(skin));
     skin->DrawButtons();
     EXPECT_EQ(ButtonPixel(skin->bClose), StripPixel(close, 0));
     EXPECT_EQ(ButtonPixel(skin->bRestore), StripPixel(maximise, 0));  // normal state: the maximise glyph
@@ -98,14 +99,21 @@ TEST_F(SkinButtons, EachLookShowsItsFrameOfTheStrip) {
     EXPECT_TRUE(skin->MouseIn(skin->bClose));
     skin->DrawButtons();
     EXPECT_EQ(ButtonPixel(skin->bClose), StripPixel(close, 1));  // hot
-    skin->PressedButton = L"close";
+    // A left press holds the button; released outside, it clicks nothing.
+    const LPARAM inside = MAKELPARAM(10, 10), outside = MAKELPARAM(0xFFFB, 0xFFFB);  // (-5, -5)
+    SendMessageW(skin->bClose.hWnd(), WM_LBUTTONDOWN, MK_LBUTTON, inside);
+    EXPECT_EQ(skin->HeldButton(), L"close");
     skin->DrawButtons();
     EXPECT_EQ(ButtonPixel(skin->bClose), StripPixel(close, 2));  // pressed
-    skin->PressedButton = L"help";
+    SendMessageW(skin->bClose.hWnd(), WM_LBUTTONUP, 0, outside);
+    SendMessageW(skin->bHelp.hWnd(), WM_LBUTTONDOWN, MK_LBUTTON, inside);
+    EXPECT_EQ(skin->HeldButton(), L"help");
     skin->DrawButtons();
     EXPECT_EQ(ButtonPixel(skin->bClose), StripPixel(close, 0));  // another button is held
-    skin->PressedButton.clear();
-    skin->WindowActive = false;
+    SendMessageW(skin->bHelp.hWnd(), WM_LBUTTONUP, 0, outside);
+    EXPECT_EQ(skin->HeldButton(), L"");
+    test::Elsewhere away(skin);
+    ASSERT_TRUE(away.inactive);
     skin->DrawButtons();
     EXPECT_EQ(ButtonPixel(skin->bClose), StripPixel(close, 5));  // inactive and hot
     // Disabled: frame 3 (7 inactive) under the cursor too, and never "inside".
@@ -169,12 +177,12 @@ TEST_F(SkinButtons, SilentSwitchSkipsOnlyTheRowThatFails) {
     const forms::Picture& tray = skin->DrawObj->piece[skin->Buttons[6].PictureIndex];
     ASSERT_NE(StripPixel(tray, 3), StripPixel(tray, 0));
     ASSERT_NE(StripPixel(tray, 7), StripPixel(tray, 4));
-    EXPECT_EQ(ButtonPixel(skin->bTray), StripPixel(tray, skin->WindowActive ? 3 : 7));
+    EXPECT_EQ(ButtonPixel(skin->bTray), StripPixel(tray, skin->IsWindowActive() ? 3 : 7));
 
     // Without the switch the failing row is reported and ends the drawing.
     skin->Buttons[6].Enabled = true;
     skin->DrawButtons();
-    EXPECT_EQ(ButtonPixel(skin->bTray), StripPixel(tray, skin->WindowActive ? 3 : 7));  // not reached
+    EXPECT_EQ(ButtonPixel(skin->bTray), StripPixel(tray, skin->IsWindowActive() ? 3 : 7));  // not reached
     const auto r = reports_.Reports();
     ASSERT_EQ(r.size(), 1u);
     EXPECT_EQ(r[0][3], L"9");

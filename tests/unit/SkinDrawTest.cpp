@@ -9,6 +9,7 @@
 #include "../../src/forms/Units.h"
 #include "../../src/skin/SkinWindow.h"
 #include "../../src/skin/frm.h"
+#include "Activation.h"
 #include "Hosted.h"
 #include "TestSupport.h"
 
@@ -51,7 +52,7 @@ TEST_F(SkinDraw, EachSchemeHasItsTitleFrameAndCaptionColours) {
         Hosted h(Scheme(e.scheme), false);
         frm* skin = SkinWindow();
         forms::DoEvents();
-        skin->WindowActive = true;
+        ASSERT_TRUE(test::Activate(skin));
         skin->DrawXP();
         const int sw = skin->ScaleWidth(), sh = skin->ScaleHeight();
         titles[e.scheme] = At(skin, sw / 2, 15);
@@ -65,7 +66,8 @@ TEST_F(SkinDraw, EachSchemeHasItsTitleFrameAndCaptionColours) {
         EXPECT_NE(At(skin, 0, sh / 2), At(skin, sw / 2, sh / 2));
         EXPECT_EQ(At(skin, 0, sh / 2), At(skin, 0, sh / 2 + 10));  // one profile repeated down
         // Inactive: another bar, the inactive caption colour, no shadow.
-        skin->WindowActive = false;
+        test::Elsewhere away(skin);
+        ASSERT_TRUE(away.inactive);
         skin->DrawXP();
         EXPECT_NE(At(skin, sw / 2, 15), titles[e.scheme]);
         EXPECT_GT(Count(skin, e.inactive, 26, 6, 90, 20), 20);
@@ -86,7 +88,7 @@ TEST_F(SkinDraw, TheIconSitsBeforeTheCaptionAt16By16) {
     frm* skin = SkinWindow();
     forms::DoEvents();
     // IconShow without an Icon: no icon, but the caption still leaves its room.
-    skin->WindowActive = true;
+    ASSERT_TRUE(test::Activate(skin));
     skin->DrawXP();
     EXPECT_EQ(Count(skin, RGB(255, 255, 255), 0, 6, 26, 20), 0);
     EXPECT_GT(Count(skin, RGB(255, 255, 255), 26, 6, 90, 20), 20);
@@ -115,7 +117,7 @@ TEST_F(SkinDraw, TheIconSitsBeforeTheCaptionAt16By16) {
     ASSERT_EQ(OleCreatePictureIndirect(&desc, IID_IPictureDisp, TRUE, reinterpret_cast<void**>(picture.GetAddressOf())),
               S_OK);
     h.control->putref_Icon(picture.Get());
-    skin->WindowActive = true;
+    ASSERT_TRUE(test::Activate(skin));
     skin->DrawXP();
     // Scaled to 16 x 16 with its top-left corner at (6, 8).
     EXPECT_EQ(Count(skin, RGB(0, 255, 0), 6, 8, 16, 16), 256);
@@ -130,7 +132,7 @@ TEST_F(SkinDraw, ToolWindowsGetTheShortBarAndNoShadow) {
     Hosted h(Scheme(0, 4), false);
     frm* skin = SkinWindow();
     forms::DoEvents();
-    skin->WindowActive = true;
+    ASSERT_TRUE(test::Activate(skin));
     skin->DrawXP();
     EXPECT_EQ(skin->TitleHeight, 21);
     EXPECT_EQ(Count(skin, RGB(10, 24, 131), 0, 0, 120, 21), 0);    // no shadow in tool windows
@@ -141,7 +143,7 @@ TEST_F(SkinDraw, OddSizesStylesAndCaptionsStillPaintTheWholeBar) {
     Hosted h(Scheme(0), false);
     frm* skin = SkinWindow();
     forms::DoEvents();
-    skin->WindowActive = true;
+    ASSERT_TRUE(test::Activate(skin));
 
     // Narrower than the two caps: the mirrored middle lies under them, the
     // right cap (painted last) wins where they overlap.
@@ -192,7 +194,7 @@ TEST_F(SkinDraw, WithoutASchemeDrawXPFailsInsideItsGuard) {
     EXPECT_TRUE(failed.count(L"DrawButtons"));
     // With errors silenced the failing pieces are skipped and the caption still drawn, in black.
     SetSilentError(true);
-    skin->WindowActive = true;
+    ASSERT_TRUE(test::Activate(skin));
     skin->DrawXP();
     SetSilentError(false);
     EXPECT_GT(Count(skin, RGB(0, 0, 0), 26, 6, 90, 20), 20);

@@ -48,7 +48,7 @@ TEST_F(SkinMessages, ActivationOfTheHostDrawsTheActiveOrInactiveLook) {
     Hosted h(kSizeable, false);
     frm* skin = SkinWindow();
     forms::DoEvents();
-    ASSERT_TRUE(skin->WindowActive);
+    ASSERT_TRUE(skin->IsWindowActive());
     const COLORREF active = Title(skin);
 
     // Another window takes the activation: the skin turns pale.
@@ -58,23 +58,23 @@ TEST_F(SkinMessages, ActivationOfTheHostDrawsTheActiveOrInactiveLook) {
     other.Show();
     forms::DoEvents();
     EXPECT_EQ(GetActiveWindow(), other.hWnd());
-    EXPECT_FALSE(skin->WindowActive);
+    EXPECT_FALSE(skin->IsWindowActive());
     EXPECT_NE(Title(skin), active);
     EXPECT_TRUE(skin->Visible());
 
     // Back to the host: active again, still wrapped around it.
     SetActiveWindow(h.Form().hWnd());
     forms::DoEvents();
-    EXPECT_TRUE(skin->WindowActive);
+    EXPECT_TRUE(skin->IsWindowActive());
     EXPECT_EQ(Title(skin), active);
     ExpectWrapped(skin, h.Form().hWnd());
 
     // A word parameter with a high word (a minimised window being activated)
     // is not WA_ACTIVE: the skin draws inactive.
     SendMessageW(h.Form().hWnd(), WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, 1), 0);
-    EXPECT_FALSE(skin->WindowActive);
+    EXPECT_FALSE(skin->IsWindowActive());
     SendMessageW(h.Form().hWnd(), WM_ACTIVATE, WA_CLICKACTIVE, 0);
-    EXPECT_TRUE(skin->WindowActive);
+    EXPECT_TRUE(skin->IsWindowActive());
     other.Unload();
 }
 
@@ -137,7 +137,7 @@ TEST_F(SkinMessages, MinimisingHidesTheSkinAndTheNextActivationShowsIt) {
     SetActiveWindow(h.Form().hWnd());
     forms::DoEvents();
     EXPECT_TRUE(skin->Visible());
-    EXPECT_TRUE(skin->WindowActive);
+    EXPECT_TRUE(skin->IsWindowActive());
     ExpectWrapped(skin, h.Form().hWnd());
 }
 

@@ -2,6 +2,8 @@
 // region at its corners and hole, the layered alpha, the host without its frame.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include <windows.h>
 #include <commctrl.h>
 #include <psapi.h>
@@ -14,6 +16,7 @@
 #include "../../src/forms/Units.h"
 #include "../../src/skin/SkinWindow.h"
 #include "../../src/skin/frm.h"
+#include "Activation.h"
 #include "Hosted.h"
 #include "TestSupport.h"
 
@@ -78,7 +81,13 @@ TEST_F(SkinShape, NoMagentaCornerPixelLiesInsideTheOutline) {
         HRGN outline = CreateRectRgn(0, 0, 0, 0);
         ASSERT_NE(GetWindowRgn(skin->hWnd(), outline), ERROR);
         for (bool active : {true, false}) {
-            skin->WindowActive = active;
+            std::optional<test::Elsewhere> away;
+            if (active) {
+                ASSERT_TRUE(test::Activate(skin));
+            } else {
+                away.emplace(skin);
+                ASSERT_TRUE(away->inactive);
+            }
             skin->DrawXP();
             int shown = 0, cut = 0;
             for (int y = 0; y < static_cast<int>(skin->TitleHeight); ++y)

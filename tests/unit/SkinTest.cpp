@@ -66,7 +66,7 @@ TEST_F(Skin, WrapsTheRunningHostFormInEveryBorderStyle) {
         EXPECT_EQ(outer.right - host.right, metrics[style][1]);
         EXPECT_EQ(outer.bottom - host.bottom, metrics[style][1]);
         // The focus went back to the host form.
-        EXPECT_TRUE(skin->WindowActive);
+        EXPECT_TRUE(skin->IsWindowActive());
     }
     for (const auto& r : reports_.Reports()) ADD_FAILURE() << std::string(r[5].begin(), r[5].end()) << " " << std::string(r[4].begin(), r[4].end()) << " line " << std::string(r[6].begin(), r[6].end());
 }
@@ -83,11 +83,17 @@ TEST_F(Skin, HostFollowsWhenTheSkinMovesOrResizes) {
     EXPECT_EQ(host.right, outer.right - 4);
     EXPECT_EQ(host.bottom, outer.bottom - 4);
 
-    // While SetMePos moves the skin, the skin's resize handling leaves the host alone.
-    skin->InSetMePos = true;
-    skin->SetWidth(skin->Width() + 1500);
-    skin->InSetMePos = false;
-    EXPECT_EQ(WindowRect(h.Form().hWnd()).right, host.right);
+    // SetMePos wraps the skin around a host that moved on its own; its four
+    // steps each resize the skin, and none of them may move the host back.
+    h.Form().Move(1500, 1500, 6600, 4800);
+    const RECT moved = WindowRect(h.Form().hWnd());
+    skin->SetMePos();
+    const RECT after = WindowRect(h.Form().hWnd()), wrap = WindowRect(skin->hWnd());
+    EXPECT_TRUE(EqualRect(&moved, &after));
+    EXPECT_EQ(after.left - wrap.left, 4);
+    EXPECT_EQ(after.top - wrap.top, 30);
+    EXPECT_EQ(wrap.right - after.right, 4);
+    EXPECT_EQ(wrap.bottom - after.bottom, 4);
 
     // LockWinPos re-lays-out without changing the skin's size.
     const long width = skin->Width();
