@@ -104,6 +104,11 @@ protected:
     void Form_QueryUnload(int& cancel, int unloadMode) override;
     void Form_Resize() override;
     void Form_Unload(int& cancel) override;
+    void Form_MouseDown(int Button, int Shift, float X, float Y) override;
+    void Form_MouseMove(int Button, int Shift, float X, float Y) override;
+    void Form_MouseUp(int Button, int Shift, float X, float Y) override;
+    void Form_Click() override;
+    void Form_DblClick() override;
 
 private:
     // The guard's identity of one of the skin's procedures.
@@ -165,6 +170,25 @@ private:
 
     long HostLong(const wchar_t* property);
     void SetHostLong(const wchar_t* property, long value);
+
+    // ---- moving and resizing by the mouse, title clicks, the system menu
+    // The resize zone of (MouseX, MouseY): -1 none, 0 left, 1 right, 2 top,
+    // 3 bottom, 4 bottom-right, 5 bottom-left, 6 top-right, 7 top-left.
+    short GetResizeMode();
+    // A finished resize drag from start to end (screen pixels) on a zone.
+    void ApplyResize(POINT start, POINT end, short zone);
+    // A press that opens the system menu: right in the title band, or left on the icon.
+    bool AsksForSysMenu(int button, float x, float y);
+    void tmrSysMenu_Timer();
+    float MouseX = 0, MouseY = 0;  // pixels: the last press, move or release
+    short LastButton = 0;
+    short ResizeMode = 0;
+    bool ResizeArmed = false;
+    POINT ResizeStart{}, ResizeEnd{};  // screen pixels
+    bool Moving = false;
+    float GrabX = 0, GrabY = 0;  // pixels: where the move took hold
+    bool IgnoreNextMouseUp = false;  // the system menu has closed; its release does nothing
+    forms::Timer tmrSysMenu;
 
     bool WindowActive = false;
     std::wstring PressedButton;

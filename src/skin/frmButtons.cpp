@@ -52,6 +52,9 @@ void frm::Form_Load() {
     tmrButtons.SetInterval(1);
     tmrButtons.SetEnabled(false);
     tmrButtons.Tick = [this] { tmrButtons_Timer(); };
+    tmrSysMenu.SetInterval(100);
+    tmrSysMenu.SetEnabled(false);
+    tmrSysMenu.Tick = [this] { tmrSysMenu_Timer(); };
 }
 
 void frm::SetTooltip(forms::PictureBox& button, const wchar_t* text) {

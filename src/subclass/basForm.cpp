@@ -188,6 +188,18 @@ LONG fLongVal(double high, short low) {
     return result;
 }
 
+void ShowSysMenu(HWND& hwnd) {
+    Guard(InModule(L"ShowSysMenu")).Run([&] {
+        POINT cursor{};
+        CheckWin32(GetCursorPos(&cursor));
+        // x must fit a signed 16-bit integer; beyond it the menu is not shown.
+        if (cursor.x < -32768 || cursor.x > 32767) Raise(6);
+        const LONG point = fLongVal(cursor.y, static_cast<short>(cursor.x));
+        // WM_POPUPSYSTEMMENU: the window's own system menu at a screen point.
+        SendMessageW(hwnd, 0x313, 0, point);
+    });
+}
+
 // ---- hooked windows -----------------------------------------------------------
 
 LRESULT CALLBACK modWindowProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {

@@ -46,6 +46,10 @@ void SetTransparency(HWND hwnd, short Alpha);
 // rounds; outside the Long range it fails with error 6.
 LONG fLongVal(double high, short low);
 
+// Shows hwnd's own system menu at the cursor; returns when the menu has
+// closed. The chosen command reaches hwnd as WM_SYSCOMMAND.
+void ShowSysMenu(HWND& hwnd);
+
 // ---- hooked windows
 // A hooked window carries a hook record: the procedure its messages go on to
 // and the object they reach first. A record whose object has let go keeps

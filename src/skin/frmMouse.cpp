@@ -1,0 +1,252 @@
+// The skin's own mouse: moving by the title band, resizing by the frame, the
+// sizing cursors, clicks and double clicks on the title, and the system menu.
+// Positions are pixels relative to the skin; Left/Top/Width/Height are twips.
+#include "frm.h"
+
+#include "../forms/Units.h"
+#include "../subclass/basForm.h"
+
+namespace nimbra {
+namespace {
+
+// The cursor shape of each resize zone, -1 (none) first.
+constexpr int kZoneCursor[] = {forms::vbDefault, forms::vbSizeWE,   forms::vbSizeWE,   forms::vbSizeNS, forms::vbSizeNS,
+                               forms::vbSizeNWSE, forms::vbSizeNESW, forms::vbSizeNESW, forms::vbSizeNWSE};
+
+constexpr short kNoZone = -1;
+constexpr long kMinimumSize = 500;  // twips, on both axes
+
+}  // namespace
+
+short frm::GetResizeMode() {
+    short zone = kNoZone;
+    Guard(InSkin(L"GetResizeMode")).Run([&] {
+        if (WindowState() != forms::vbNormal) return;
+        // The zone stays fixed for the whole drag.
+        if (ResizeArmed) {
+            zone = ResizeMode;
+            return;
+        }
+        const float B = BorderWidth, W = static_cast<float>(ScaleWidth()), H = static_cast<float>(ScaleHeight());
+        const float X = MouseX, Y = MouseY;
+        if (X <= B && Y <= B) zone = 7;
+        else if (B < X && X < W - B && Y <= B) zone = 2;
+        else if (X >= W - B && Y <= B) zone = 6;
+        else if (X <= B && B < Y && Y < H - B) zone = 0;
+        else if (X >= W - B && B < Y && Y < H - B) zone = 1;
+        else if (X <= B && Y >= H - B) zone = 5;
+        else if (X >= W - B && Y >= H - B) zone = 4;
+        else if (B < X && X < W - B && Y >= H - B) zone = 3;
+    });
+    return zone;
+}
+
+bool frm::AsksForSysMenu(int button, float x, float y) {
+    if (y < 0 || y > TitleHeight || IsTool()) return false;
+    // Right anywhere in the band, left on the icon's columns (both bounds outside).
+    return button == forms::vbRightButton || (button == forms::vbLeftButton && 6 < x && x < 22);
+}
+
+void frm::Form_MouseDown(int Button, int, float X, float Y) {
+    BusyScope busy(*this);
+    Guard g(InSkin(L"Form_MouseDown"));
+    bool menu = false;
+    if (!g.Run([&] { MeFocus(); },
+               [&] {
+                   MouseX = X;
+                   MouseY = Y;
+                   LastButton = static_cast<short>(Button);
+               },
+               [&] {
+                   menu = AsksForSysMenu(Button, X, Y);
+                   if (menu) tmrSysMenu.SetEnabled(true);
+               }) ||
+        menu)
+        return;
+    g.Run([&] { ResizeMode = GetResizeMode(); },
+          [&] {
+              // Any button arms a resize on a frame zone; the release applies it.
+              VARIANT_BOOL resizeable = VARIANT_FALSE, moveable = VARIANT_FALSE;
+              Check(Owner().get_Resizeable(&resizeable));
+              if (resizeable && GetResizeMode() != kNoZone) {
+                  CheckWin32(GetCursorPos(&ResizeStart));
+                  ResizeArmed = true;
+                  return;
+              }
+              Check(Owner().get_Moveable(&moveable));
+              if (WindowState() == forms::vbNormal && MouseY < TitleHeight && moveable && !IgnoreNextMouseUp) {
+                  Moving = true;
+                  LockWindowUpdate(nullptr);
+                  GrabX = X;
+                  GrabY = Y;
+              } else {
+                  Moving = false;
+              }
+              ResizeArmed = false;
+          },
+          [&] {
+              LastButton = static_cast<short>(Button);
+              forms::DoEvents();
+          });
+}
+
+void frm::Form_MouseMove(int Button, int, float X, float Y) {
+    BusyScope busy(*this);
+    Guard g(InSkin(L"Form_MouseMove"));
+    if (Button == forms::vbLeftButton && Moving) {
+        // X and Y are relative to the window that moves with them: the grabbed
+        // point stays under the cursor. One placement moves the skin.
+        g.Run([&] {
+            Move(Left() + forms::PixelsToTwipsX(X - GrabX), Top() + forms::PixelsToTwipsY(Y - GrabY), Width(),
+                 Height());
+        },
+              [&] { PlaceHostForm(); });
+        return;
+    }
+    bool resizeable = false;
+    short zone = kNoZone;
+    g.Run(
+        [&] {
+            MouseX = X;
+            MouseY = Y;
+            LastButton = static_cast<short>(Button);
+        },
+        [&] {
+            VARIANT_BOOL on = VARIANT_FALSE;
+            Check(Owner().get_Resizeable(&on));
+            resizeable = on != VARIANT_FALSE;
+        },
+        [&] {
+            if (!resizeable) return;
+            zone = GetResizeMode();
+            if (zone != kNoZone && Button == forms::vbLeftButton) {
+                // The host's handler may end the control: it is held through the call.
+                const ComPtr<SkinOwner> control = OwnerControl;
+                control->evResize();
+            }
+        },
+        [&] {
+            if (resizeable) SetMousePointer(kZoneCursor[zone + 1]);
+        });
+}
+
+void frm::Form_MouseUp(int Button, int, float X, float Y) {
+    BusyScope busy(*this);
+    Guard g(InSkin(L"Form_MouseUp"));
+    bool go = false;
+    g.Run([&] { forms::DoEvents(); },
+          [&] {
+              MouseX = X;
+              MouseY = Y;
+              LastButton = static_cast<short>(Button);
+          },
+          [&] { SetMousePointer(forms::vbDefault); },
+          [&] {
+              Moving = false;  // the last move put the window where it stays
+              if (IgnoreNextMouseUp) {
+                  IgnoreNextMouseUp = false;
+                  return;
+              }
+              VARIANT_BOOL resizeable = VARIANT_FALSE;
+              Check(Owner().get_Resizeable(&resizeable));
+              go = resizeable != VARIANT_FALSE;
+          });
+    if (!go) return;
+    g.Run(
+        [&] {
+            if (!ResizeArmed) return;
+            ResizeArmed = false;
+            CheckWin32(GetCursorPos(&ResizeEnd));
+            ApplyResize(ResizeStart, ResizeEnd, ResizeMode);
+            ResizeMode = kNoZone;
+        },
+        [&] { ResizeArmed = false; });
+}
+
+void frm::ApplyResize(POINT start, POINT end, short zone) {
+    const bool left = zone == 0 || zone == 5 || zone == 7, right = zone == 1 || zone == 4 || zone == 6;
+    const bool top = zone == 2 || zone == 6 || zone == 7, bottom = zone == 3 || zone == 4 || zone == 5;
+    if (!left && !right && !top && !bottom) return;
+    double dx = 0, dy = 0;
+    long L = 0, T = 0, W = 0, H = 0;
+    // Nothing is reported: a step that fails is skipped.
+    IgnoreErrors([&] { dx = (static_cast<double>(end.x) - start.x) * forms::TwipsPerPixelX(); },
+                 [&] { dy = (static_cast<double>(end.y) - start.y) * forms::TwipsPerPixelY(); },
+                 [&] {
+                     L = Left();
+                     T = Top();
+                     W = Width();
+                     H = Height();
+                 },
+                 [&] {
+                     // The opposite edge stays where it is; neither axis goes below the minimum.
+                     if (left && W - dx < kMinimumSize) dx = W - kMinimumSize;
+                     if (right && W + dx < kMinimumSize) dx = kMinimumSize - W;
+                     if (top && H - dy < kMinimumSize) dy = H - kMinimumSize;
+                     if (bottom && H + dy < kMinimumSize) dy = kMinimumSize - H;
+                     const long ix = static_cast<long>(dx), iy = static_cast<long>(dy);
+                     Move(left ? L + ix : L, top ? T + iy : T, left ? W - ix : right ? W + ix : W,
+                          top ? H - iy : bottom ? H + iy : H);
+                 });
+}
+
+void frm::Form_Click() {
+    BusyScope busy(*this);
+    Guard(InSkin(L"Form_Click")).Run([&] {
+        if (MouseY >= TitleHeight) return;
+        const ComPtr<SkinOwner> control = OwnerControl;
+        if (!control) Raise(91);
+        control->evTitleClicked();
+    });
+}
+
+void frm::Form_DblClick() {
+    BusyScope busy(*this);
+    Guard g(InSkin(L"Form_DblClick"));
+    cColorStyle scheme{};
+    bool tool = false;
+    if (!g.Run([&] { Check(Owner().get_ColorStyle(&scheme)); }, [&] { tool = IsTool(); })) return;
+    const float iconTop = scheme == cXPSilver ? 6.0f : 8.0f;
+    if (6 <= MouseX && MouseX <= 22 && iconTop <= MouseY && MouseY <= iconTop + 16 &&
+        LastButton == forms::vbLeftButton && !tool) {
+        // The host form closes the way any of its forms is asked to: its own
+        // QueryUnload and Unload run; no CloseButtonClicked.
+        g.Run([&] { SendMessageW(HostHwnd(), WM_CLOSE, 0, 0); });
+        return;
+    }
+    if (!tool && MouseY < TitleHeight && LastButton == forms::vbLeftButton && MouseX < ButtonsLeft) {
+        VARIANT_BOOL CancelMaxRestore = VARIANT_FALSE;
+        if (!g.Run([&] {
+                const ComPtr<SkinOwner> control = OwnerControl;
+                if (!control) Raise(91);
+                control->evTitleDblClicked(CancelMaxRestore);
+            }))
+            return;
+        if (!CancelMaxRestore &&
+            !g.Run([&] {
+                MessageToSelf(HostHwnd(), WM_SIZE, WindowState() == forms::vbNormal ? SIZE_MAXIMIZED : SIZE_RESTORED);
+            },
+                   [&] { SetCornersTransparency(); }, [&] { LayoutButtons(); }))
+            return;
+    }
+    g.Run([&] {
+        if (MouseY < TitleHeight) MeFocus();
+    });
+}
+
+void frm::tmrSysMenu_Timer() {
+    BusyScope busy(*this);
+    // Stopped before the menu opens: the menu's own loop keeps dispatching
+    // timer ticks, and one request shows one menu.
+    IgnoreErrors([&] { tmrSysMenu.SetEnabled(false); });
+    Guard(InSkin(L"tmrSysMenu_Timer"))
+        .Run(
+            [&] {
+                HWND host = HostHwnd();
+                ShowSysMenu(host);
+            },
+            [&] { forms::DoEvents(); }, [&] { IgnoreNextMouseUp = true; });
+    IgnoreErrors([&] { tmrSysMenu.SetEnabled(false); });
+}
+
+}  // namespace nimbra

@@ -1,0 +1,313 @@
+// The skin under the mouse: moving by the title band, resizing by the frame
+// with its cursors and minimum size, clicks and double clicks on the title,
+// and the system menu. The mouse messages go to the skin's window with the
+// screen cursor put where they say, as a person's mouse would.
+#include <gtest/gtest.h>
+
+#include "../../src/forms/Units.h"
+#include "../../src/skin/SkinWindow.h"
+#include "../../src/skin/frm.h"
+#include "EventSink.h"
+#include "Hosted.h"
+#include "TestSupport.h"
+
+using namespace nimbra;
+using test::EventLog;
+using test::Hosted;
+
+namespace {
+
+RECT WindowRect(HWND hwnd) {
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    return r;
+}
+
+bool Same(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != FALSE; }
+
+std::string Lines(const std::string& extra = "") { return "      BorderStyle     =   2\r\n" + extra; }
+
+// One mouse message at the skin's client point (x, y), the cursor put there first.
+void Mouse(frm* skin, UINT msg, WPARAM keys, int x, int y) {
+    POINT p{x, y};
+    ClientToScreen(skin->hWnd(), &p);
+    SetCursorPos(p.x, p.y);
+    SendMessageW(skin->hWnd(), msg, keys, MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)));
+}
+
+// A left drag from (x, y) by (dx, dy) in steps, each in the skin's coordinates
+// of that moment, as the mouse reports them to a window that may move.
+void Drag(frm* skin, int x, int y, int dx, int dy, int steps = 2) {
+    Mouse(skin, WM_LBUTTONDOWN, MK_LBUTTON, x, y);
+    POINT start{x, y};
+    ClientToScreen(skin->hWnd(), &start);
+    for (int i = 1; i <= steps; ++i) {
+        POINT p{start.x + dx * i / steps, start.y + dy * i / steps};
+        ScreenToClient(skin->hWnd(), &p);
+        Mouse(skin, WM_MOUSEMOVE, MK_LBUTTON, p.x, p.y);
+    }
+    POINT end{start.x + dx, start.y + dy};
+    ScreenToClient(skin->hWnd(), &end);
+    Mouse(skin, WM_LBUTTONUP, 0, end.x, end.y);
+    forms::DoEvents();
+}
+
+int Count(const std::wstring& text, const std::wstring& line) {
+    int n = 0;
+    for (size_t at = text.find(line); at != std::wstring::npos; at = text.find(line, at + 1)) ++n;
+    return n;
+}
+
+class SkinMouse : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetSilentError(false);
+        path_ = test::ScratchFolder(L"mouse") + L"\\events.txt";
+        DeleteFileW(path_.c_str());
+        SetCursorPos(1270, 1010);
+        // An earlier test's last form posted WM_QUIT on closing; left queued, it
+        // would hold back every timer tick (the system menu's among them).
+        MSG quit;
+        while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+        }
+    }
+    void TearDown() override {
+        SetCursorPos(1270, 1010);
+        EXPECT_TRUE(reports_.Reports().empty());
+    }
+    std::wstring Events() const { return test::ReadUtf8(path_); }
+    std::wstring path_;
+    test::RecordedReports reports_;
+};
+
+TEST_F(SkinMouse, EachFrameZoneShowsItsSizingCursor) {
+    Hosted h(Lines(), false);
+    frm* skin = SkinWindow();
+    forms::DoEvents();
+    const int W = skin->ScaleWidth(), H = skin->ScaleHeight();  // the frame is 4 pixels wide
+    const struct {
+        int x, y, pointer;
+    } points[] = {
+        {2, 2, forms::vbSizeNWSE},      {100, 4, forms::vbSizeNS},         {W - 4, 2, forms::vbSizeNESW},
+        {4, 100, forms::vbSizeWE},      {W - 4, 100, forms::vbSizeWE},     {0, H - 1, forms::vbSizeNESW},
+        {W - 1, H - 1, forms::vbSizeNWSE}, {100, H - 4, forms::vbSizeNS}, {100, 15, forms::vbDefault},
+        {5, 100, forms::vbDefault},     {W - 5, 100, forms::vbDefault},
+    };
+    for (const auto& p : points) {
+        Mouse(skin, WM_MOUSEMOVE, 0, p.x, p.y);
+        EXPECT_EQ(skin->MousePointer(), p.pointer) << p.x << "," << p.y;
+    }
+    // Without Resizeable the cursor stays as it is; maximised there are no zones.
+    Mouse(skin, WM_MOUSEMOVE, 0, 2, 100);
+    h.control->put_Resizeable(VARIANT_FALSE);
+    Mouse(skin, WM_MOUSEMOVE, 0, 100, 15);
+    EXPECT_EQ(skin->MousePointer(), forms::vbSizeWE);
+    h.control->put_Resizeable(VARIANT_TRUE);
+    skin->SetWindowState(forms::vbMaximized);
+    Mouse(skin, WM_MOUSEMOVE, 0, 0, 0);
+    EXPECT_EQ(skin->MousePointer(), forms::vbDefault);
+    skin->SetWindowState(forms::vbNormal);
+}
+
+TEST_F(SkinMouse, TheTitleBandMovesSkinAndHostTogether) {
+    Hosted h(Lines(), false);
+    frm* skin = SkinWindow();
+    forms::DoEvents();
+    const RECT skin0 = WindowRect(skin->hWnd()), host0 = WindowRect(h.Form().hWnd());
+    // Half way, and at the end: both windows exactly where the mouse took them.
+    Mouse(skin, WM_LBUTTONDOWN, MK_LBUTTON, 100, 15);
+    Mouse(skin, WM_MOUSEMOVE, MK_LBUTTON, 160, 55);
+    RECT s = WindowRect(skin->hWnd()), o = WindowRect(h.Form().hWnd());
+    EXPECT_EQ(s.left - skin0.left, 60);
+    EXPECT_EQ(s.top - skin0.top, 40);
+    EXPECT_EQ(o.left - host0.left, 60);
+    EXPECT_EQ(o.top - host0.top, 40);
+    Mouse(skin, WM_MOUSEMOVE, MK_LBUTTON, 160, 55);  // in the moved window's coordinates: as far again
+    Mouse(skin, WM_LBUTTONUP, 0, 100, 15);
+    s = WindowRect(skin->hWnd());
+    o = WindowRect(h.Form().hWnd());
+    EXPECT_EQ(s.left - skin0.left, 120);
+    EXPECT_EQ(s.top - skin0.top, 80);
+    EXPECT_EQ(o.left - host0.left, 120);
+    EXPECT_EQ(o.bottom - host0.bottom, 80);
+    EXPECT_EQ(s.right - s.left, skin0.right - skin0.left);
+
+    // A locked form moves nothing.
+    const RECT here = WindowRect(skin->hWnd());
+    h.control->put_Moveable(VARIANT_FALSE);
+    Drag(skin, 100, 15, 50, 50);
+    EXPECT_TRUE(Same(here, WindowRect(skin->hWnd())));
+}
+
+TEST_F(SkinMouse, TheFrameResizesOnceAtTheReleaseAndKeepsTheMinimum) {
+    EventLog log(path_, {});
+    Hosted h(Lines(), false, &log);
+    frm* skin = SkinWindow();
+    forms::DoEvents();
+    const RECT r0 = WindowRect(skin->hWnd());
+    const int W = skin->ScaleWidth();
+
+    // The right edge: nothing changes during the drag, the width at the release.
+    Mouse(skin, WM_LBUTTONDOWN, MK_LBUTTON, W - 2, 100);
+    Mouse(skin, WM_MOUSEMOVE, MK_LBUTTON, W + 28, 100);
+    Mouse(skin, WM_MOUSEMOVE, MK_LBUTTON, W + 58, 100);
+    EXPECT_TRUE(Same(r0, WindowRect(skin->hWnd())));
+    EXPECT_EQ(skin->MousePointer(), forms::vbSizeWE);
+    EXPECT_EQ(Count(Events(), L"Resize\r\n"), 2);  // once per move, before the new size
+    Mouse(skin, WM_LBUTTONUP, 0, W + 58, 100);
+    RECT r = WindowRect(skin->hWnd());
+    EXPECT_EQ(r.right - r0.right, 60);
+    EXPECT_EQ(r.left, r0.left);
+    EXPECT_EQ(skin->MousePointer(), forms::vbDefault);
+    EXPECT_EQ(Count(Events(), L"Resize\r\n"), 2);
+    const RECT host = WindowRect(h.Form().hWnd());
+    EXPECT_EQ(r.right - host.right, 4);  // the host follows
+
+    // The bottom-left corner: left and bottom move, the right and top edges stay.
+    const RECT before = WindowRect(skin->hWnd());
+    Drag(skin, 1, skin->ScaleHeight() - 1, -30, 20);
+    r = WindowRect(skin->hWnd());
+    EXPECT_EQ(r.left - before.left, -30);
+    EXPECT_EQ(r.bottom - before.bottom, 20);
+    EXPECT_EQ(r.right, before.right);
+    EXPECT_EQ(r.top, before.top);
+
+    // Far past the opposite edge: exactly 500 twips remain, the opposite edge fixed.
+    const long right = skin->Left() + skin->Width();
+    // (500 twips in whole pixels, as the window has them.)
+    const long minimum = forms::PixelsToTwipsX(forms::TwipsToPixelsX(500));
+    Drag(skin, 1, 100, skin->ScaleWidth() + 200, 0);
+    EXPECT_EQ(skin->Width(), minimum);
+    EXPECT_EQ(skin->Left() + skin->Width(), right);
+    const long top = skin->Top();
+    Drag(skin, 10, skin->ScaleHeight() - 1, 0, -1000);
+    EXPECT_EQ(skin->Height(), forms::PixelsToTwipsY(forms::TwipsToPixelsY(500)));
+    EXPECT_EQ(skin->Top(), top);
+
+    // A press and release in place changes nothing; without Resizeable the top
+    // edge of the title band moves the form instead.
+    skin->Move(1500, 1500, 6000, 4500);
+    const RECT still = WindowRect(skin->hWnd());
+    Drag(skin, skin->ScaleWidth() - 1, 100, 0, 0);
+    EXPECT_TRUE(Same(still, WindowRect(skin->hWnd())));
+    h.control->put_Resizeable(VARIANT_FALSE);
+    Drag(skin, 100, 1, 10, 10);
+    r = WindowRect(skin->hWnd());
+    EXPECT_EQ(r.left - still.left, 10);
+    EXPECT_EQ(r.right - r.left, still.right - still.left);
+}
+
+TEST_F(SkinMouse, TitleClicksRaiseTheirEventsAndTheDoubleClickMaximises) {
+    EventLog log(path_, {});
+    Hosted h(Lines(), false, &log);
+    frm* skin = SkinWindow();
+    forms::DoEvents();
+    Mouse(skin, WM_LBUTTONDOWN, MK_LBUTTON, 100, 15);
+    Mouse(skin, WM_LBUTTONUP, 0, 100, 15);
+    EXPECT_EQ(Count(Events(), L"TitleClicked\r\n"), 1);
+    Mouse(skin, WM_LBUTTONDOWN, MK_LBUTTON, 100, 60);  // below the band: not the title
+    Mouse(skin, WM_LBUTTONUP, 0, 100, 60);
+    EXPECT_EQ(Count(Events(), L"TitleClicked\r\n"), 1);
+
+    // The double click's second press brings DblClick: maximised, then restored.
+    const RECT normal = WindowRect(skin->hWnd());
+    Mouse(skin, WM_LBUTTONDOWN, MK_LBUTTON, 100, 15);
+    Mouse(skin, WM_LBUTTONUP, 0, 100, 15);
+    Mouse(skin, WM_LBUTTONDBLCLK, MK_LBUTTON, 100, 15);
+    Mouse(skin, WM_LBUTTONUP, 0, 100, 15);
+    forms::DoEvents();
+    EXPECT_EQ(skin->WindowState(), forms::vbMaximized);
+    EXPECT_NE(Events().find(L"TitleDblClicked CancelMaxRestore=False"), std::wstring::npos);
+    Mouse(skin, WM_LBUTTONDOWN, MK_LBUTTON, 100, 10);
+    Mouse(skin, WM_LBUTTONUP, 0, 100, 10);
+    Mouse(skin, WM_LBUTTONDBLCLK, MK_LBUTTON, 100, 10);
+    Mouse(skin, WM_LBUTTONUP, 0, 100, 10);
+    forms::DoEvents();
+    EXPECT_EQ(skin->WindowState(), forms::vbNormal);
+    EXPECT_TRUE(Same(normal, WindowRect(skin->hWnd())));
+    // Right of the caption buttons' left edge nothing happens.
+    const int x = static_cast<int>(skin->ButtonsLeft) + 1;
+    Mouse(skin, WM_LBUTTONDOWN, MK_LBUTTON, x, 15);
+    Mouse(skin, WM_LBUTTONUP, 0, x, 15);
+    Mouse(skin, WM_LBUTTONDBLCLK, MK_LBUTTON, x, 15);
+    Mouse(skin, WM_LBUTTONUP, 0, x, 15);
+    EXPECT_EQ(skin->WindowState(), forms::vbNormal);
+}
+
+TEST_F(SkinMouse, ACancelledDoubleClickKeepsTheStateAndToolWindowsNeverMaximise) {
+    for (const char* style : {"2", "5"}) {
+        SCOPED_TRACE(style);
+        DeleteFileW(path_.c_str());
+        EventLog log(path_, {L"TitleDblClicked"});
+        Hosted h(std::string("      BorderStyle     =   ") + style + "\r\n", false, &log);
+        frm* skin = SkinWindow();
+        forms::DoEvents();
+        const RECT normal = WindowRect(skin->hWnd());
+        // As the mouse reports a double click: a click, then DblClick for the second press.
+        Mouse(skin, WM_LBUTTONDOWN, MK_LBUTTON, 60, 10);
+        Mouse(skin, WM_LBUTTONUP, 0, 60, 10);
+        Mouse(skin, WM_LBUTTONDBLCLK, MK_LBUTTON, 60, 10);
+        Mouse(skin, WM_LBUTTONUP, 0, 60, 10);
+        forms::DoEvents();
+        EXPECT_EQ(skin->WindowState(), forms::vbNormal);
+        EXPECT_TRUE(Same(normal, WindowRect(skin->hWnd())));
+        EXPECT_EQ(Count(Events(), L"TitleDblClicked CancelMaxRestore=False -> True"), style[0] == '2' ? 1 : 0);
+    }
+}
+
+TEST_F(SkinMouse, ADoubleClickOnTheIconClosesTheHostWithoutTheCloseEvent) {
+    EventLog log(path_, {});
+    Hosted h(Lines(), false, &log);
+    frm* skin = SkinWindow();
+    forms::DoEvents();
+    const HWND host = h.Form().hWnd();
+    // x = 22 is still the icon for a double click (6 <= x <= 22), rows 8 to 24.
+    Mouse(skin, WM_LBUTTONDOWN, MK_LBUTTON, 22, 16);
+    Mouse(skin, WM_LBUTTONUP, 0, 22, 16);
+    Mouse(skin, WM_LBUTTONDBLCLK, MK_LBUTTON, 22, 16);
+    Mouse(skin, WM_LBUTTONUP, 0, 22, 16);
+    forms::DoEvents();
+    EXPECT_FALSE(IsWindow(host));
+    EXPECT_EQ(Events().find(L"CloseButtonClicked"), std::wstring::npos);
+}
+
+// The system menu runs its own loop; a timer inside it notes the menu's
+// window and closes it, as Escape would.
+std::vector<HWND> g_menus;
+void CALLBACK CloseMenu(HWND hwnd, UINT, UINT_PTR id, DWORD) {
+    // The popup menus' window class is the atom 32768.
+    if (HWND menu = FindWindowW(MAKEINTATOM(0x8000), nullptr); menu && IsWindowVisible(menu)) {
+        g_menus.push_back(menu);
+        KillTimer(hwnd, id);
+        EndMenu();
+    }
+}
+
+TEST_F(SkinMouse, ARightClickInTheBandOpensTheHostsSystemMenuAndItsReleaseIsIgnored) {
+    Hosted h(Lines(), false);
+    frm* skin = SkinWindow();
+    forms::DoEvents();
+    g_menus.clear();
+    // A window's timer: thread timers' ids are the system's to choose.
+    const HWND watcher = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    SetTimer(watcher, 1, 20, CloseMenu);
+    Mouse(skin, WM_RBUTTONDOWN, MK_RBUTTON, 100, 15);
+    // The menu opens 100 ms after the press, inside the skin's timer.
+    const DWORD start = GetTickCount();
+    while (g_menus.empty() && GetTickCount() - start < 5000) forms::RunUntilQuiet(20, 100);
+    DestroyWindow(watcher);
+    ASSERT_EQ(g_menus.size(), 1u);
+    forms::RunUntilQuiet(50, 2000);  // the menu's closing, then the skin's own steps after it
+    // The release after the menu does nothing, and no move starts before it.
+    const RECT here = WindowRect(skin->hWnd());
+    Mouse(skin, WM_LBUTTONDOWN, MK_LBUTTON, 100, 15);
+    Mouse(skin, WM_MOUSEMOVE, MK_LBUTTON, 150, 40);
+    Mouse(skin, WM_LBUTTONUP, 0, 150, 40);
+    EXPECT_TRUE(Same(here, WindowRect(skin->hWnd())));
+    Drag(skin, 100, 15, 20, 0);
+    EXPECT_EQ(WindowRect(skin->hWnd()).left - here.left, 20);
+    // The host keeps a system menu to show.
+    EXPECT_NE(GetSystemMenu(h.Form().hWnd(), FALSE), nullptr);
+}
+
+}  // namespace
