@@ -19,6 +19,13 @@ using nimbra::host::FormFile;
 using nimbra::host::HostForm;
 using nimbra::host::HostOptions;
 
+// A window's rectangle on the screen, in pixels.
+inline RECT WindowRect(HWND hwnd) {
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    return r;
+}
+
 inline std::string FormText(const std::string& controlLines, const std::string& formLines = "") {
     return "VERSION 5.00\r\n"
            "Object = \"{1A11BA44-3123-4488-94E8-4A011C1E99A6}#1.1#0\"; \"NimbraForm.ocx\"\r\n"

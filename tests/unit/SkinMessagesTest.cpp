@@ -10,16 +10,12 @@
 
 using namespace nimbra;
 using test::Hosted;
+using test::WindowRect;
 
 namespace {
 
 const std::string kSizeable = "      BorderStyle     =   2\r\n";
 
-RECT WindowRect(HWND hwnd) {
-    RECT r{};
-    GetWindowRect(hwnd, &r);
-    return r;
-}
 
 // The middle of the title bar as the back buffer holds it.
 COLORREF Title(frm* skin) { return GetPixel(skin->Draw().hDC(), skin->ScaleWidth() / 2, 15); }

@@ -14,14 +14,10 @@
 using namespace nimbra;
 using test::EventLog;
 using test::Hosted;
+using test::WindowRect;
 
 namespace {
 
-RECT WindowRect(HWND hwnd) {
-    RECT r{};
-    GetWindowRect(hwnd, &r);
-    return r;
-}
 
 bool Same(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != FALSE; }
 
@@ -33,6 +29,16 @@ void Mouse(frm* skin, UINT msg, WPARAM keys, int x, int y) {
     ClientToScreen(skin->hWnd(), &p);
     SetCursorPos(p.x, p.y);
     SendMessageW(skin->hWnd(), msg, keys, MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)));
+}
+
+// A left double click as the mouse reports it: a click, then DblClick in
+// place of the second press.
+void DoubleClick(frm* skin, int x, int y) {
+    Mouse(skin, WM_LBUTTONDOWN, MK_LBUTTON, x, y);
+    Mouse(skin, WM_LBUTTONUP, 0, x, y);
+    Mouse(skin, WM_LBUTTONDBLCLK, MK_LBUTTON, x, y);
+    Mouse(skin, WM_LBUTTONUP, 0, x, y);
+    forms::DoEvents();
 }
 
 // A left drag from (x, y) by (dx, dy) in steps, each in the skin's coordinates
@@ -211,26 +217,17 @@ TEST_F(SkinMouse, TitleClicksRaiseTheirEventsAndTheDoubleClickMaximises) {
 
     // The double click's second press brings DblClick: maximised, then restored.
     const RECT normal = WindowRect(skin->hWnd());
-    Mouse(skin, WM_LBUTTONDOWN, MK_LBUTTON, 100, 15);
-    Mouse(skin, WM_LBUTTONUP, 0, 100, 15);
-    Mouse(skin, WM_LBUTTONDBLCLK, MK_LBUTTON, 100, 15);
-    Mouse(skin, WM_LBUTTONUP, 0, 100, 15);
+    DoubleClick(skin, 100, 15);
     forms::DoEvents();
     EXPECT_EQ(skin->WindowState(), forms::vbMaximized);
     EXPECT_NE(Events().find(L"TitleDblClicked CancelMaxRestore=False"), std::wstring::npos);
-    Mouse(skin, WM_LBUTTONDOWN, MK_LBUTTON, 100, 10);
-    Mouse(skin, WM_LBUTTONUP, 0, 100, 10);
-    Mouse(skin, WM_LBUTTONDBLCLK, MK_LBUTTON, 100, 10);
-    Mouse(skin, WM_LBUTTONUP, 0, 100, 10);
+    DoubleClick(skin, 100, 10);
     forms::DoEvents();
     EXPECT_EQ(skin->WindowState(), forms::vbNormal);
     EXPECT_TRUE(Same(normal, WindowRect(skin->hWnd())));
     // Right of the caption buttons' left edge nothing happens.
     const int x = static_cast<int>(skin->ButtonsLeft) + 1;
-    Mouse(skin, WM_LBUTTONDOWN, MK_LBUTTON, x, 15);
-    Mouse(skin, WM_LBUTTONUP, 0, x, 15);
-    Mouse(skin, WM_LBUTTONDBLCLK, MK_LBUTTON, x, 15);
-    Mouse(skin, WM_LBUTTONUP, 0, x, 15);
+    DoubleClick(skin, x, 15);
     EXPECT_EQ(skin->WindowState(), forms::vbNormal);
 }
 
@@ -243,11 +240,7 @@ TEST_F(SkinMouse, ACancelledDoubleClickKeepsTheStateAndToolWindowsNeverMaximise)
         frm* skin = SkinWindow();
         forms::DoEvents();
         const RECT normal = WindowRect(skin->hWnd());
-        // As the mouse reports a double click: a click, then DblClick for the second press.
-        Mouse(skin, WM_LBUTTONDOWN, MK_LBUTTON, 60, 10);
-        Mouse(skin, WM_LBUTTONUP, 0, 60, 10);
-        Mouse(skin, WM_LBUTTONDBLCLK, MK_LBUTTON, 60, 10);
-        Mouse(skin, WM_LBUTTONUP, 0, 60, 10);
+        DoubleClick(skin, 60, 10);
         forms::DoEvents();
         EXPECT_EQ(skin->WindowState(), forms::vbNormal);
         EXPECT_TRUE(Same(normal, WindowRect(skin->hWnd())));
@@ -262,10 +255,7 @@ TEST_F(SkinMouse, ADoubleClickOnTheIconClosesTheHostWithoutTheCloseEvent) {
     forms::DoEvents();
     const HWND host = h.Form().hWnd();
     // x = 22 is still the icon for a double click (6 <= x <= 22), rows 8 to 24.
-    Mouse(skin, WM_LBUTTONDOWN, MK_LBUTTON, 22, 16);
-    Mouse(skin, WM_LBUTTONUP, 0, 22, 16);
-    Mouse(skin, WM_LBUTTONDBLCLK, MK_LBUTTON, 22, 16);
-    Mouse(skin, WM_LBUTTONUP, 0, 22, 16);
+    DoubleClick(skin, 22, 16);
     forms::DoEvents();
     EXPECT_FALSE(IsWindow(host));
     EXPECT_EQ(Events().find(L"CloseButtonClicked"), std::wstring::npos);

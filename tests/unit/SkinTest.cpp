@@ -13,14 +13,10 @@
 
 using namespace nimbra;
 using test::Hosted;
+using test::WindowRect;
 
 namespace {
 
-RECT WindowRect(HWND hwnd) {
-    RECT r{};
-    GetWindowRect(hwnd, &r);
-    return r;
-}
 
 std::string Style(int borderStyle) {
     return "      BorderStyle     =   " + std::to_string(borderStyle) + "\r\n";
