@@ -1,19 +1,10 @@
 ' The silent switch seen from a script, with reports caught by the test's
 ' recording error handler.
-Option Explicit
-Dim passed, failed : passed = 0 : failed = 0
-Sub Check(ok, what)
-    If ok Then
-        passed = passed + 1
-    Else
-        failed = failed + 1
-        WScript.Echo "FAILED: " & what
-    End If
-End Sub
+' Check and Done come from Check.vbs, run in front of this file.
+Dim fso : Set fso = CreateObject("Scripting.FileSystemObject")
 
 ' Arguments: the scratch folder, and the file the recording handler writes
 ' (NIMBRA_REPORT_LOG of this process).
-Dim fso : Set fso = CreateObject("Scripting.FileSystemObject")
 Dim dir : dir = WScript.Arguments(0)
 Dim log : log = WScript.Arguments(1)
 
@@ -55,5 +46,4 @@ Check e.SilentError = False, "the switch is one per library"
 text = s.TextRead(missing)
 Check UBound(Reports()) = 1, "switch off again: reported"
 
-WScript.Echo "Error.vbs: " & passed & " passed, " & failed & " failed"
-WScript.Quit failed
+Done

@@ -1,14 +1,6 @@
 ' SpEv's files, lists and queries as a host application calls them.
-Option Explicit
-Dim passed, failed : passed = 0 : failed = 0
-Sub Check(ok, what)
-    If ok Then
-        passed = passed + 1
-    Else
-        failed = failed + 1
-        WScript.Echo "FAILED: " & what
-    End If
-End Sub
+' Check and Done come from Check.vbs, run in front of this file.
+Dim fso : Set fso = CreateObject("Scripting.FileSystemObject")
 
 ' A list control as SpEv sees one: ListCount, List(index), AddItem.
 Class FakeList
@@ -51,7 +43,6 @@ Class PickyList
 End Class
 
 ' Arguments: the scratch folder, and the file the recording handler writes.
-Dim fso : Set fso = CreateObject("Scripting.FileSystemObject")
 Dim dir : dir = WScript.Arguments(0)
 Dim log : log = WScript.Arguments(1)
 
@@ -60,8 +51,9 @@ Dim file : file = dir & "\spev-text.txt"
 
 s.TextSave file, "abc"
 Check s.TextRead(file) = "abc" & vbCrLf, "TextSave then TextRead gives the text and CR LF"
-s.TextSave file, "x" & vbCrLf & "y"
-Check s.TextRead(file) = "x" & vbCrLf & "y" & vbCrLf, "TextSave truncates; line breaks kept"
+s.TextSave file, "x" & vbCrLf & "Gr" & Chr(252) & Chr(223) & "e"
+Check s.TextRead(file) = "x" & vbCrLf & "Gr" & Chr(252) & Chr(223) & "e" & vbCrLf, _
+    "TextSave truncates; line breaks and umlauts kept"
 
 Dim l : Set l = New FakeList
 l.AddItem "eins" : l.AddItem "zwei"
@@ -121,5 +113,4 @@ Check picky.Items = "ac", "ListRead skips only the line the list refuses (" & pi
 silent.SilentError = False
 Check UBound(Split(fso.OpenTextFile(log, 1).ReadAll, vbLf)) = 2, "nothing more was reported"
 
-WScript.Echo "SpEv.vbs: " & passed & " passed, " & failed & " failed"
-WScript.Quit failed
+Done
