@@ -138,15 +138,9 @@ TEST(FormFileSamples, RenderGivesBackTheFilesByteForByte) {
 TEST(FormFileSamples, KundenReadsAsWrittenAndItsIconLoads) {
     FormFile f = FormFile::Load(Sample(L"Kunden.frm"));
     const Block& form = f.Form();
-    EXPECT_EQ(form.type, "VB.Form");
-    EXPECT_EQ(form.name, "Kunden");
-    EXPECT_EQ(form.Find("caption")->text, L"Kundendaten \"Müller\"");
+    EXPECT_EQ(form.Find("caption")->text, L"Kundendaten \"Müller\"");  // names in any case
     ASSERT_EQ(form.Children().size(), 2u);
-    const Block& xp = *form.Children()[0];
-    EXPECT_EQ(xp.type, "NimbraForm.xpForm");
-    EXPECT_EQ(xp.Find("Caption")->text, L"Kundendaten – Übersicht");
-    EXPECT_EQ(form.Children()[1]->Group("Font")->Find("Weight")->literal, "700");
-    EXPECT_EQ(f.headerLines.size(), 1u);
+    EXPECT_EQ(form.Children()[0]->Find("Caption")->text, L"Kundendaten – Übersicht");
     EXPECT_EQ(f.tailLines.front(), "Attribute VB_Name = \"Kunden\"");
 
     std::vector<unsigned char> ico = form.Find("Icon")->PictureData();
@@ -221,21 +215,19 @@ TEST(FormFileValues, EveryKindReadsBack) {
     });
     FormFile f = ParseWith(text, {{L"F.frx", frx}});
     const Block& form = f.Form();
+    // A system colour is a negative Long; without '&' a short literal is an Integer.
+    const std::pair<const char*, double> numbers[] = {{"BackColor", -2147483633.0}, {"ForeColor", 16711680.0},
+                                                      {"Short", -1.0}, {"Left", -120.0}, {"Size", 8.25},
+                                                      {"Visible", -1.0}};
     double n = 0;
-    auto number = [&](const char* name) {
+    for (auto [name, expected] : numbers) {
         const Value* v = form.Find(name);
-        EXPECT_TRUE(v && v->kind == Value::Kind::Number && v->AsNumber(n)) << name;
-        return n;
-    };
+        ASSERT_TRUE(v && v->kind == Value::Kind::Number && v->AsNumber(n)) << name;
+        EXPECT_EQ(n, expected) << name;
+    }
     EXPECT_EQ(form.Find("Caption")->kind, Value::Kind::String);
     EXPECT_EQ(form.Find("Caption")->text, L"Sag \"Grüß Gott\"");
     EXPECT_FALSE(form.Find("Caption")->AsNumber(n));
-    EXPECT_EQ(number("BackColor"), -2147483633.0);  // a system colour: a negative Long
-    EXPECT_EQ(number("ForeColor"), 16711680.0);
-    EXPECT_EQ(number("Short"), -1.0);  // without '&' a short literal is an Integer
-    EXPECT_EQ(number("Left"), -120.0);
-    EXPECT_EQ(number("Size"), 8.25);
-    EXPECT_EQ(number("Visible"), -1.0);
     EXPECT_EQ(form.Find("Visible")->comment, "  'True");
     EXPECT_EQ(form.Find("BorderStyle")->literal, "4");
     EXPECT_EQ(form.Find("BorderStyle")->comment, "  'Festes Werkzeugfenster");
