@@ -24,6 +24,12 @@ const std::wstring kDrawXPReport =
     L"Line/Procedure: 0/DrawXP\r\n"
     L"Version: 2.8.0";
 
+// HKCU\Software\Nimbra "ErrorLog", the log file's folder, while it lives (nullptr: no value).
+struct ErrorLog : test::ScopedValue {
+    explicit ErrorLog(const std::wstring* folder)
+        : ScopedValue(HKEY_CURRENT_USER, L"Software\\Nimbra", L"ErrorLog", folder) {}
+};
+
 void ReportDrawXP() { RaiseError(5, L"Ungültiger Prozeduraufruf", L"DrawXP", 0, L"Formular", L"frm"); }
 
 class Reporting : public ::testing::Test {
@@ -33,7 +39,7 @@ protected:
         SetSilentError(false);
     }
     void TearDown() override { Targets().handlerProgId = L"NimbraErrorHandler.ErrorHandler"; }
-    test::ScopedErrorLog noLog_{nullptr};
+    ErrorLog noLog_{nullptr};
 };
 
 using ErrorReport = Reporting;
@@ -175,12 +181,12 @@ TEST_F(LogFile, FolderWithAndWithoutBackslashIsTheSameFile) {
     const std::wstring folder = test::ScratchFolder(L"log-slash");
     test::RecordedReports recorded;  // keeps the reports out of message boxes
     {
-        test::ScopedErrorLog log(&folder);
+        ErrorLog log(&folder);
         ReportDrawXP();
     }
     {
         const std::wstring withSlash = folder + L"\\";
-        test::ScopedErrorLog log(&withSlash);
+        ErrorLog log(&withSlash);
         ReportDrawXP();
     }
     const std::string text = test::ReadBytes(folder + L"\\NimbraError.txt");
@@ -218,7 +224,7 @@ TEST_F(LogFile, OnlyAnExistingFolderOrAppGetsTheFile) {
         const std::wstring file = c.folder + L"\\NimbraError.txt", value = c.value ? c.value : L"";
         DeleteFileW(file.c_str());
         {
-            test::ScopedErrorLog log(c.value ? &value : nullptr);
+            ErrorLog log(c.value ? &value : nullptr);
             ReportDrawXP();
         }
         EXPECT_EQ(test::Exists(file), c.written) << std::string(value.begin(), value.end());
