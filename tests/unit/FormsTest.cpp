@@ -253,7 +253,7 @@ TEST_F(Forms, LoadAndUnloadKeepTheListOfLoadedForms) {
     EXPECT_EQ(log, Log{});
 }
 
-TEST_F(Forms, MouseEventsComeInTheClassicOrder) {
+TEST_F(Forms, MouseAndKeyEventsComeInTheClassicOrder) {
     Log log;
     LogForm form(log);
     ShowAt100(form);
@@ -285,6 +285,9 @@ TEST_F(Forms, MouseEventsComeInTheClassicOrder) {
     SendAll(h, {{WM_MOUSEMOVE, 0, 1, 2}});
     SetKeyboardState(keys);
     EXPECT_EQ(log, (Log{"MouseMove 0 4 1,2"}));
+    log.clear();
+    SendMessageW(h, WM_KEYDOWN, VK_F1, 1);
+    EXPECT_EQ(log, Log{"KeyDown 112 0"});
 }
 
 TEST_F(Forms, AFormMayUnloadOrDeleteItselfInItsOwnEvent) {
@@ -333,7 +336,7 @@ TEST_F(Forms, WindowStateMinimisesMaximisesAndRestores) {
     EXPECT_FALSE(form.Visible());
 }
 
-TEST_F(Forms, MousePointerSetsTheCursorOverTheClientOnly) {
+TEST_F(Forms, MousePointerAndMouseIconSetTheCursorOverTheClientOnly) {
     Log log;
     LogForm form(log);
     ShowAt100(form);
@@ -347,6 +350,14 @@ TEST_F(Forms, MousePointerSetsTheCursorOverTheClientOnly) {
     }
     form.SetMousePointer(vbSizeWE);
     EXPECT_NE(CursorOver(h, HTCAPTION), LoadCursorW(nullptr, IDC_SIZEWE));
+    // A control's own MouseIcon counts only with vbCustom.
+    Image image;
+    ASSERT_TRUE(image.Create(h, 200, 150, 16, 16));
+    const Picture icon = CornerIcon();
+    image.MouseIcon = icon;
+    EXPECT_EQ(CursorOver(image.hWnd()), LoadCursorW(nullptr, IDC_ARROW));
+    image.MousePointer = vbCustom;
+    EXPECT_EQ(CursorOver(image.hWnd()), icon.Icon());
     // With the mouse resting on the form a new pointer shows without waiting for a move.
     SetCursorPos(120, 120);
     PumpUntil(100);
@@ -650,7 +661,7 @@ TEST_F(Forms, PictureBoxShowsItsSurfaceWithThePictureBehind) {
     EXPECT_EQ(box.Draw().Height(), 50);
 }
 
-TEST_F(Forms, ImageAndLabelShowTheFormThroughTheirBackground) {
+TEST_F(Forms, ImageLabelAndAlphaPicturesShowTheFormThroughTheirBackground) {
     Log log;
     LogForm form(log);
     ShowAt100(form);
@@ -691,6 +702,26 @@ TEST_F(Forms, ImageAndLabelShowTheFormThroughTheirBackground) {
     EXPECT_GT(red, 0);
     EXPECT_GT(blue, 0);
     EXPECT_EQ(face, 0);
+
+    // Left pixel clear, right one half-opaque red (premultiplied), over the blue form.
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), 2, 1, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    ASSERT_TRUE(dib);
+    static_cast<DWORD*>(bits)[0] = 0;
+    static_cast<DWORD*>(bits)[1] = 0x80800000;
+    Image blended;
+    ASSERT_TRUE(blended.Create(form.hWnd(), 50, 10, 5, 5));
+    blended.SetPicture(Picture::FromBitmap(dib));
+    UpdateWindow(blended.hWnd());
+    dc = GetDC(blended.hWnd());
+    const COLORREF clear = GetPixel(dc, 0, 0), half = GetPixel(dc, 1, 0);
+    ReleaseDC(blended.hWnd(), dc);
+    EXPECT_EQ(clear, kBlue);
+    EXPECT_NEAR(GetRValue(half), 128, 2);
+    EXPECT_EQ(GetGValue(half), 0);
+    EXPECT_NEAR(GetBValue(half), 127, 2);
 }
 
 TEST_F(Forms, ChildControlsReportTheMouseAndNotWhenDisabled) {
@@ -767,45 +798,4 @@ TEST_F(Forms, AModalShowRunsUntilTheFormIsUnloaded) {
     timer.SetEnabled(true);
     EXPECT_TRUE(form.Show(vbModal));
     EXPECT_FALSE(form.Loaded());
-}
-
-TEST_F(Forms, KeysAControlsOwnMouseIconAndPicturesWithAlpha) {
-    Log log;
-    LogForm form(log);
-    ShowAt100(form);
-    log.clear();
-    SendMessageW(form.hWnd(), WM_KEYDOWN, VK_F1, 1);
-    EXPECT_EQ(log, Log{"KeyDown 112 0"});
-
-    Image image;
-    ASSERT_TRUE(image.Create(form.hWnd(), 10, 10, 16, 16));
-    const Picture icon = CornerIcon();
-    image.MouseIcon = icon;
-    EXPECT_EQ(CursorOver(image.hWnd()), LoadCursorW(nullptr, IDC_ARROW));  // the icon counts only with vbCustom
-    image.MousePointer = vbCustom;
-    EXPECT_EQ(CursorOver(image.hWnd()), icon.Icon());
-
-    // Left pixel clear, right one half-opaque red (premultiplied), over the blue form.
-    form.Draw().BackColor = kBlue;
-    form.Cls();
-    form.Refresh();
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), 2, 1, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    ASSERT_TRUE(dib);
-    static_cast<DWORD*>(bits)[0] = 0;
-    static_cast<DWORD*>(bits)[1] = 0x80800000;
-    const Picture alpha = Picture::FromBitmap(dib);
-    Image blended;
-    ASSERT_TRUE(blended.Create(form.hWnd(), 50, 10, 5, 5));
-    blended.SetPicture(alpha);
-    UpdateWindow(blended.hWnd());
-    HDC dc = GetDC(blended.hWnd());
-    const COLORREF clear = GetPixel(dc, 0, 0), half = GetPixel(dc, 1, 0);
-    ReleaseDC(blended.hWnd(), dc);
-    EXPECT_EQ(clear, kBlue);
-    EXPECT_NEAR(GetRValue(half), 128, 2);
-    EXPECT_EQ(GetGValue(half), 0);
-    EXPECT_NEAR(GetBValue(half), 127, 2);
 }
