@@ -2,16 +2,18 @@
 # A script calls the control's About twice; each time the modal about window is
 # waited for and clicked away with the real mouse, as a user would. Passes when
 # the window showed at its size each time and the script's own checks passed.
-# usage: about.sh <wine> <About.vbs as a Windows path>
+# About.vbs runs with Check.vbs in front of it, as every VBScript suite does.
+# usage: about.sh <wine> <script folder> <scratch folder>
 set -u
-wine=$1 script=$2
+wine=$1 script=$3/About.vbs
+cat "$2/Check.vbs" "$2/About.vbs" > "$script"
 passed=0 failed=0
 check() {  # check <description> <command...>
     local what=$1; shift
     if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $what"; fi
 }
 out=$(mktemp)
-timeout 90 "$wine" cscript //nologo "$script" > "$out" 2>&1 &
+timeout 90 "$wine" cscript //nologo "Z:$script" > "$out" 2>&1 &
 pid=$!
 for round in 1 2; do
     # The window itself is waited for (30 s at most); the click lands below the

@@ -1,19 +1,10 @@
 ' The silent switch seen from a script, with reports caught by the test's
 ' recording error handler.
-Option Explicit
-Dim passed, failed : passed = 0 : failed = 0
-Sub Check(ok, what)
-    If ok Then
-        passed = passed + 1
-    Else
-        failed = failed + 1
-        WScript.Echo "FAILED: " & what
-    End If
-End Sub
+' Check and Done come from Check.vbs, run in front of this file.
+Dim fso : Set fso = CreateObject("Scripting.FileSystemObject")
 
 ' Arguments: the scratch folder, and the file the recording handler writes
 ' (NIMBRA_REPORT_LOG of this process).
-Dim fso : Set fso = CreateObject("Scripting.FileSystemObject")
 Dim dir : dir = WScript.Arguments(0)
 Dim log : log = WScript.Arguments(1)
 
@@ -36,8 +27,6 @@ Dim r : r = Reports()
 Check UBound(r) = 0, "one report for one failure"
 If UBound(r) = 0 Then
     Dim fields : fields = Split(r(0), vbTab)
-    Check fields(1) = "NimbraForm", "the handler gets the library's application object"
-    Check fields(2) = "2.8.0", "version from the application object"
     Check fields(3) = "53", "file not found is error 53, got " & fields(3)
     Check fields(5) = "TextRead", "procedure name"
     Check fields(7) & " " & fields(8) = "Klassenmodul SpEv", "module kind and name"
@@ -46,14 +35,11 @@ End If
 
 e.SilentError = True
 Check CInt(e.SilentError) = -1, "SilentError reads back -1"
-Dim later : Set later = CreateObject("NimbraForm.Error")
-Check later.SilentError = True, "a later Error object keeps the switch"
 text = s.TextRead(missing)
 Check UBound(Reports()) = 0, "with the switch on nothing is reported"
-later.SilentError = False
+CreateObject("NimbraForm.Error").SilentError = False
 Check e.SilentError = False, "the switch is one per library"
 text = s.TextRead(missing)
 Check UBound(Reports()) = 1, "switch off again: reported"
 
-WScript.Echo "Error.vbs: " & passed & " passed, " & failed & " failed"
-WScript.Quit failed
+Done

@@ -12,6 +12,7 @@
 
 #include "../../src/com/ComObject.h"
 #include "../../src/forms/Text.h"
+#include "../unit/DispatchOnly.h"
 
 using namespace nimbra;
 
@@ -58,17 +59,8 @@ void Append(const std::wstring& path, const std::wstring& line) {
     CloseHandle(h);
 }
 
-class Handler final : public ComObject<IDispatch> {
-    void* Find(REFIID riid) override {
-        return riid == IID_IUnknown || riid == IID_IDispatch ? static_cast<IDispatch*>(this) : nullptr;
-    }
-
+class Handler final : public test::DispatchOnly {
 public:
-    STDMETHODIMP GetTypeInfoCount(UINT* n) override {
-        *n = 0;
-        return S_OK;
-    }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
     STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
         if (count != 1 || _wcsicmp(names[0], L"RaiseError") != 0) return DISP_E_UNKNOWNNAME;
         ids[0] = 1;

@@ -67,42 +67,6 @@ std::wstring ModuleFolder() {
     return p.substr(0, p.find_last_of(L'\\'));
 }
 
-// A registry value for the life of the object (nullptr: no value); the old one comes back.
-class ScopedValue {
-public:
-    ScopedValue(HKEY root, const wchar_t* key, const wchar_t* name, const std::wstring* value)
-        : name_(name) {
-        RegCreateKeyExW(root, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h_, nullptr);
-        DWORD size = 0;
-        if (RegQueryValueExW(h_, name, nullptr, &type_, nullptr, &size) == ERROR_SUCCESS) {
-            old_.resize(size);
-            had_ = RegQueryValueExW(h_, name, nullptr, &type_, old_.data(), &size) == ERROR_SUCCESS;
-        }
-        Set(value);
-    }
-    void Set(const std::wstring* value) {
-        if (value)
-            RegSetValueExW(h_, name_, 0, REG_SZ, reinterpret_cast<const BYTE*>(value->c_str()),
-                           static_cast<DWORD>((value->size() + 1) * sizeof(wchar_t)));
-        else
-            RegDeleteValueW(h_, name_);
-    }
-    ~ScopedValue() {
-        if (had_)
-            RegSetValueExW(h_, name_, 0, type_, old_.data(), static_cast<DWORD>(old_.size()));
-        else
-            RegDeleteValueW(h_, name_);
-        RegCloseKey(h_);
-    }
-
-private:
-    HKEY h_ = nullptr;
-    const wchar_t* name_;
-    std::vector<BYTE> old_;
-    DWORD type_ = 0;
-    bool had_ = false;
-};
-
 // One start of the stand-in: its command line, working directory and show command.
 struct Start {
     std::wstring command, folder;
@@ -174,20 +138,15 @@ TEST_F(About, ABorderlessWindowTheSizeOfItsPictureCentredWithItsControls) {
     EXPECT_FALSE(form_.imgBackground.Visible());
     EXPECT_FALSE(form_.imgHand.Visible());
 
-    struct Placed {
-        const char* name;
-        nimbra::forms::ChildWindow& control;
-        RECT rect;
-    } const table[] = {
-        {"lblKomponente", form_.lblKomponente, {24, 8, 145, 31}}, {"imgHelp", form_.imgHelp, {368, 8, 392, 32}},
-        {"imgText1", form_.imgText1, {160, 56, 400, 96}},        {"lblAutor", form_.lblAutor, {64, 112, 195, 130}},
-        {"Image2", form_.Image2, {40, 144, 56, 160}},            {"lblLink(0)", form_.lblLink[0], {64, 144, 322, 162}},
-        {"Image3", form_.Image3, {40, 168, 56, 184}},            {"lblLink(1)", form_.lblLink[1], {64, 168, 279, 186}},
-    };
-    for (const Placed& p : table) {
-        const RECT got = InForm(p.control.hWnd());
-        EXPECT_TRUE(EqualRect(&got, &p.rect) && p.control.Visible())
-            << p.name << " at " << got.left << "," << got.top << " to " << got.right << "," << got.bottom;
+    // Every control shows, wholly inside the window: a position in twips
+    // taken for pixels would put it far outside.
+    const RECT window{0, 0, 400, 230};
+    using Child = nimbra::forms::ChildWindow*;
+    for (Child c : std::initializer_list<Child>{&form_.lblKomponente, &form_.imgHelp, &form_.imgText1, &form_.lblAutor,
+                                              &form_.Image2, &form_.lblLink[0], &form_.Image3, &form_.lblLink[1]}) {
+        RECT got = InForm(c->hWnd()), in;
+        EXPECT_TRUE(c->Visible() && IntersectRect(&in, &got, &window) && EqualRect(&in, &got))
+            << got.left << "," << got.top << " to " << got.right << "," << got.bottom;
     }
 }
 
@@ -278,7 +237,7 @@ TEST_F(About, OnlyAClickOnTheWindowOrOnTheTaglineClosesIt) {
 TEST_F(About, F1AndTheHelpIconStartNimbraHelpFromTheRegisteredFolder) {
     const std::wstring apps = scratch_ + L"\\Programme", help = InstallHelp(apps);
     const std::wstring withSlash = apps + L"\\";
-    ScopedValue value(HKEY_CURRENT_USER, L"SOFTWARE\\Nimbra", L"ApplicationsPath", &withSlash);
+    test::ScopedValue value(HKEY_CURRENT_USER, L"SOFTWARE\\Nimbra", L"ApplicationsPath", &withSlash);
     HWND h = ShowForm();
     Key(h, VK_F1);
     ASSERT_TRUE(WaitForStarts(1));
@@ -320,8 +279,8 @@ TEST_F(About, F1AndTheHelpIconStartNimbraHelpFromTheRegisteredFolder) {
 
 TEST_F(About, TheLinksOpenTheirTagsInTheLibrarysFolder) {
     const std::wstring handler = L"\"" + standIn_ + L"\" \"%1\"";
-    ScopedValue web(HKEY_CLASSES_ROOT, L"http\\shell\\open\\command", L"", &handler);
-    ScopedValue mail(HKEY_CLASSES_ROOT, L"mailto\\shell\\open\\command", L"", &handler);
+    test::ScopedValue web(HKEY_CLASSES_ROOT, L"http\\shell\\open\\command", L"", &handler);
+    test::ScopedValue mail(HKEY_CLASSES_ROOT, L"mailto\\shell\\open\\command", L"", &handler);
     ShowForm();
     Click(form_.lblLink[0].hWnd());
     ASSERT_TRUE(WaitForStarts(1));

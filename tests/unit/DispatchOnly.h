@@ -1,5 +1,5 @@
-// A test object that answers only IDispatch and is called by DISPID alone, as
-// script engines' event sinks are. Derived classes write Invoke.
+// A test object that answers only IDispatch, as script engines' event sinks
+// do. Derived classes write Invoke, and GetIDsOfNames if called by name.
 #pragma once
 #include <oaidl.h>
 

@@ -24,6 +24,12 @@ const std::wstring kDrawXPReport =
     L"Line/Procedure: 0/DrawXP\r\n"
     L"Version: 2.8.0";
 
+// HKCU\Software\Nimbra "ErrorLog", the log file's folder, while it lives (nullptr: no value).
+struct ErrorLog : test::ScopedValue {
+    explicit ErrorLog(const std::wstring* folder)
+        : ScopedValue(HKEY_CURRENT_USER, L"Software\\Nimbra", L"ErrorLog", folder) {}
+};
+
 void ReportDrawXP() { RaiseError(5, L"Ungültiger Prozeduraufruf", L"DrawXP", 0, L"Formular", L"frm"); }
 
 class Reporting : public ::testing::Test {
@@ -33,7 +39,7 @@ protected:
         SetSilentError(false);
     }
     void TearDown() override { Targets().handlerProgId = L"NimbraErrorHandler.ErrorHandler"; }
-    test::ScopedErrorLog noLog_{nullptr};
+    ErrorLog noLog_{nullptr};
 };
 
 using ErrorReport = Reporting;
@@ -59,23 +65,21 @@ TEST_F(ErrorReport, HandlerReceivesTheEightArgumentsInOrder) {
     EXPECT_EQ(reports[0], expected);
 }
 
-TEST_F(ErrorReport, FailingHandlerFallsBackToOneMessageBox) {
+// A handler that fails, or none registered: each report is one message box.
+TEST_F(ErrorReport, WithoutAWorkingHandlerEachReportIsOneMessageBox) {
     test::RecordedReports recorded;
-    test::ScopedEnv fail(L"NIMBRA_REPORT_FAIL", L"1");
-    ReportDrawXP();
+    {
+        test::ScopedEnv fail(L"NIMBRA_REPORT_FAIL", L"1");
+        ReportDrawXP();
+    }
     EXPECT_EQ(recorded.Reports().size(), 1u);  // it was called, and failed
     EXPECT_EQ(Boxes().count, 1);
     EXPECT_EQ(Boxes().text, kDrawXPReport);
-    EXPECT_EQ(Boxes().caption, L"Error");
-    EXPECT_EQ(Boxes().style, 16u);
-}
-
-TEST_F(ErrorReport, MissingHandlerGivesOneMessageBoxPerReport) {
     Targets().handlerProgId = L"NimbraTest.NoSuchHandler";
-    ReportDrawXP();
     ReportDrawXP();
     EXPECT_EQ(Boxes().count, 2);
     EXPECT_EQ(Boxes().text, kDrawXPReport);
+    EXPECT_EQ(Boxes().caption, L"Error");
     EXPECT_EQ(Boxes().style, static_cast<UINT>(MB_OK | MB_ICONHAND));
 }
 
@@ -177,12 +181,12 @@ TEST_F(LogFile, FolderWithAndWithoutBackslashIsTheSameFile) {
     const std::wstring folder = test::ScratchFolder(L"log-slash");
     test::RecordedReports recorded;  // keeps the reports out of message boxes
     {
-        test::ScopedErrorLog log(&folder);
+        ErrorLog log(&folder);
         ReportDrawXP();
     }
     {
         const std::wstring withSlash = folder + L"\\";
-        test::ScopedErrorLog log(&withSlash);
+        ErrorLog log(&withSlash);
         ReportDrawXP();
     }
     const std::string text = test::ReadBytes(folder + L"\\NimbraError.txt");
@@ -197,51 +201,36 @@ TEST_F(LogFile, FolderWithAndWithoutBackslashIsTheSameFile) {
     EXPECT_EQ(recorded.Reports().size(), 2u);
 }
 
-TEST_F(LogFile, BlankOrMissingValueWritesNoFile) {
+// No value, a blank one, a folder that does not exist or "*APP*" (a folder of
+// that name, which cannot exist) write no file; "*app*" means the library's
+// folder. The reports reach the handler regardless.
+TEST_F(LogFile, OnlyAnExistingFolderOrAppGetsTheFile) {
     test::RecordedReports recorded;
-    wchar_t cwd[MAX_PATH];
-    GetCurrentDirectoryW(MAX_PATH, cwd);
-    const std::wstring spaces = L"   ", empty;
-    for (const std::wstring* value : {static_cast<const std::wstring*>(nullptr), &empty, &spaces}) {
-        test::ScopedErrorLog log(value);
-        ReportDrawXP();
-    }
-    EXPECT_FALSE(test::Exists(std::wstring(cwd) + L"\\NimbraError.txt"));
-    EXPECT_FALSE(test::Exists(L"\\NimbraError.txt"));
-    EXPECT_EQ(recorded.Reports().size(), 3u);
-}
-
-TEST_F(LogFile, AppMeansTheLibraryFolderExactly) {
-    test::RecordedReports recorded;
-    wchar_t self[MAX_PATH];
+    wchar_t self[MAX_PATH], cwd[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring folder(self);
-    folder.resize(folder.find_last_of(L'\\'));
-    const std::wstring file = folder + L"\\NimbraError.txt";
-    DeleteFileW(file.c_str());
-    {
-        const std::wstring upper = L"*APP*";  // a folder of that name, which cannot exist
-        test::ScopedErrorLog log(&upper);
-        ReportDrawXP();
-    }
-    EXPECT_FALSE(test::Exists(file));
-    {
-        const std::wstring app = L"*app*";
-        test::ScopedErrorLog log(&app);
-        ReportDrawXP();
-    }
-    EXPECT_TRUE(test::Exists(file));
-    DeleteFileW(file.c_str());
-    EXPECT_EQ(recorded.Reports().size(), 2u);  // the reports went on regardless
-}
-
-TEST_F(LogFile, UnwritableFolderStillReports) {
-    test::RecordedReports recorded;
+    GetCurrentDirectoryW(MAX_PATH, cwd);
+    std::wstring app(self);
+    app.resize(app.find_last_of(L'\\'));
     const std::wstring missing = test::ScratchFolder(L"log-missing") + L"\\does\\not\\exist";
-    test::ScopedErrorLog log(&missing);
-    ReportDrawXP();
-    EXPECT_FALSE(test::Exists(missing + L"\\NimbraError.txt"));
-    EXPECT_EQ(recorded.Reports().size(), 1u);
+    const struct {
+        const wchar_t* value;  // nullptr: no value
+        std::wstring folder;   // where the file would land
+        bool written;
+    } cases[] = {
+        {nullptr, L"", false}, {L"", L"", false},     {L"", cwd, false},   {L"   ", L"", false},
+        {L"   ", cwd, false},  {L"*APP*", app, false}, {L"*app*", app, true}, {missing.c_str(), missing, false},
+    };
+    for (const auto& c : cases) {
+        const std::wstring file = c.folder + L"\\NimbraError.txt", value = c.value ? c.value : L"";
+        DeleteFileW(file.c_str());
+        {
+            ErrorLog log(c.value ? &value : nullptr);
+            ReportDrawXP();
+        }
+        EXPECT_EQ(test::Exists(file), c.written) << std::string(value.begin(), value.end());
+        DeleteFileW(file.c_str());
+    }
+    EXPECT_EQ(recorded.Reports().size(), std::size(cases));
     EXPECT_EQ(Boxes().count, 0);
 }
 

@@ -470,18 +470,17 @@ TEST_F(Subclass, ControlFromhWndGivesACountedReferenceOrLeavesTheOldOne) {
 
 TEST_F(Subclass, fLongValJoinsWordsRoundsToEvenAndReportsOverflow) {
     test::RecordedReports reports;
-    EXPECT_EQ(fLongVal(2, 3), 131075);
-    EXPECT_EQ(fLongVal(-1, 5), -65531);
-    EXPECT_EQ(fLongVal(0, -1), 65535);  // the low word is unsigned
-    EXPECT_EQ(fLongVal(32767, -1), LONG_MAX);
-    EXPECT_EQ(fLongVal(-32768, 0), LONG_MIN);
-    EXPECT_EQ(fLongVal(0.5 / 65536, 0), 0);
-    EXPECT_EQ(fLongVal(1.5 / 65536, 0), 2);
-    EXPECT_EQ(fLongVal(2.5 / 65536, 0), 2);
-    EXPECT_TRUE(reports.Reports().empty());
-
-    EXPECT_EQ(fLongVal(32768, 0), 0);
-    EXPECT_EQ(fLongVal(-32769, 0), 0);
+    // The low word is unsigned; fractions of the high word round to even.
+    const struct {
+        double high;
+        short low;
+        LONG result;
+    } cases[] = {
+        {2, 3, 131075},        {-1, 5, -65531},          {0, -1, 65535},           {32767, -1, LONG_MAX},
+        {-32768, 0, LONG_MIN}, {0.5 / 65536, 0, 0},      {1.5 / 65536, 0, 2},      {2.5 / 65536, 0, 2},
+        {32768, 0, 0},         {-32769, 0, 0},  // overflow: reported, and 0
+    };
+    for (const auto& c : cases) EXPECT_EQ(fLongVal(c.high, c.low), c.result) << c.high << " " << c.low;
     const auto r = reports.Reports();
     ASSERT_EQ(r.size(), 2u);
     EXPECT_EQ(r[0][3], L"6");

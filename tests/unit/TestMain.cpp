@@ -47,29 +47,28 @@ ScopedEnv::ScopedEnv(const wchar_t* name, const std::wstring& value) : name_(nam
 }
 ScopedEnv::~ScopedEnv() { SetEnvironmentVariableW(name_.c_str(), had_ ? old_.c_str() : nullptr); }
 
-ScopedErrorLog::ScopedErrorLog(const std::wstring* folder) {
-    HKEY key;
-    RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Nimbra", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+ScopedValue::ScopedValue(HKEY root, const wchar_t* key, const wchar_t* name, const std::wstring* value) : name_(name) {
+    RegCreateKeyExW(root, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr);
     DWORD size = 0;
-    if (RegQueryValueExW(key, L"ErrorLog", nullptr, &oldType_, nullptr, &size) == ERROR_SUCCESS) {
+    if (RegQueryValueExW(key_, name, nullptr, &oldType_, nullptr, &size) == ERROR_SUCCESS) {
         old_.resize(size);
-        had_ = RegQueryValueExW(key, L"ErrorLog", nullptr, &oldType_, old_.data(), &size) == ERROR_SUCCESS;
+        had_ = RegQueryValueExW(key_, name, nullptr, &oldType_, old_.data(), &size) == ERROR_SUCCESS;
     }
-    if (folder)
-        RegSetValueExW(key, L"ErrorLog", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder->c_str()),
-                       static_cast<DWORD>((folder->size() + 1) * sizeof(wchar_t)));
-    else
-        RegDeleteValueW(key, L"ErrorLog");
-    RegCloseKey(key);
+    Set(value);
 }
-ScopedErrorLog::~ScopedErrorLog() {
-    HKEY key;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Nimbra", 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
-    if (had_)
-        RegSetValueExW(key, L"ErrorLog", 0, oldType_, old_.data(), static_cast<DWORD>(old_.size()));
+void ScopedValue::Set(const std::wstring* value) {
+    if (value)
+        RegSetValueExW(key_, name_, 0, REG_SZ, reinterpret_cast<const BYTE*>(value->c_str()),
+                       static_cast<DWORD>((value->size() + 1) * sizeof(wchar_t)));
     else
-        RegDeleteValueW(key, L"ErrorLog");
-    RegCloseKey(key);
+        RegDeleteValueW(key_, name_);
+}
+ScopedValue::~ScopedValue() {
+    if (had_)
+        RegSetValueExW(key_, name_, 0, oldType_, old_.data(), static_cast<DWORD>(old_.size()));
+    else
+        RegDeleteValueW(key_, name_);
+    RegCloseKey(key_);
 }
 
 std::wstring ScratchFolder(const std::wstring& name) {

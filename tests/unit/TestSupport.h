@@ -30,13 +30,16 @@ private:
     bool had_;
 };
 
-// HKCU\Software\Nimbra "ErrorLog" for the life of the object; the old value comes back.
-class ScopedErrorLog {
+// A registry value for the life of the object (nullptr: no value); the old one comes back.
+class ScopedValue {
 public:
-    explicit ScopedErrorLog(const std::wstring* folder);  // nullptr: no value
-    ~ScopedErrorLog();
+    ScopedValue(HKEY root, const wchar_t* key, const wchar_t* name, const std::wstring* value);
+    ~ScopedValue();
+    void Set(const std::wstring* value);
 
 private:
+    HKEY key_ = nullptr;
+    const wchar_t* name_;
     std::vector<BYTE> old_;
     DWORD oldType_ = 0;
     bool had_ = false;
