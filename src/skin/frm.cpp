@@ -129,7 +129,10 @@ void frm::Form_QueryUnload(int&, int) {
 }
 
 void frm::Form_Unload(int&) {
-    // An unloaded skin keeps neither its host form nor its control alive.
+    // An unloaded skin keeps neither its host form nor its control alive, and
+    // runs nothing: a menu request or a hover poll may still be pending.
+    tmrSysMenu.SetEnabled(false);
+    tmrButtons.SetEnabled(false);
     HostForm.Reset();
     OwnerControl.Reset();
 }

@@ -70,10 +70,14 @@ Check s.FileExists(dir & "\nothing-*.zzz") = False, "FileExists without a match"
 Check VarType(s.FileExists(file)) = vbBoolean, "FileExists gives a Boolean"
 
 Check s.ActiveXPTheme = 4, "no XP colour scheme is active in the test prefix: styleClassic"
-' The first query may still see a press from an earlier test ("pressed since
-' last asked" counts); the next one sees that no button is held.
-Dim first : first = s.MouseButtonPressed
-Check first >= 0 And first <= 3, "MouseButtonPressed is a cMouseButton"
+' The first queries may still see presses from earlier tests ("pressed since
+' last asked" counts, and a query stops at the first button it finds down):
+' one query per button clears them; the next one sees that no button is held.
+Dim first, i
+For i = 1 To 3
+    first = s.MouseButtonPressed
+    Check first >= 0 And first <= 3, "MouseButtonPressed is a cMouseButton"
+Next
 Check s.MouseButtonPressed = 0, "no mouse button is held"
 s.PlayMusic dir & "\no-such-sound.wav"
 Check Not fso.FileExists(log), "PlayMusic of a missing file reports nothing"

@@ -1,0 +1,113 @@
+// One step of a title drag: the skinned pair (the skin moved, the host placed
+// after it) against moving a plain window of the same size, side by side.
+#include <windows.h>
+#include <ole2.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "BenchClock.h"
+#include "FormFile.h"
+#include "HostForm.h"
+#include "forms/Units.h"
+
+using namespace nimbra;
+using namespace nimbra::host;
+
+namespace {
+
+std::string FormText(bool skinned) {
+    std::string text =
+        "VERSION 5.00\r\n"
+        "Object = \"{1A11BA44-3123-4488-94E8-4A011C1E99A6}#1.1#0\"; \"NimbraForm.ocx\"\r\n"
+        "Begin VB.Form Form1\r\n"
+        "   Caption         =   \"Ziehen\"\r\n"
+        "   ClientHeight    =   3000\r\n"
+        "   ClientLeft      =   1500\r\n"
+        "   ClientTop       =   1500\r\n"
+        "   ClientWidth     =   4500\r\n"
+        "   StartUpPosition =   0\r\n";
+    if (skinned)
+        text += "   Begin NimbraForm.xpForm xpForm1\r\n"
+                "      Left            =   120\r\n"
+                "      Top             =   120\r\n"
+                "      _ExtentX        =   847\r\n"
+                "      _ExtentY        =   847\r\n"
+                "   End\r\n";
+    return text + "End\r\nAttribute VB_Name = \"Form1\"\r\n";
+}
+
+// Seconds per step, the best of rounds of count steps, each step one pixel
+// right and back, with what it makes the window server do pumped inside.
+template <class F>
+double PerStep(int count, F step) {
+    double best = 1e30;
+    for (int r = 0; r < 5; ++r) {
+        const double start = Now();
+        for (int i = 0; i < count; ++i) step(i % 2 ? -1 : 1);
+        forms::DoEvents();
+        best = std::min(best, (Now() - start) / count);
+    }
+    return best;
+}
+
+}  // namespace
+
+int main() {
+    OleInitialize(nullptr);
+    std::vector<std::wstring> errors;
+    FormFile skinnedFile = FormFile::Parse(FormText(true), L"Bench.frm");
+    FormFile plainFile = FormFile::Parse(FormText(false), L"Bench.frm");
+    HostForm skinned(skinnedFile.Form(), HostOptions{}), plain(plainFile.Form(), HostOptions{});
+    skinned.Create(errors);
+    plain.Create(errors);
+    skinned.Show();
+    plain.Show();
+    forms::RunUntilQuiet(200, 5000);
+    for (const auto& e : errors) std::fwprintf(stderr, L"%ls\n", e.c_str());
+
+    // The skin is the window under the host's title bar, above the host.
+    RECT host{};
+    GetWindowRect(skinned.hWnd(), &host);
+    const HWND skin = WindowFromPoint(POINT{host.left + 50, host.top - 15});
+    if (!skin || skin == skinned.hWnd()) {
+        std::printf("drag: no skin around the form (is the server registered?)\n");
+        return 1;
+    }
+    // A held left press in the title band, then moves: each one a step of the drag.
+    SendMessageW(skin, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(50, 15));
+    forms::RunUntilQuiet(50, 2000);
+    RECT outer{};
+    GetWindowRect(skin, &outer);
+    const int x = 50;
+    const double drag = PerStep(200, [&](int dx) {
+        SendMessageW(skin, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x + dx, 15));
+    });
+    // One step more, kept: the pair must have moved by it, together.
+    SendMessageW(skin, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x + 7, 15));
+    SendMessageW(skin, WM_LBUTTONUP, 0, MAKELPARAM(x, 15));
+    RECT after{}, hostAfter{};
+    GetWindowRect(skin, &after);
+    GetWindowRect(skinned.hWnd(), &hostAfter);
+
+    // The plain window moved as far, as a person's drag of a window moves it.
+    RECT p{};
+    GetWindowRect(plain.hWnd(), &p);
+    const int w = outer.right - outer.left, h = outer.bottom - outer.top;
+    SetWindowPos(plain.hWnd(), nullptr, p.left, p.top, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+    int left = p.left;
+    const double move = PerStep(200, [&](int dx) {
+        left += dx;
+        SetWindowPos(plain.hWnd(), nullptr, left, p.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    });
+    std::printf("drag: one step of the skinned pair %.0f us, of a plain window %.0f us (a last step of 7 moved skin %ld, host %ld)\n",
+                drag * 1e6, move * 1e6, after.left - outer.left, hostAfter.left - host.left);
+    std::printf("drag ratio (skinned pair / plain window): %.2f (target <= 2.0)\n", drag / move);
+    skinned.Unload();
+    plain.Unload();
+    forms::DoEvents();
+    OleUninitialize();
+    return 0;
+}

@@ -1,0 +1,113 @@
+#!/usr/bin/env bash
+# A skinned form under the real mouse (xdotool on the X server Wine draws on):
+# dragged by its title, resized by its frame, double-clicked, given its system
+# menu, closed by its icon. Checked by the windows' rectangles and the event log.
+# usage: mouse.sh <wine> <build folder> <samples folder>
+set -u
+wine=$1 build=$2 samples=$3
+scratch=$build/test-scratch/mouse-e2e
+rm -rf "$scratch" && mkdir -p "$scratch"
+win() { echo "Z:$1"; }
+passed=0 failed=0
+check() {  # check <description> <command...>
+    local what=$1; shift
+    if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $what"; fi
+}
+# until <command...>: runs it until it succeeds, 5 s at most.
+until_true() {
+    for _ in $(seq 100); do "$@" && return 0; sleep 0.05; done
+    return 1
+}
+
+# The host form's window is found by its caption; the skin lies around it,
+# 4 pixels of frame and 30 of title bar (BorderStyle 2).
+form_caption='^Blau \(cXPBlue\)$'
+geometry() {  # sets X Y WIDTH HEIGHT of the host form
+    eval "$(xdotool getwindowgeometry --shell "$host_id")"
+}
+is_at() { geometry; [ "$X" -eq "$1" ] && [ "$Y" -eq "$2" ]; }
+is_sized() { geometry; [ "$WIDTH" -eq "$1" ] && [ "$HEIGHT" -eq "$2" ]; }
+
+start() {  # start <events file>: one skinned form, up and settled
+    xdotool mousemove 1270 1010
+    rm -f "$scratch/ready" && mkfifo "$scratch/ready"
+    timeout 60 "$wine" "$build/NimbraHost.exe" --events "$(win "$1")" --ready "$(win "$scratch/ready")" \
+        --quit-after 30000 "$(win "$samples/Blau.frm")" > /dev/null &
+    pid=$!
+    timeout 30 cat "$scratch/ready" > /dev/null
+    host_id=$(timeout 10 xdotool search --sync --onlyvisible --name "$form_caption" | head -n 1)
+    geometry
+}
+stop() { kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; }
+
+ended() { ! kill -0 "$pid" 2>/dev/null; }
+
+# A right click in the title band opens the host's system menu at the cursor;
+# Escape closes it and the form has not moved.
+start "$scratch/menu.txt"
+x0=$X y0=$Y
+mx=$((X + 100)) my=$((Y - 15))
+before=$(xdotool search --onlyvisible --name '.*' 2>/dev/null | sort)
+xdotool mousemove $mx $my click 3
+menu_at_cursor() {
+    local w
+    for w in $(comm -13 <(echo "$before") <(xdotool search --onlyvisible --name '.*' 2>/dev/null | sort)); do
+        eval "$(xdotool getwindowgeometry --shell "$w" | sed 's/^/MENU_/')"
+        [ "$MENU_X" -eq $mx ] && [ "$MENU_Y" -eq $my ] && return 0
+    done
+    return 1
+}
+check "a right click on the title shows a menu at the cursor" until_true menu_at_cursor
+xdotool key Escape
+check "Escape closes it" until_true bash -c "! xdotool search --onlyvisible --name '.*' 2>/dev/null | grep -qx '$MENU_WINDOW'"
+xdotool mousemove 1270 1010
+check "the form stayed where it was" is_at $x0 $y0
+
+# A double click on the icon ends the host without CloseButtonClicked (first:
+# the host is gone before it has read the last release).
+geometry
+xdotool mousemove $((X + 10)) $((Y - 14)) click --repeat 2 --delay 80 1 mousemove 1270 1010
+check "a double click on the icon ends NimbraHost" until_true ended
+check "without CloseButtonClicked" bash -c "! grep -q CloseButtonClicked '$scratch/menu.txt'"
+stop
+
+# A title drag by (+120, +80): skin and host follow at every step.
+start "$scratch/drag.txt"
+x0=$X y0=$Y w0=$WIDTH h0=$HEIGHT
+tx=$((X + 100)) ty=$((Y - 15))  # in the title band
+xdotool mousemove $tx $ty mousedown 1 mousemove $((tx + 60)) $((ty + 40))
+check "half way the form is 60, 40 further" until_true is_at $((x0 + 60)) $((y0 + 40))
+skin=$(xdotool getmouselocation --shell | sed -n 's/^WINDOW=//p')
+eval "$(xdotool getwindowgeometry --shell "$skin" | sed 's/^/SKIN_/')"
+check "the skin lies around the host ($SKIN_X, $SKIN_Y)" test "$SKIN_X" -eq $((x0 + 56)) -a "$SKIN_Y" -eq $((y0 + 10))
+xdotool mousemove $((tx + 120)) $((ty + 80)) mouseup 1
+check "at the release the form is 120, 80 further" until_true is_at $((x0 + 120)) $((y0 + 80))
+check "and kept its size" is_sized $w0 $h0
+
+# The right edge: nothing during the drag, the new width at the release.
+geometry
+x1=$X
+ex=$((X + WIDTH + 2)) ey=$((Y + 50))
+# The press reads the cursor where the handler finds it: the pointer first
+# slides along the edge (a Resize) and goes on only once the form has seen that.
+xdotool mousemove $ex $ey mousedown 1 mousemove $ex $((ey + 1))
+until_true grep -q Resize "$scratch/drag.txt"
+xdotool mousemove $((ex + 30)) $((ey + 1)) mousemove $((ex + 60)) $((ey + 1))
+check "during the drag the width stays ($WIDTH)" is_sized $w0 $h0
+xdotool mouseup 1
+check "at the release the form is 60 wider" until_true is_sized $((w0 + 60)) $h0
+check "its left edge stayed" is_at $x1 $((y0 + 80))
+check "Resize was raised during the drag" grep -q '^Resize' "$scratch/drag.txt"
+
+# A double click on the title maximises: the pair spans the screen's width.
+geometry
+xdotool mousemove $((X + 100)) $((Y - 15)) click --repeat 2 --delay 80 1
+check "a double click on the title maximises" until_true is_at 0 26
+check "and raised TitleDblClicked" grep -q '^TitleDblClicked CancelMaxRestore=False' "$scratch/drag.txt"
+# Closed from the keyboard: the host has taken every mouse event before it
+# ends, so no button stays down for the tests after this one.
+xdotool key alt+F4
+check "Alt+F4 ends the maximised form" until_true ended
+stop
+
+echo "mouse.sh: $passed passed, $failed failed"
