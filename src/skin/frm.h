@@ -166,6 +166,8 @@ private:
     void HostActivated(Guard& g, HWND hwnd, DWORD kind);
     // The handler called with a made-up message: long parameter 0, no cancel.
     void MessageToSelf(HWND hwnd, UINT message, WPARAM state);
+    // The host's system menu entries, enabled or greyed by the skin's state and the control's properties.
+    void SysMenuStates(HMENU menu);
     void SetClassAddress(LONG_PTR address) override { classAddress_ = address; }
 
     long HostLong(const wchar_t* property);

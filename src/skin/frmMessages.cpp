@@ -10,7 +10,7 @@
 
 namespace nimbra {
 
-void frm::oSubClass_MessageCatched(HWND hwnd, UINT& uMsg, WPARAM& wParam, LPARAM&, VARIANT_BOOL&) {
+void frm::oSubClass_MessageCatched(HWND hwnd, UINT& uMsg, WPARAM& wParam, LPARAM& lParam, VARIANT_BOOL&) {
     Guard g(InSkin(L"oSubClass_MessageCatched"));
     if (Unloading) {
         // The close action has begun: the host gets its own procedure back, nothing else.
@@ -32,8 +32,39 @@ void frm::oSubClass_MessageCatched(HWND hwnd, UINT& uMsg, WPARAM& wParam, LPARAM
         if (word == SC_CLOSE) g.Run([&] { bClose_Click(); });
         if (word == SC_MAXIMIZE) g.Run([&] { MessageToSelf(hwnd, WM_SIZE, SIZE_MAXIMIZED); });
         break;
+    case WM_INITMENUPOPUP:
+        // The host's system menu is about to show: its entries say what the skin allows.
+        if (HIWORD(lParam)) g.Run([&] { SysMenuStates(reinterpret_cast<HMENU>(wParam)); });
+        break;
+    case WM_EXITSIZEMOVE:
+        // The system menu's Move or Size moved the host alone: the skin wraps it again.
+        g.Run([&] { SetMePos(); }, [&] { LockWinPos(); });
+        break;
     default: break;
     }
+}
+
+void frm::SysMenuStates(HMENU menu) {
+    VARIANT_BOOL moveable = VARIANT_FALSE, resizeable = VARIANT_FALSE, maxEnabled = VARIANT_FALSE,
+                 minEnabled = VARIANT_FALSE, closeEnabled = VARIANT_FALSE;
+    Check(Owner().get_Moveable(&moveable));
+    Check(Owner().get_Resizeable(&resizeable));
+    Check(Owner().get_MaxButtonEnabled(&maxEnabled));
+    Check(Owner().get_MinButtonEnabled(&minEnabled));
+    Check(Owner().get_CloseButtonEnabled(&closeEnabled));
+    const bool normal = WindowState() == forms::vbNormal, tool = IsTool();
+    const struct {
+        UINT command;
+        bool enabled;
+    } entries[] = {
+        {SC_RESTORE, !normal},
+        {SC_MOVE, normal && moveable},
+        {SC_SIZE, normal && resizeable},
+        {SC_MINIMIZE, minEnabled && !tool},
+        {SC_MAXIMIZE, normal && maxEnabled && !tool},
+        {SC_CLOSE, closeEnabled != VARIANT_FALSE},
+    };
+    for (const auto& e : entries) EnableMenuItem(menu, e.command, MF_BYCOMMAND | (e.enabled ? MF_ENABLED : MF_GRAYED));
 }
 
 void frm::MessageToSelf(HWND hwnd, UINT message, WPARAM state) {

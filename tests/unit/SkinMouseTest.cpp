@@ -4,6 +4,8 @@
 // screen cursor put where they say, as a person's mouse would.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "../../src/forms/Units.h"
 #include "../../src/skin/SkinWindow.h"
 #include "../../src/skin/frm.h"
@@ -296,8 +298,56 @@ TEST_F(SkinMouse, ARightClickInTheBandOpensTheHostsSystemMenuAndItsReleaseIsIgno
     EXPECT_TRUE(Same(here, WindowRect(skin->hWnd())));
     Drag(skin, 100, 15, 20, 0);
     EXPECT_EQ(WindowRect(skin->hWnd()).left - here.left, 20);
-    // The host keeps a system menu to show.
-    EXPECT_NE(GetSystemMenu(h.Form().hWnd(), FALSE), nullptr);
+}
+
+// Before the system menu shows, the host gets WM_INITMENUPOPUP for it (the
+// high word says "system menu"); the skin then enables what it allows.
+std::map<UINT, bool> Greyed(HWND host) {
+    const HMENU menu = GetSystemMenu(host, FALSE);
+    SendMessageW(host, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), MAKELPARAM(0, TRUE));
+    std::map<UINT, bool> greyed;
+    for (UINT command : {SC_RESTORE, SC_MOVE, SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE, SC_CLOSE})
+        greyed[command] = (GetMenuState(menu, command, MF_BYCOMMAND) & MF_GRAYED) != 0;
+    return greyed;
+}
+
+TEST_F(SkinMouse, TheSystemMenusEntriesFollowTheSkinsStateAndTheControlsProperties) {
+    Hosted h(Lines(), false);
+    frm* skin = SkinWindow();
+    forms::DoEvents();
+    const HWND host = h.Form().hWnd();
+    using Entries = std::map<UINT, bool>;
+    EXPECT_EQ(Greyed(host), (Entries{{SC_RESTORE, true}, {SC_MOVE, false}, {SC_SIZE, false}, {SC_MINIMIZE, false},
+                                     {SC_MAXIMIZE, false}, {SC_CLOSE, false}}));
+    h.control->put_Moveable(VARIANT_FALSE);
+    h.control->put_Resizeable(VARIANT_FALSE);
+    h.control->put_MinButtonEnabled(VARIANT_FALSE);
+    h.control->put_CloseButtonEnabled(VARIANT_FALSE);
+    EXPECT_EQ(Greyed(host), (Entries{{SC_RESTORE, true}, {SC_MOVE, true}, {SC_SIZE, true}, {SC_MINIMIZE, true},
+                                     {SC_MAXIMIZE, false}, {SC_CLOSE, true}}));
+    h.control->put_Moveable(VARIANT_TRUE);
+    h.control->put_Resizeable(VARIANT_TRUE);
+    DoubleClick(skin, 100, 15);
+    ASSERT_EQ(skin->WindowState(), forms::vbMaximized);
+    EXPECT_EQ(Greyed(host), (Entries{{SC_RESTORE, false}, {SC_MOVE, true}, {SC_SIZE, true}, {SC_MINIMIZE, true},
+                                     {SC_MAXIMIZE, true}, {SC_CLOSE, true}}));
+}
+
+// The system menu's Move and Size run the system's own loop on the host
+// alone; when it ends, the skin wraps the host where it was left.
+TEST_F(SkinMouse, AfterTheSystemsOwnMoveTheSkinWrapsTheHostAgain) {
+    Hosted h(Lines(), false);
+    frm* skin = SkinWindow();
+    forms::DoEvents();
+    const HWND host = h.Form().hWnd();
+    SetWindowPos(host, nullptr, 300, 250, 420, 280, SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(host, WM_EXITSIZEMOVE, 0, 0);
+    const RECT inner = WindowRect(host), outer = WindowRect(skin->hWnd());
+    EXPECT_EQ(inner.left, 300);
+    EXPECT_EQ(inner.left - outer.left, 4);
+    EXPECT_EQ(inner.top - outer.top, 30);
+    EXPECT_EQ(outer.right - inner.right, 4);
+    EXPECT_EQ(outer.bottom - inner.bottom, 4);
 }
 
 }  // namespace
