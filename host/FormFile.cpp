@@ -10,6 +10,7 @@
 #include <set>
 #include <utility>
 
+#include "../src/forms/Handles.h"
 #include "../src/forms/Text.h"
 
 namespace nimbra::host {
@@ -145,28 +146,31 @@ std::wstring FileNameOf(const std::wstring& path) {
 }
 
 std::optional<std::string> ReadWholeFile(const std::wstring& path) {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+    const forms::FileHandle h(
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!h) return std::nullopt;
     std::optional<std::string> result;
     LARGE_INTEGER size{};
-    if (GetFileSizeEx(h, &size) && size.QuadPart < 0x40000000) {
+    if (GetFileSizeEx(h.get(), &size) && size.QuadPart < 0x40000000) {
         std::string data(static_cast<size_t>(size.QuadPart), '\0');
         DWORD got = 0;
-        if (data.empty() || (ReadFile(h, data.data(), static_cast<DWORD>(data.size()), &got, nullptr) &&
+        if (data.empty() || (ReadFile(h.get(), data.data(), static_cast<DWORD>(data.size()), &got, nullptr) &&
                              got == data.size()))
             result = std::move(data);
     }
-    CloseHandle(h);
     return result;
 }
 
 bool WriteWholeFile(const std::wstring& path, const std::string& data) {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
+    forms::FileHandle h(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h) return false;
     DWORD written = 0;
-    bool ok = data.empty() ||
-              (WriteFile(h, data.data(), static_cast<DWORD>(data.size()), &written, nullptr) && written == data.size());
-    return CloseHandle(h) && ok;
+    const bool ok = data.empty() || (WriteFile(h.get(), data.data(), static_cast<DWORD>(data.size()), &written,
+                                               nullptr) &&
+                                     written == data.size());
+    // Closing flushes what the system still holds: its failure is the write's.
+    return CloseHandle(h.take()) && ok;
 }
 
 std::wstring Describe(const Block& b) {

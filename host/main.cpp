@@ -22,6 +22,7 @@
 #include "FormBag.h"
 #include "FormFile.h"
 #include "HostForm.h"
+#include "forms/Handles.h"
 #include "forms/Text.h"
 #include "forms/Units.h"
 
@@ -128,10 +129,8 @@ BOOL CALLBACK AddWindow(HWND hwnd, LPARAM param) {
 void WriteWindows(const std::wstring& path) {
     std::wstring text;
     EnumThreadWindows(GetCurrentThreadId(), AddWindow, reinterpret_cast<LPARAM>(&text));
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return;
-    Print(f, text);
-    CloseHandle(f);
+    const forms::FileHandle f(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    if (f) Print(f.get(), text);
 }
 
 void CALLBACK QuitTimer(HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(0); }
@@ -189,8 +188,8 @@ int Run(const Options& o) {
     if (o.quitAfter) SetTimer(nullptr, 0, o.quitAfter, QuitTimer);
     // Ready once no message has come for 200 ms: the forms are shown, activated and painted.
     if (!o.ready.empty() && forms::RunUntilQuiet(200, INFINITE)) {
-        HANDLE f = CreateFileW(o.ready.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        if (f != INVALID_HANDLE_VALUE) CloseHandle(f);
+        // Opening the file (a pipe the caller waits on) is the signal.
+        forms::FileHandle(CreateFileW(o.ready.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     }
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {

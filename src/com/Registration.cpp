@@ -6,6 +6,7 @@
 #include <string>
 
 #include "Module.h"
+#include "../forms/Handles.h"
 
 namespace nimbra {
 namespace {
@@ -45,10 +46,8 @@ bool LibraryIdentity(TLIBATTR& identity) {
 
 bool OtherArchitectureHas(const std::wstring& key) {
     constexpr REGSAM kOtherView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
-    HKEY k;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ | kOtherView, &k) != ERROR_SUCCESS) return false;
-    RegCloseKey(k);
-    return true;
+    forms::RegistryKey k;
+    return RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ | kOtherView, k.put()) == ERROR_SUCCESS;
 }
 
 }  // namespace

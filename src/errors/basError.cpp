@@ -9,6 +9,7 @@
 #include "../com/AppObject.h"
 #include "../com/ComObject.h"
 #include "../com/LateBound.h"
+#include "../forms/Handles.h"
 #include "../forms/Text.h"
 
 namespace nimbra {
@@ -37,13 +38,12 @@ void AppendToLog(std::wstring folder, const std::wstring& report) {
     if (folder == L"*app*") folder = ThisLibrary().path;
     if (folder.empty() || folder.back() != L'\\') folder += L'\\';
     const std::wstring file = folder + L"NimbraError.txt";
-    HANDLE h = CreateFileW(file.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return;
+    const forms::FileHandle h(CreateFileW(file.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h) return;
     const std::string record = ToAnsi(Now() + L"\r\n" + report + L"\r\n" + std::wstring(30, L'-') + L"\r\n");
     DWORD written = 0;
-    WriteFile(h, record.data(), static_cast<DWORD>(record.size()), &written, nullptr);
-    CloseHandle(h);
+    WriteFile(h.get(), record.data(), static_cast<DWORD>(record.size()), &written, nullptr);
 }
 
 void ShowReportBox(const std::wstring& text) {
@@ -156,14 +156,13 @@ void RaiseError(long number, const std::wstring& description, const std::wstring
 }
 
 std::wstring GetRegistryValue(HKEY root, const std::wstring& keyPath, const std::wstring& valueName) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, ToAnsi(keyPath).c_str(), 0, 0x2003F, &key) != ERROR_SUCCESS) return {};
+    forms::RegistryKey key;
+    if (RegOpenKeyExA(root, ToAnsi(keyPath).c_str(), 0, 0x2003F, key.put()) != ERROR_SUCCESS) return {};
     // One byte more than we offer, so a value without a terminating NUL stays bounded.
     std::vector<char> buffer(1025, '\0');
     DWORD size = 1024, type = 0;
-    const LONG rc = RegQueryValueExA(key, ToAnsi(valueName).c_str(), nullptr, &type,
+    const LONG rc = RegQueryValueExA(key.get(), ToAnsi(valueName).c_str(), nullptr, &type,
                                      reinterpret_cast<BYTE*>(buffer.data()), &size);
-    RegCloseKey(key);
     if (rc != ERROR_SUCCESS) return {};
     switch (type) {
     case REG_SZ:
@@ -179,18 +178,17 @@ std::wstring GetRegistryValue(HKEY root, const std::wstring& keyPath, const std:
 
 std::wstring GetHostExePath() {
     const DWORD self = GetCurrentProcessId();
-    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snap == INVALID_HANDLE_VALUE) return {};
+    const forms::FileHandle snap(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));  // INVALID_HANDLE_VALUE on failure
+    if (!snap) return {};
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
     std::wstring name;
-    for (BOOL more = Process32FirstW(snap, &entry); more; more = Process32NextW(snap, &entry)) {
+    for (BOOL more = Process32FirstW(snap.get(), &entry); more; more = Process32NextW(snap.get(), &entry)) {
         if (entry.th32ProcessID == self) {
             name.assign(entry.szExeFile, wcsnlen(entry.szExeFile, MAX_PATH));
             break;
         }
     }
-    CloseHandle(snap);
     if (name.empty()) return {};
     // The snapshot names the file only; resolved the way the process itself would.
     wchar_t full[256];

@@ -1,5 +1,6 @@
 #include "Controls.h"
 
+#include "Handles.h"
 #include "MouseArgs.h"
 #include "PaintDc.h"
 #include "Placement.h"
@@ -23,22 +24,6 @@ void Raise(const F& handler, Args... args) {
     copy(args...);
 }
 
-
-class MemoryDc {
-public:
-    MemoryDc(HDC like, HGDIOBJ object) : dc_(CreateCompatibleDC(like)), old_(SelectObject(dc_, object)) {}
-    ~MemoryDc() {
-        SelectObject(dc_, old_);
-        DeleteDC(dc_);
-    }
-    MemoryDc(const MemoryDc&) = delete;
-    MemoryDc& operator=(const MemoryDc&) = delete;
-    HDC get() const { return dc_; }
-
-private:
-    HDC dc_;
-    HGDIOBJ old_;
-};
 
 using namespace mouse;
 
@@ -275,11 +260,13 @@ void Image::Paint(HDC dc, const RECT& area) {
     if (picture_.IsIcon()) {
         DrawIconEx(dc, 0, 0, picture_.Icon(), width, height, 0, nullptr, DI_NORMAL);
     } else if (picture_.HasAlpha()) {
-        MemoryDc source(dc, picture_.Bitmap());
+        MemoryDc source(CreateCompatibleDC(dc));
+        Selection select(source.get(), picture_.Bitmap());
         BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};  // the bitmap's colours are premultiplied
         AlphaBlend(dc, 0, 0, width, height, source.get(), 0, 0, picture_.Width(), picture_.Height(), blend);
     } else {
-        MemoryDc source(dc, picture_.Bitmap());
+        MemoryDc source(CreateCompatibleDC(dc));
+        Selection select(source.get(), picture_.Bitmap());
         int oldMode = SetStretchBltMode(dc, COLORONCOLOR);
         StretchBlt(dc, 0, 0, width, height, source.get(), 0, 0, picture_.Width(), picture_.Height(), SRCCOPY);
         SetStretchBltMode(dc, oldMode);
@@ -300,10 +287,10 @@ void Label::Paint(HDC dc, const RECT& area) {
     PaintParentBackground(hWnd(), dc);
     if (caption_.empty()) return;
     int height = -static_cast<int>(std::lround(FontSize * GetDeviceCaps(dc, LOGPIXELSY) / 72.0));
-    HFONT font = CreateFontW(height, 0, 0, 0, FontBold ? FW_BOLD : FW_NORMAL, FALSE, FontUnderline, FALSE,
-                             DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                             DEFAULT_PITCH | FF_DONTCARE, FontName.c_str());
-    HGDIOBJ oldFont = SelectObject(dc, font);
+    GdiObject<HFONT> font(CreateFontW(height, 0, 0, 0, FontBold ? FW_BOLD : FW_NORMAL, FALSE, FontUnderline, FALSE,
+                                      DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                      DEFAULT_PITCH | FF_DONTCARE, FontName.c_str()));
+    Selection selectFont(dc, font.get());
     int oldMode = SetBkMode(dc, TRANSPARENT);
     COLORREF oldColor = SetTextColor(dc, ForeColor);
     RECT client{};
@@ -312,8 +299,6 @@ void Label::Paint(HDC dc, const RECT& area) {
     DrawTextW(dc, caption_.c_str(), static_cast<int>(caption_.size()), &client, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
     SetTextColor(dc, oldColor);
     SetBkMode(dc, oldMode);
-    SelectObject(dc, oldFont);
-    DeleteObject(font);
 }
 
 // --- Timer ---

@@ -6,23 +6,24 @@
 
 #include <vector>
 
+#include "Handles.h"
+
 namespace nimbra::forms {
 
 class PaintDc {
 public:
     explicit PaintDc(HWND hwnd) : hwnd_(hwnd) {
-        HRGN update = CreateRectRgn(0, 0, 0, 0);
-        const int kind = update ? GetUpdateRgn(hwnd, update, FALSE) : ERROR;
+        const GdiObject<HRGN> update(CreateRectRgn(0, 0, 0, 0));
+        const int kind = update ? GetUpdateRgn(hwnd, update.get(), FALSE) : ERROR;
         if (kind == COMPLEXREGION) {
-            const DWORD size = GetRegionData(update, 0, nullptr);
+            const DWORD size = GetRegionData(update.get(), 0, nullptr);
             std::vector<BYTE> data(size);
             auto* rd = reinterpret_cast<RGNDATA*>(data.data());
-            if (size && GetRegionData(update, size, rd)) {
+            if (size && GetRegionData(update.get(), size, rd)) {
                 const RECT* r = reinterpret_cast<const RECT*>(rd->Buffer);
                 pieces_.assign(r, r + rd->rdh.nCount);
             }
         }
-        if (update) DeleteObject(update);
         dc_ = BeginPaint(hwnd, &ps_);
         if (pieces_.empty()) pieces_.push_back(ps_.rcPaint);
     }

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "Handles.h"
+
 namespace nimbra::forms {
 
 // The one owner of the GDI handle; the size is read once because GetIconInfo
@@ -54,8 +56,8 @@ Picture Picture::FromIcon(HICON icon) {
             h->width = bm.bmWidth;
             h->height = bm.bmHeight / 2;
         }
-        if (info.hbmColor) DeleteObject(info.hbmColor);
-        if (info.hbmMask) DeleteObject(info.hbmMask);
+        // GetIconInfo hands out copies, ours to delete.
+        const GdiObject<HBITMAP> color(info.hbmColor), mask(info.hbmMask);
     }
     p.handle_ = std::move(h);
     return p;

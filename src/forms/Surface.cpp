@@ -4,57 +4,11 @@
 #include <cmath>
 #include <vector>
 
+#include "Handles.h"
+
 namespace nimbra::forms {
 
 namespace {
-
-// Every GDI object a surface creates passes through Track and Release, so the
-// count moves exactly where objects are made and deleted. Wine's
-// GetGuiResources answers 0, so this count is what the leak tests can see.
-long liveObjects = 0;
-
-template <typename H>
-H Track(H handle) {
-    if (handle) ++liveObjects;
-    return handle;
-}
-
-void Release(HDC dc) {
-    if (dc && DeleteDC(dc)) --liveObjects;
-}
-
-void Release(HGDIOBJ object) {
-    if (object && DeleteObject(object)) --liveObjects;
-}
-
-// A counted GDI object that lives for one drawing call.
-template <typename H>
-class ScopedObject {
-public:
-    explicit ScopedObject(H handle) : handle_(Track(handle)) {}
-    ~ScopedObject() { Release(handle_); }
-    ScopedObject(const ScopedObject&) = delete;
-    ScopedObject& operator=(const ScopedObject&) = delete;
-    H get() const { return handle_; }
-
-private:
-    H handle_;
-};
-
-// Puts back what was selected before; an object still selected cannot be deleted.
-class ScopedSelect {
-public:
-    ScopedSelect(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
-    ~ScopedSelect() {
-        if (old_) SelectObject(dc_, old_);
-    }
-    ScopedSelect(const ScopedSelect&) = delete;
-    ScopedSelect& operator=(const ScopedSelect&) = delete;
-
-private:
-    HDC dc_;
-    HGDIOBJ old_;
-};
 
 void Fill(HDC dc, int width, int height, COLORREF color) {
     // The stock DC brush takes any colour without creating a brush object.
@@ -103,16 +57,16 @@ HBRUSH Tile(HDC dc, HDC source, HBITMAP bitmap, int sx, int sy, int sw, int sh, 
     BITMAPINFO info{};
     info.bmiHeader = {sizeof(BITMAPINFOHEADER), tw, -th, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
-    ScopedObject<HGDIOBJ> tile(CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    ScopedObject<HDC> tileDc(CreateCompatibleDC(dc));
-    if (!tile.get() || !tileDc.get()) return nullptr;
+    GdiObject<HBITMAP> tile(CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    MemoryDc tileDc(CreateCompatibleDC(dc));
+    if (!tile || !tileDc) return nullptr;
     {
-        ScopedSelect into(tileDc.get(), tile.get());
-        ScopedSelect from(source, bitmap);
+        Selection into(tileDc.get(), tile.get());
+        Selection from(source, bitmap);
         SetStretchBltMode(tileDc.get(), COLORONCOLOR);
         StretchBlt(tileDc.get(), 0, 0, tw, th, source, sx, sy, w ? sw : 1, h ? sh : 1, SRCCOPY);
     }
-    return CreatePatternBrush(static_cast<HBITMAP>(tile.get()));  // the brush keeps its own copy
+    return CreatePatternBrush(tile.get());  // the brush keeps its own copy
 }
 
 }  // namespace
@@ -123,49 +77,46 @@ Surface::Surface(HWND window) : window_(window) {
     width_ = std::max(0L, client.right);
     height_ = std::max(0L, client.bottom);
 
-    HDC screen = GetDC(window_);
-    dc_ = Track(CreateCompatibleDC(screen));
-    source_ = Track(CreateCompatibleDC(screen));
-    // A bitmap compatible with the window (not with the memory DC, which would
-    // make it monochrome); at least 1x1 so a hidden, empty client still has one.
-    bitmap_ = Track(CreateCompatibleBitmap(screen, std::max(width_, 1), std::max(height_, 1)));
-    ReleaseDC(window_, screen);
+    {
+        WindowDc screen(window_);
+        dc_.reset(CreateCompatibleDC(screen.get()));
+        source_.reset(CreateCompatibleDC(screen.get()));
+        // A bitmap compatible with the window (not with the memory DC, which would
+        // make it monochrome); at least 1x1 so a hidden, empty client still has one.
+        bitmap_.reset(CreateCompatibleBitmap(screen.get(), std::max(width_, 1), std::max(height_, 1)));
+    }
     if (!dc_ || !bitmap_) return;
-    oldBitmap_ = SelectObject(dc_, bitmap_);
-    SetStretchBltMode(dc_, COLORONCOLOR);
+    oldBitmap_ = SelectObject(dc_.get(), bitmap_.get());
+    SetStretchBltMode(dc_.get(), COLORONCOLOR);
     Cls();
 }
 
 Surface::~Surface() {
-    for (Prepared& p : prepared_) Release(p.brush);
-    if (dc_ && oldBitmap_) SelectObject(dc_, oldBitmap_);
-    Release(bitmap_);
-    Release(source_);
-    Release(dc_);
+    // The buffer goes only once it is no longer selected; the owners do the rest.
+    if (dc_ && oldBitmap_) SelectObject(dc_.get(), oldBitmap_);
 }
 
 void Surface::Resize(int width, int height) {
     width = std::max(width, 0);
     height = std::max(height, 0);
     if (!dc_ || !bitmap_ || (width == width_ && height == height_)) return;
-    HBITMAP fresh = Track(CreateCompatibleBitmap(dc_, std::max(width, 1), std::max(height, 1)));
+    GdiObject<HBITMAP> fresh(CreateCompatibleBitmap(dc_.get(), std::max(width, 1), std::max(height, 1)));
     if (!fresh) return;
     {
-        ScopedObject<HDC> copy(CreateCompatibleDC(dc_));
-        ScopedSelect select(copy.get(), fresh);
+        MemoryDc copy(CreateCompatibleDC(dc_.get()));
+        Selection select(copy.get(), fresh.get());
         Fill(copy.get(), width, height, BackColor);
-        BitBlt(copy.get(), 0, 0, std::min(width, width_), std::min(height, height_), dc_, 0, 0, SRCCOPY);
+        BitBlt(copy.get(), 0, 0, std::min(width, width_), std::min(height, height_), dc_.get(), 0, 0, SRCCOPY);
     }
     // The DC stays the same, so an hDC a caller holds stays valid across resizes.
-    SelectObject(dc_, fresh);
-    Release(bitmap_);
-    bitmap_ = fresh;
+    SelectObject(dc_.get(), fresh.get());
+    bitmap_ = std::move(fresh);
     width_ = width;
     height_ = height;
 }
 
 void Surface::Cls() {
-    if (dc_) Fill(dc_, std::max(width_, 1), std::max(height_, 1), BackColor);
+    if (dc_.get()) Fill(dc_.get(), std::max(width_, 1), std::max(height_, 1), BackColor);
     CurrentX = 0;
     CurrentY = 0;
 }
@@ -183,35 +134,35 @@ void Surface::PaintPicture(const Picture& picture, int x, int y, int w, int h, i
 
     // Monochrome sources (masks, 1-bit bitmaps) take the DC's text and
     // background colours: 0 bits black, 1 bits white, whatever Print left set.
-    COLORREF oldText = SetTextColor(dc_, RGB(0, 0, 0));
-    COLORREF oldBack = SetBkColor(dc_, RGB(255, 255, 255));
+    COLORREF oldText = SetTextColor(dc_.get(), RGB(0, 0, 0));
+    COLORREF oldBack = SetBkColor(dc_.get(), RGB(255, 255, 255));
     if (!picture.IsIcon()) {
         if (!PaintPrepared(picture, x, y, w, h, sx, sy, sw, sh)) {
-            ScopedSelect select(source_, picture.Bitmap());
-            StretchBlt(dc_, dx, dy, w, h, source_, sx, sy, sw, sh, SRCCOPY);
+            Selection select(source_.get(), picture.Bitmap());
+            StretchBlt(dc_.get(), dx, dy, w, h, source_.get(), sx, sy, sw, sh, SRCCOPY);
         }
     } else {
         ICONINFO info{};
         if (GetIconInfo(picture.Icon(), &info)) {
-            ScopedObject<HGDIOBJ> mask(info.hbmMask), color(info.hbmColor);
+            GdiObject<HBITMAP> mask(info.hbmMask), color(info.hbmColor);
             // Classic icon drawing: the AND mask clears the opaque pixels and
             // keeps the transparent ones, then the colour image is XORed in
             // (its transparent pixels are black, so they change nothing).
             {
-                ScopedSelect select(source_, mask.get());
-                StretchBlt(dc_, dx, dy, w, h, source_, sx, sy, sw, sh, SRCAND);
+                Selection select(source_.get(), mask.get());
+                StretchBlt(dc_.get(), dx, dy, w, h, source_.get(), sx, sy, sw, sh, SRCAND);
                 // A monochrome icon stores its XOR image below the AND mask.
                 if (!color.get())
-                    StretchBlt(dc_, dx, dy, w, h, source_, sx, sy + picture.Height(), sw, sh, SRCINVERT);
+                    StretchBlt(dc_.get(), dx, dy, w, h, source_.get(), sx, sy + picture.Height(), sw, sh, SRCINVERT);
             }
             if (color.get()) {
-                ScopedSelect select(source_, color.get());
-                StretchBlt(dc_, dx, dy, w, h, source_, sx, sy, sw, sh, SRCINVERT);
+                Selection select(source_.get(), color.get());
+                StretchBlt(dc_.get(), dx, dy, w, h, source_.get(), sx, sy, sw, sh, SRCINVERT);
             }
         }
     }
-    SetTextColor(dc_, oldText);
-    SetBkColor(dc_, oldBack);
+    SetTextColor(dc_.get(), oldText);
+    SetBkColor(dc_.get(), oldBack);
 }
 
 bool Surface::PaintPrepared(const Picture& picture, int x, int y, int w, int h, int sx, int sy, int sw, int sh) {
@@ -227,10 +178,10 @@ bool Surface::PaintPrepared(const Picture& picture, int x, int y, int w, int h, 
         p = &Prepare(picture, sx, sy, sw, sh, w, 0);
     if (!p || !p->brush) return false;
     POINT origin{};
-    SetBrushOrgEx(dc_, x, y, &origin);  // the pattern's top-left on the copy's top-left
-    ScopedSelect select(dc_, p->brush);
-    PatBlt(dc_, x, y, w, h, PATCOPY);
-    SetBrushOrgEx(dc_, origin.x, origin.y, nullptr);
+    SetBrushOrgEx(dc_.get(), x, y, &origin);  // the pattern's top-left on the copy's top-left
+    Selection select(dc_.get(), p->brush.get());
+    PatBlt(dc_.get(), x, y, w, h, PATCOPY);
+    SetBrushOrgEx(dc_.get(), origin.x, origin.y, nullptr);
     return true;
 }
 
@@ -239,29 +190,26 @@ const Surface::Prepared& Surface::Prepare(const Picture& picture, int sx, int sy
         if (p.picture.Bitmap() == picture.Bitmap() && p.sx == sx && p.sy == sy && p.sw == sw && p.sh == sh &&
             p.w == w && p.h == h)
             return p;
-    if (prepared_.size() >= kMaxPrepared) {
-        Release(prepared_.front().brush);
-        prepared_.erase(prepared_.begin());
-    }
-    HBRUSH brush = nullptr;
-    if ((w && h) || Uniform(dc_, picture.Bitmap(), picture.Width(), picture.Height(), sx, sy, sw, sh, !w))
-        brush = Track(Tile(dc_, source_, picture.Bitmap(), sx, sy, sw, sh, w, h));
-    prepared_.push_back(Prepared{picture, sx, sy, sw, sh, w, h, brush});
+    if (prepared_.size() >= kMaxPrepared) prepared_.erase(prepared_.begin());
+    GdiObject<HBRUSH> brush;
+    if ((w && h) || Uniform(dc_.get(), picture.Bitmap(), picture.Width(), picture.Height(), sx, sy, sw, sh, !w))
+        brush.reset(Tile(dc_.get(), source_.get(), picture.Bitmap(), sx, sy, sw, sh, w, h));
+    prepared_.push_back(Prepared{picture, sx, sy, sw, sh, w, h, std::move(brush)});
     return prepared_.back();
 }
 
 void Surface::Print(const std::wstring& text) {
     if (!dc_) return;
-    ScopedObject<HGDIOBJ> font(MakeFont(dc_, FontName, FontSize, FontBold));
-    ScopedSelect select(dc_, font.get());
-    int oldMode = SetBkMode(dc_, TRANSPARENT);
-    COLORREF oldText = SetTextColor(dc_, ForeColor);
+    GdiObject<HFONT> font(MakeFont(dc_.get(), FontName, FontSize, FontBold));
+    Selection select(dc_.get(), font.get());
+    int oldMode = SetBkMode(dc_.get(), TRANSPARENT);
+    COLORREF oldText = SetTextColor(dc_.get(), ForeColor);
     TEXTMETRICW metrics{};
-    GetTextMetricsW(dc_, &metrics);
-    TextOutW(dc_, static_cast<int>(std::lround(CurrentX)), static_cast<int>(std::lround(CurrentY)), text.c_str(),
+    GetTextMetricsW(dc_.get(), &metrics);
+    TextOutW(dc_.get(), static_cast<int>(std::lround(CurrentX)), static_cast<int>(std::lround(CurrentY)), text.c_str(),
              static_cast<int>(text.size()));
-    SetTextColor(dc_, oldText);
-    SetBkMode(dc_, oldMode);
+    SetTextColor(dc_.get(), oldText);
+    SetBkMode(dc_.get(), oldMode);
     CurrentX = 0;
     CurrentY += static_cast<float>(metrics.tmHeight);
 }
@@ -269,13 +217,13 @@ void Surface::Print(const std::wstring& text) {
 SIZE Surface::TextSize(const std::wstring& text) const {
     SIZE size{};
     if (!dc_) return size;
-    ScopedObject<HGDIOBJ> font(MakeFont(dc_, FontName, FontSize, FontBold));
-    ScopedSelect select(dc_, font.get());
-    GetTextExtentPoint32W(dc_, text.c_str(), static_cast<int>(text.size()), &size);
+    GdiObject<HFONT> font(MakeFont(dc_.get(), FontName, FontSize, FontBold));
+    Selection select(dc_.get(), font.get());
+    GetTextExtentPoint32W(dc_.get(), text.c_str(), static_cast<int>(text.size()), &size);
     if (text.empty()) {
         // The extent of nothing has no height on every system; a line still has one.
         TEXTMETRICW metrics{};
-        GetTextMetricsW(dc_, &metrics);
+        GetTextMetricsW(dc_.get(), &metrics);
         size.cy = metrics.tmHeight;
     }
     return size;
@@ -287,10 +235,10 @@ void Surface::PaintTo(HDC target, const RECT& area) const {
     RECT copy{std::max(area.left, 0L), std::max(area.top, 0L), std::min(area.right, static_cast<LONG>(width_)),
               std::min(area.bottom, static_cast<LONG>(height_))};
     if (copy.right <= copy.left || copy.bottom <= copy.top) return;
-    BitBlt(target, copy.left, copy.top, copy.right - copy.left, copy.bottom - copy.top, dc_, copy.left, copy.top,
+    BitBlt(target, copy.left, copy.top, copy.right - copy.left, copy.bottom - copy.top, dc_.get(), copy.left, copy.top,
            SRCCOPY);
 }
 
-long Surface::LiveObjects() { return liveObjects; }
+long Surface::LiveObjects() { return LiveGdiObjects(); }
 
 }  // namespace nimbra::forms

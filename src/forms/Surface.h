@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "Handles.h"
 #include "Picture.h"
 
 namespace nimbra::forms {
@@ -22,7 +23,7 @@ public:
     void Resize(int width, int height);
     int Width() const { return width_; }
     int Height() const { return height_; }
-    HDC hDC() const { return dc_; }
+    HDC hDC() const { return dc_.get(); }
 
     COLORREF BackColor = GetSysColor(COLOR_BTNFACE);
     COLORREF ForeColor = RGB(0, 0, 0);
@@ -62,15 +63,15 @@ private:
         Picture picture;  // keeps the handle, so the key cannot be reused while cached
         int sx, sy, sw, sh;
         int w, h;      // the copy's size; 0 on the axis of a run, whatever its length
-        HBRUSH brush;  // nullptr: a run whose lines differ, stretched each time
+        GdiObject<HBRUSH> brush;  // empty: a run whose lines differ, stretched each time
     };
     bool PaintPrepared(const Picture& picture, int x, int y, int w, int h, int sx, int sy, int sw, int sh);
     const Prepared& Prepare(const Picture& picture, int sx, int sy, int sw, int sh, int w, int h);
 
     HWND window_;
-    HDC dc_ = nullptr;
-    HDC source_ = nullptr;  // kept for PaintPicture: a DC per copy costs more than the copy
-    HBITMAP bitmap_ = nullptr;
+    MemoryDc dc_;
+    MemoryDc source_;  // kept for PaintPicture: a DC per copy costs more than the copy
+    GdiObject<HBITMAP> bitmap_;
     HGDIOBJ oldBitmap_ = nullptr;
     int width_ = 0, height_ = 0;
     std::vector<Prepared> prepared_;

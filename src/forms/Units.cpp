@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "Handles.h"
+
 namespace nimbra::forms {
 
 namespace {
@@ -10,9 +12,8 @@ namespace {
 // Read once, as classic runtimes do: a form's twips must not change meaning
 // while it is open, even if the user changes the display scaling meanwhile.
 int ScreenDpi(int index) {
-    HDC screen = GetDC(nullptr);
-    int dpi = screen ? GetDeviceCaps(screen, index) : 0;
-    if (screen) ReleaseDC(nullptr, screen);
+    const WindowDc screen(nullptr);
+    const int dpi = screen.get() ? GetDeviceCaps(screen.get(), index) : 0;
     return dpi > 0 ? dpi : 96;
 }
 

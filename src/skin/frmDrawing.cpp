@@ -7,6 +7,7 @@
 #include "../Resources.h"
 #include "../com/LateBound.h"
 #include "../com/Module.h"
+#include "../forms/Handles.h"
 #include "../forms/Units.h"
 
 namespace nimbra {
@@ -107,9 +108,8 @@ void frm::DrawXP() {
                                       std::none_of(std::begin(DrawObj->piece), std::begin(DrawObj->piece) + 5,
                                                    [](const forms::Picture& p) { return p.Empty(); });
                  if (covered) return;
-                 HBRUSH back = CreateSolidBrush(d.BackColor);
-                 for (const RECT& r : strips) FillRect(d.hDC(), &r, back);
-                 DeleteObject(back);
+                 const forms::GdiObject<HBRUSH> back(CreateSolidBrush(d.BackColor));
+                 for (const RECT& r : strips) FillRect(d.hDC(), &r, back.get());
              },
              [&] {
                  tool = IsTool();

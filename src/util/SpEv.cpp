@@ -9,6 +9,7 @@
 
 #include "../com/LateBound.h"
 #include "../errors/basError.h"
+#include "../forms/Handles.h"
 #include "../forms/Text.h"
 
 namespace nimbra {
@@ -30,20 +31,17 @@ std::wstring Text(const BSTR* s) { return s && *s ? std::wstring(*s, SysStringLe
 class File {
 public:
     File(const std::wstring& name, bool write, std::source_location where = std::source_location::current()) {
-        h_ = CreateFileW(name.c_str(), write ? GENERIC_WRITE : GENERIC_READ, FILE_SHARE_READ, nullptr,
-                         write ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (h_ == INVALID_HANDLE_VALUE) RaiseFileError(where);
+        h_.reset(CreateFileW(name.c_str(), write ? GENERIC_WRITE : GENERIC_READ, FILE_SHARE_READ, nullptr,
+                             write ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!h_) RaiseFileError(where);
     }
-    ~File() { CloseHandle(h_); }
-    File(const File&) = delete;
-    File& operator=(const File&) = delete;
 
     std::wstring ReadAll(std::source_location where = std::source_location::current()) {
         LARGE_INTEGER size{};
-        GetFileSizeEx(h_, &size);
+        GetFileSizeEx(h_.get(), &size);
         std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
         DWORD read = 0;
-        if (!bytes.empty() && !ReadFile(h_, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr))
+        if (!bytes.empty() && !ReadFile(h_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr))
             RaiseFileError(where);
         bytes.resize(read);
         return Decode(bytes);
@@ -51,7 +49,7 @@ public:
     void Write(const std::wstring& text, std::source_location where = std::source_location::current()) {
         const std::string bytes = Encode(text);
         DWORD written = 0;
-        if (!bytes.empty() && !WriteFile(h_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
+        if (!bytes.empty() && !WriteFile(h_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
             RaiseFileError(where);
     }
 
@@ -59,7 +57,7 @@ private:
     // Sequential files hold text in the system's ANSI code page.
     static std::wstring Decode(const std::string& s) { return forms::Widen(s); }
     static std::string Encode(const std::wstring& w) { return forms::Narrow(w); }
-    HANDLE h_;
+    forms::FileHandle h_;
 };
 
 IDispatch* ListObject(VARIANT* list, std::source_location where = std::source_location::current()) {

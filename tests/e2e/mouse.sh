@@ -28,11 +28,12 @@ geometry() {  # sets X Y WIDTH HEIGHT of the host form
 is_at() { geometry; [ "$X" -eq "$1" ] && [ "$Y" -eq "$2" ]; }
 is_sized() { geometry; [ "$WIDTH" -eq "$1" ] && [ "$HEIGHT" -eq "$2" ]; }
 
-start() {  # start <events file>: one skinned form, up and settled
+start() {  # start <events file> [host options...]: one skinned form, up and settled
+    local events=$1; shift
     xdotool mousemove 1270 1010
     rm -f "$scratch/ready" && mkfifo "$scratch/ready"
-    timeout 60 "$wine" "$build/NimbraHost.exe" --events "$(win "$1")" --ready "$(win "$scratch/ready")" \
-        --quit-after 30000 "$(win "$samples/Blau.frm")" > /dev/null &
+    timeout 60 "$wine" "$build/NimbraHost.exe" --events "$(win "$events")" --ready "$(win "$scratch/ready")" \
+        --quit-after 30000 "$@" "$(win "$samples/Blau.frm")" > /dev/null &
     pid=$!
     timeout 30 cat "$scratch/ready" > /dev/null
     host_id=$(timeout 10 xdotool search --sync --onlyvisible --name "$form_caption" | head -n 1)
@@ -108,6 +109,19 @@ check "and raised TitleDblClicked" grep -q '^TitleDblClicked CancelMaxRestore=Fa
 # ends, so no button stays down for the tests after this one.
 xdotool key alt+F4
 check "Alt+F4 ends the maximised form" until_true ended
+stop
+
+# A locked form does not move, and a host that cancels TitleDblClicked keeps its state.
+start "$scratch/locked.txt" --set Moveable=False --cancel TitleDblClicked
+x0=$X y0=$Y w0=$WIDTH h0=$HEIGHT
+xdotool mousemove $((X + 100)) $((Y - 15)) click --repeat 2 --delay 80 1 mousemove 1270 1010
+check "a cancelled double click is logged" until_true grep -q 'TitleDblClicked CancelMaxRestore=False -> True' "$scratch/locked.txt"
+check "and changes nothing" is_sized $w0 $h0
+xdotool mousemove $((X + 100)) $((Y - 15)) mousedown 1 mousemove $((X + 150)) $((Y - 10)) mouseup 1
+check "Moveable False: the drag ends in a title click" until_true bash -c "[ \$(grep -c TitleClicked '$scratch/locked.txt') -ge 2 ]"
+check "the form stayed" is_at $x0 $y0
+xdotool key alt+F4
+check "Alt+F4 ends the form" until_true ended
 stop
 
 echo "mouse.sh: $passed passed, $failed failed"

@@ -1,0 +1,146 @@
+// The owners of the platform's handles, in one place: each closes its handle
+// once, with the function that kind of handle wants, and moves but never
+// copies. GDI objects and memory DCs are counted while owned: Wine's
+// GetGuiResources answers 0, so this count is what the leak tests read.
+#pragma once
+#include <windows.h>
+
+#include <atomic>
+#include <utility>
+
+namespace nimbra::forms {
+
+namespace handle {
+
+inline std::atomic<long>& GdiCount() {
+    static std::atomic<long> count{0};
+    return count;
+}
+
+// What each kind of handle calls empty and how it is closed.
+struct Kernel {
+    using Type = HANDLE;
+    static HANDLE Empty() { return nullptr; }
+    static void Close(HANDLE h) { CloseHandle(h); }
+};
+// Files and snapshots: their failure value is INVALID_HANDLE_VALUE, not null.
+struct File {
+    using Type = HANDLE;
+    static HANDLE Empty() { return INVALID_HANDLE_VALUE; }
+    static void Close(HANDLE h) { CloseHandle(h); }
+};
+struct Key {
+    using Type = HKEY;
+    static HKEY Empty() { return nullptr; }
+    static void Close(HKEY k) { RegCloseKey(k); }
+};
+template <class G>
+struct Gdi {
+    using Type = G;
+    static G Empty() { return nullptr; }
+    static void Opened() { ++GdiCount(); }
+    static void Close(G g) {
+        if (DeleteObject(g)) --GdiCount();
+    }
+};
+struct Dc {
+    using Type = HDC;
+    static HDC Empty() { return nullptr; }
+    static void Opened() { ++GdiCount(); }
+    static void Close(HDC dc) {
+        if (DeleteDC(dc)) --GdiCount();
+    }
+};
+
+}  // namespace handle
+
+template <class Kind>
+class Owned {
+public:
+    using Handle = typename Kind::Type;
+
+    Owned() = default;
+    explicit Owned(Handle h) { reset(h); }
+    ~Owned() { reset(); }
+    // A move hands the handle over: still one owner, counted once.
+    Owned(Owned&& other) noexcept : h_(std::exchange(other.h_, Kind::Empty())) {}
+    Owned& operator=(Owned&& other) noexcept {
+        if (this != &other) {
+            reset();
+            h_ = std::exchange(other.h_, Kind::Empty());
+        }
+        return *this;
+    }
+    Owned(const Owned&) = delete;
+    Owned& operator=(const Owned&) = delete;
+
+    Handle get() const { return h_; }
+    explicit operator bool() const { return h_ != Kind::Empty(); }
+    // Closes what is owned, then owns h.
+    void reset(Handle h = Kind::Empty()) {
+        if (h_ != Kind::Empty()) Kind::Close(h_);
+        h_ = h;
+        if constexpr (requires { Kind::Opened(); }) {
+            if (h_ != Kind::Empty()) Kind::Opened();
+        }
+    }
+    // Hands the handle to a caller who closes it itself (to see whether closing
+    // failed); not for the counted kinds, whose count would stay behind.
+    Handle take()
+        requires(!requires { Kind::Opened(); })
+    {
+        return std::exchange(h_, Kind::Empty());
+    }
+    // For functions that hand out a handle through a pointer (RegOpenKeyEx).
+    Handle* put() {
+        reset();
+        return &h_;
+    }
+
+private:
+    Handle h_ = Kind::Empty();
+};
+
+using KernelHandle = Owned<handle::Kernel>;
+using FileHandle = Owned<handle::File>;
+using RegistryKey = Owned<handle::Key>;
+template <class G>
+using GdiObject = Owned<handle::Gdi<G>>;
+using MemoryDc = Owned<handle::Dc>;
+
+// GDI objects and memory DCs owned right now, by every owner above.
+inline long LiveGdiObjects() { return handle::GdiCount(); }
+
+// A window's (or, for nullptr, the screen's) DC, given back to it at the end.
+class WindowDc {
+public:
+    explicit WindowDc(HWND hwnd) : hwnd_(hwnd), dc_(GetDC(hwnd)) {}
+    ~WindowDc() {
+        if (dc_) ReleaseDC(hwnd_, dc_);
+    }
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    HDC get() const { return dc_; }
+
+private:
+    HWND hwnd_;
+    HDC dc_;
+};
+
+// Selects an object into a DC and puts back what was there: an object still
+// selected cannot be deleted.
+class Selection {
+public:
+    Selection(HDC dc, HGDIOBJ object) : dc_(dc), old_(dc && object ? SelectObject(dc, object) : nullptr) {}
+    ~Selection() {
+        if (old_) SelectObject(dc_, old_);
+    }
+    Selection(const Selection&) = delete;
+    Selection& operator=(const Selection&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ old_;
+};
+
+}  // namespace nimbra::forms
