@@ -101,9 +101,9 @@ TEST_F(SkinMouse, EachFrameZoneShowsItsSizingCursor) {
         {W - 1, H - 1, forms::vbSizeNWSE}, {100, H - 4, forms::vbSizeNS}, {100, 15, forms::vbDefault},
         {5, 100, forms::vbDefault},     {W - 5, 100, forms::vbDefault},
     };
-    // The shape a person sees: on the frame the skin's own, in the hole the host's arrow.
-    const HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
-    const std::map<int, HCURSOR> shapes = {{forms::vbDefault, arrow},
+    // The shape a person sees on the skin (the hole, from (4, 30) to (W - 4, H - 4),
+    // is the host's, which shows its own).
+    const std::map<int, HCURSOR> shapes = {{forms::vbDefault, LoadCursorW(nullptr, IDC_ARROW)},
                                            {forms::vbSizeNESW, LoadCursorW(nullptr, IDC_SIZENESW)},
                                            {forms::vbSizeNS, LoadCursorW(nullptr, IDC_SIZENS)},
                                            {forms::vbSizeNWSE, LoadCursorW(nullptr, IDC_SIZENWSE)},
@@ -111,11 +111,11 @@ TEST_F(SkinMouse, EachFrameZoneShowsItsSizingCursor) {
     for (const auto& p : points) {
         Mouse(skin, WM_MOUSEMOVE, 0, p.x, p.y);
         EXPECT_EQ(skin->MousePointer(), p.pointer) << p.x << "," << p.y;
+        if (p.x >= 4 && p.x < W - 4 && p.y >= 30 && p.y < H - 4) continue;
         CURSORINFO shown{};
         shown.cbSize = sizeof shown;
         GetCursorInfo(&shown);
-        EXPECT_EQ(shown.hCursor, p.x > 4 && p.x < W - 4 && p.y > 30 && p.y < H - 4 ? arrow : shapes.at(p.pointer))
-            << p.x << "," << p.y;
+        EXPECT_EQ(shown.hCursor, shapes.at(p.pointer)) << p.x << "," << p.y;
     }
     // Without Resizeable the cursor stays as it is; maximised there are no zones.
     Mouse(skin, WM_MOUSEMOVE, 0, 2, 100);
@@ -235,6 +235,9 @@ TEST_F(SkinMouse, TitleClicksRaiseTheirEventsAndTheDoubleClickMaximises) {
     forms::DoEvents();
     EXPECT_EQ(skin->WindowState(), forms::vbMaximized);
     EXPECT_NE(Events().find(L"TitleDblClicked CancelMaxRestore=False"), std::wstring::npos);
+    const RECT maximised = WindowRect(skin->hWnd());
+    Drag(skin, 100, 10, 60, 40);  // a maximised form does not move
+    EXPECT_TRUE(Same(maximised, WindowRect(skin->hWnd())));
     DoubleClick(skin, 100, 10);
     forms::DoEvents();
     EXPECT_EQ(skin->WindowState(), forms::vbNormal);
