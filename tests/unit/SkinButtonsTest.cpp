@@ -7,6 +7,7 @@
 #include "../../src/skin/frm.h"
 #include "Activation.h"
 #include "Hosted.h"
+#include "StandInOwner.h"
 #include "TestSupport.h"
 
 using namespace nimbra;
@@ -188,3 +189,36 @@ TEST_F(SkinButtons, SilentSwitchSkipsOnlyTheRowThatFails) {
     EXPECT_EQ(r[0][3], L"9");
     EXPECT_EQ(r[0][5], L"DrawButtons");
 }
+
+// Each property of the button table is read in a step of its own: with the
+// silent switch on, a getter that fails leaves the rest of the table to be read.
+TEST_F(SkinButtons, SilentSwitchSkipsOnlyTheReadThatFails) {
+    Hosted h(kAllButtons, false);
+    frm* skin = SkinWindow();
+    forms::DoEvents();
+    const ComPtr<SkinOwner> control = skin->OwnerControl;
+    auto owner = Make<test::StandInOwner>();
+    owner->HelpButtonVisible = VARIANT_FALSE;
+    owner->TrayButtonEnabled = VARIANT_FALSE;
+    owner->failing = {L"HelpButtonEnabled"};
+    skin->OwnerControl = owner;
+    skin->Buttons[2].Enabled = true;  // what the failing read leaves in place
+    SetSilentError(true);
+    skin->SetButtonProperties();
+    SetSilentError(false);
+    EXPECT_TRUE(skin->Buttons[2].Enabled);
+    EXPECT_FALSE(skin->Buttons[2].Visible);  // the next read of the same row
+    EXPECT_FALSE(skin->Buttons[6].Enabled);  // and the later rows
+    EXPECT_TRUE(skin->Buttons[6].Visible);
+    EXPECT_TRUE(reports_.Reports().empty());
+
+    // Reported, the failure ends the procedure: the later rows keep what they had.
+    skin->Buttons[6].Enabled = true;
+    skin->SetButtonProperties();
+    EXPECT_TRUE(skin->Buttons[6].Enabled);
+    const auto r = reports_.Reports();
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_EQ(r[0][5], L"SetButtonProperties");
+    skin->OwnerControl = control;
+}
+
