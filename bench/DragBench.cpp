@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "BenchClock.h"
+#include "BenchForm.h"
 #include "FormFile.h"
 #include "HostForm.h"
 #include "forms/Units.h"
@@ -17,27 +18,6 @@ using namespace nimbra;
 using namespace nimbra::host;
 
 namespace {
-
-std::string FormText(bool skinned) {
-    std::string text =
-        "VERSION 5.00\r\n"
-        "Object = \"{1A11BA44-3123-4488-94E8-4A011C1E99A6}#1.1#0\"; \"NimbraForm.ocx\"\r\n"
-        "Begin VB.Form Form1\r\n"
-        "   Caption         =   \"Ziehen\"\r\n"
-        "   ClientHeight    =   3000\r\n"
-        "   ClientLeft      =   1500\r\n"
-        "   ClientTop       =   1500\r\n"
-        "   ClientWidth     =   4500\r\n"
-        "   StartUpPosition =   0\r\n";
-    if (skinned)
-        text += "   Begin NimbraForm.xpForm xpForm1\r\n"
-                "      Left            =   120\r\n"
-                "      Top             =   120\r\n"
-                "      _ExtentX        =   847\r\n"
-                "      _ExtentY        =   847\r\n"
-                "   End\r\n";
-    return text + "End\r\nAttribute VB_Name = \"Form1\"\r\n";
-}
 
 // Seconds per step, the best of rounds of count steps, each step one pixel
 // right and back, with what it makes the window server do pumped inside.
@@ -58,8 +38,8 @@ double PerStep(int count, F step) {
 int main() {
     OleInitialize(nullptr);
     std::vector<std::wstring> errors;
-    FormFile skinnedFile = FormFile::Parse(FormText(true), L"Bench.frm");
-    FormFile plainFile = FormFile::Parse(FormText(false), L"Bench.frm");
+    FormFile skinnedFile = FormFile::Parse(FormText(0, true), L"Bench.frm");
+    FormFile plainFile = FormFile::Parse(FormText(1, false), L"Bench.frm");
     HostForm skinned(skinnedFile.Form(), HostOptions{}), plain(plainFile.Form(), HostOptions{});
     skinned.Create(errors);
     plain.Create(errors);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "BenchClock.h"
+#include "BenchForm.h"
 #include "FormFile.h"
 #include "HostForm.h"
 #include "forms/Units.h"
@@ -28,31 +29,6 @@ double CpuSeconds() {
         return static_cast<double>((static_cast<ULONGLONG>(f.dwHighDateTime) << 32) | f.dwLowDateTime) / 1e7;
     };
     return seconds(kernel) + seconds(user);
-}
-
-// A form as a classic form file describes it; with the control it is skinned.
-std::string FormText(int i, bool skinned) {
-    const int scheme = i % 3;
-    std::string text =
-        "VERSION 5.00\r\n"
-        "Object = \"{1A11BA44-3123-4488-94E8-4A011C1E99A6}#1.1#0\"; \"NimbraForm.ocx\"\r\n"
-        "Begin VB.Form Form" + std::to_string(i) + "\r\n"
-        "   Caption         =   \"Formular " + std::to_string(i) + "\"\r\n"
-        "   ClientHeight    =   3000\r\n"
-        "   ClientLeft      =   " + std::to_string(600 + 900 * i) + "\r\n"
-        "   ClientTop       =   " + std::to_string(900 + 600 * i) + "\r\n"
-        "   ClientWidth     =   4500\r\n"
-        "   StartUpPosition =   0\r\n";
-    if (skinned)
-        text += "   Begin NimbraForm.xpForm xpForm1\r\n"
-                "      Left            =   120\r\n"
-                "      Top             =   120\r\n"
-                "      _ExtentX        =   847\r\n"
-                "      _ExtentY        =   847\r\n"
-                "      ColorStyle      =   " + std::to_string(scheme) + "\r\n"
-                "      Caption         =   \"Formular " + std::to_string(i) + "\"\r\n"
-                "   End\r\n";
-    return text + "End\r\nAttribute VB_Name = \"Form" + std::to_string(i) + "\"\r\n";
 }
 
 struct Forms {

@@ -18,6 +18,26 @@ public:
     ~Variant() { VariantClear(this); }
 };
 
+// Plain values as arguments and property values (nothing to clear).
+inline VARIANT Int16(SHORT v) {
+    VARIANT x;
+    x.vt = VT_I2;
+    x.iVal = v;
+    return x;
+}
+inline VARIANT Int32(LONG v) {
+    VARIANT x;
+    x.vt = VT_I4;
+    x.lVal = v;
+    return x;
+}
+inline VARIANT Boolean(bool v) {
+    VARIANT x;
+    x.vt = VT_BOOL;
+    x.boolVal = v ? VARIANT_TRUE : VARIANT_FALSE;
+    return x;
+}
+
 // Arguments in source order (first argument first); by-reference arguments are
 // VT_BYREF variants the callee may change. Returns the call's HRESULT.
 HRESULT InvokeByName(IDispatch* target, const wchar_t* name, WORD flags, VARIANTARG* args, UINT count,

@@ -13,25 +13,6 @@ namespace {
 
 Procedure InControl(const wchar_t* procedure) { return {procedure, kUserControl, L"xpForm"}; }
 
-VARIANT Int16(SHORT v) {
-    VARIANT x;
-    x.vt = VT_I2;
-    x.iVal = v;
-    return x;
-}
-VARIANT Boolean(bool v) {
-    VARIANT x;
-    x.vt = VT_BOOL;
-    x.boolVal = v ? VARIANT_TRUE : VARIANT_FALSE;
-    return x;
-}
-VARIANT Int32(LONG v) {
-    VARIANT x;
-    x.vt = VT_I4;
-    x.lVal = v;
-    return x;
-}
-
 // The stored value, or the default when the bag has no such key.
 Variant ReadKey(IPropertyBag* bag, const wchar_t* key, const VARIANT& fallback) {
     Variant v;

@@ -34,21 +34,16 @@ struct Key {
     static HKEY Empty() { return nullptr; }
     static void Close(HKEY k) { RegCloseKey(k); }
 };
+inline BOOL Delete(HDC dc) { return DeleteDC(dc); }
+inline BOOL Delete(HGDIOBJ object) { return DeleteObject(object); }
+// GDI objects and memory DCs, counted while owned.
 template <class G>
 struct Gdi {
     using Type = G;
     static G Empty() { return nullptr; }
     static void Opened() { ++GdiCount(); }
     static void Close(G g) {
-        if (DeleteObject(g)) --GdiCount();
-    }
-};
-struct Dc {
-    using Type = HDC;
-    static HDC Empty() { return nullptr; }
-    static void Opened() { ++GdiCount(); }
-    static void Close(HDC dc) {
-        if (DeleteDC(dc)) --GdiCount();
+        if (Delete(g)) --GdiCount();
     }
 };
 
@@ -106,7 +101,7 @@ using FileHandle = Owned<handle::File>;
 using RegistryKey = Owned<handle::Key>;
 template <class G>
 using GdiObject = Owned<handle::Gdi<G>>;
-using MemoryDc = Owned<handle::Dc>;
+using MemoryDc = Owned<handle::Gdi<HDC>>;
 
 // GDI objects and memory DCs owned right now, by every owner above.
 inline long LiveGdiObjects() { return handle::GdiCount(); }

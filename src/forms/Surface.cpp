@@ -116,7 +116,7 @@ void Surface::Resize(int width, int height) {
 }
 
 void Surface::Cls() {
-    if (dc_.get()) Fill(dc_.get(), std::max(width_, 1), std::max(height_, 1), BackColor);
+    if (dc_) Fill(dc_.get(), std::max(width_, 1), std::max(height_, 1), BackColor);
     CurrentX = 0;
     CurrentY = 0;
 }

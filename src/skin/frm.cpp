@@ -27,15 +27,17 @@ long frm::HostLong(const wchar_t* property) {
 }
 
 void frm::SetHostLong(const wchar_t* property, long value) {
-    VARIANT v;
-    v.vt = VT_I4;
-    v.lVal = value;
-    PutByName(HostForm.Get(), property, v);
+    PutByName(HostForm.Get(), property, Int32(value));
 }
 
 SkinOwner& frm::Owner() {
     if (!OwnerControl) Raise(91);
     return *OwnerControl.Get();
+}
+
+ComPtr<SkinOwner> frm::HeldOwner() {
+    if (!OwnerControl) Raise(91);
+    return OwnerControl;
 }
 
 HWND frm::HostHwnd() {

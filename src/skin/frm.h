@@ -116,6 +116,9 @@ private:
 
     // The control that started this skin; runtime error 91 when there is none.
     SkinOwner& Owner();
+    // The same as a counted reference, for raising an event: the host's handler
+    // runs inside the call and may end the control with its form.
+    ComPtr<SkinOwner> HeldOwner();
     void SetFormFocus();
     void MeFocus();
     // Polls the cursor while it is over a button; stops itself once it has left.

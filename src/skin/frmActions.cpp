@@ -10,10 +10,7 @@ bool frm::OfferClick(HRESULT (STDMETHODCALLTYPE SkinOwner::*enabled)(VARIANT_BOO
     Check((Owner().*enabled)(&on));
     if (!on) return false;
     Cancel = VARIANT_FALSE;
-    // The host's handler runs inside this call and may end the control with
-    // its form: the control is held until the call has returned.
-    const ComPtr<SkinOwner> control = OwnerControl;
-    (control.Get()->*relay)(Cancel);
+    (HeldOwner().Get()->*relay)(Cancel);
     return true;
 }
 

@@ -119,11 +119,7 @@ void frm::Form_MouseMove(int Button, int, float X, float Y) {
         [&] {
             if (!resizeable) return;
             zone = GetResizeMode();
-            if (zone != kNoZone && Button == forms::vbLeftButton) {
-                // The host's handler may end the control: it is held through the call.
-                const ComPtr<SkinOwner> control = OwnerControl;
-                control->evResize();
-            }
+            if (zone != kNoZone && Button == forms::vbLeftButton) HeldOwner()->evResize();
         },
         [&] {
             if (resizeable) SetMousePointer(kZoneCursor[zone + 1]);
@@ -193,10 +189,7 @@ void frm::ApplyResize(POINT start, POINT end, short zone) {
 void frm::Form_Click() {
     BusyScope busy(*this);
     Guard(InSkin(L"Form_Click")).Run([&] {
-        if (MouseY >= TitleHeight) return;
-        const ComPtr<SkinOwner> control = OwnerControl;
-        if (!control) Raise(91);
-        control->evTitleClicked();
+        if (MouseY < TitleHeight) HeldOwner()->evTitleClicked();
     });
 }
 
@@ -216,12 +209,7 @@ void frm::Form_DblClick() {
     }
     if (!tool && MouseY < TitleHeight && LastButton == forms::vbLeftButton && MouseX < ButtonsLeft) {
         VARIANT_BOOL CancelMaxRestore = VARIANT_FALSE;
-        if (!g.Run([&] {
-                const ComPtr<SkinOwner> control = OwnerControl;
-                if (!control) Raise(91);
-                control->evTitleDblClicked(CancelMaxRestore);
-            }))
-            return;
+        if (!g.Run([&] { HeldOwner()->evTitleDblClicked(CancelMaxRestore); })) return;
         if (!CancelMaxRestore &&
             !g.Run([&] {
                 MessageToSelf(HostHwnd(), WM_SIZE, WindowState() == forms::vbNormal ? SIZE_MAXIMIZED : SIZE_RESTORED);
@@ -246,7 +234,6 @@ void frm::tmrSysMenu_Timer() {
                 ShowSysMenu(host);
             },
             [&] { forms::DoEvents(); }, [&] { IgnoreNextMouseUp = true; });
-    IgnoreErrors([&] { tmrSysMenu.SetEnabled(false); });
 }
 
 }  // namespace nimbra

@@ -19,6 +19,8 @@
 #include "TestSupport.h"
 
 using nimbra::ComPtr;
+using nimbra::Boolean;
+using nimbra::Int32;
 using nimbra::Variant;
 
 namespace {
@@ -39,19 +41,6 @@ HRESULT Call(IDispatch* object, DISPID id, WORD flags, std::vector<VARIANTARG> a
     SysFreeString(excep.bstrDescription);
     SysFreeString(excep.bstrHelpFile);
     return hr;
-}
-
-VARIANTARG Bool(bool b) {
-    VARIANTARG v;
-    v.vt = VT_BOOL;
-    v.boolVal = b ? VARIANT_TRUE : VARIANT_FALSE;
-    return v;
-}
-VARIANTARG Long(LONG n) {
-    VARIANTARG v;
-    v.vt = VT_I4;
-    v.lVal = n;
-    return v;
 }
 
 // The value a getter gives, or an empty variant with the failure's HRESULT.
@@ -172,7 +161,7 @@ TEST_F(LateBound, EveryBooleanPropertyOfTheControlIsItsOwn) {
     for (const Flag& set : kFlags) {
         expected.insert(expected.end(), {set.id, set.id});
         SCOPED_TRACE(std::string(set.name, set.name + wcslen(set.name)));
-        ASSERT_EQ(Put(control.Get(), set.id, Bool(true)), S_OK);
+        ASSERT_EQ(Put(control.Get(), set.id, Boolean(true)), S_OK);
         for (const Flag& read : kFlags) {
             const Got g = Get(control.Get(), read.id);
             ASSERT_EQ(g.hr, S_OK);
@@ -180,19 +169,19 @@ TEST_F(LateBound, EveryBooleanPropertyOfTheControlIsItsOwn) {
             EXPECT_EQ(g.value.boolVal, &read == &set ? VARIANT_TRUE : VARIANT_FALSE)
                 << std::string(read.name, read.name + wcslen(read.name));
         }
-        ASSERT_EQ(Put(control.Get(), set.id, Bool(false)), S_OK);
+        ASSERT_EQ(Put(control.Get(), set.id, Boolean(false)), S_OK);
     }
     EXPECT_EQ(changes->changed, expected);
     ASSERT_EQ(point->Unadvise(cookie), S_OK);
     EXPECT_EQ(point->Unadvise(cookie), CONNECT_E_NOCONNECTION);
-    Put(control.Get(), kFlags[0].id, Bool(true));
+    Put(control.Get(), kFlags[0].id, Boolean(true));
     EXPECT_EQ(changes->changed.size(), expected.size());
 }
 
 TEST_F(LateBound, TheControlsOtherPropertiesAndItsMethod) {
     // Enumerations are stored unchecked, as the classic control stored them.
-    EXPECT_EQ(Put(control.Get(), kColorStyle, Long(7)), S_OK);
-    EXPECT_EQ(Put(control.Get(), kBorderStyle, Long(-3)), S_OK);
+    EXPECT_EQ(Put(control.Get(), kColorStyle, Int32(7)), S_OK);
+    EXPECT_EQ(Put(control.Get(), kBorderStyle, Int32(-3)), S_OK);
     BSTR text = SysAllocString(L"Größe ändern – \"ok\"");
     VARIANTARG caption;
     caption.vt = VT_BSTR;
@@ -211,7 +200,7 @@ TEST_F(LateBound, TheControlsOtherPropertiesAndItsMethod) {
     // kept at 99. Outside a byte the conversion fails before the control sees
     // it, and the value stays.
     for (auto [in, out] : {std::pair{150, 99}, {99, 99}, {0, 0}, {255, 99}, {42, 42}}) {
-        EXPECT_EQ(Put(control.Get(), kTransparency, Long(in)), S_OK) << in;
+        EXPECT_EQ(Put(control.Get(), kTransparency, Int32(in)), S_OK) << in;
         const Got alpha = Get(control.Get(), kTransparency);
         EXPECT_EQ(alpha.value.vt, VT_UI1);
         EXPECT_EQ(alpha.value.bVal, out) << in;
@@ -219,8 +208,8 @@ TEST_F(LateBound, TheControlsOtherPropertiesAndItsMethod) {
     VARIANTARG word;
     word.vt = VT_BSTR;
     word.bstrVal = SysAllocString(L"viel");
-    EXPECT_EQ(Put(control.Get(), kTransparency, Long(300)), DISP_E_OVERFLOW);
-    EXPECT_EQ(Put(control.Get(), kTransparency, Long(-1)), DISP_E_OVERFLOW);
+    EXPECT_EQ(Put(control.Get(), kTransparency, Int32(300)), DISP_E_OVERFLOW);
+    EXPECT_EQ(Put(control.Get(), kTransparency, Int32(-1)), DISP_E_OVERFLOW);
     EXPECT_EQ(Put(control.Get(), kTransparency, word), DISP_E_TYPEMISMATCH);
     SysFreeString(word.bstrVal);
     EXPECT_EQ(Get(control.Get(), kTransparency).value.bVal, 42);
@@ -256,7 +245,7 @@ TEST_F(LateBound, TheControlsOtherPropertiesAndItsMethod) {
     EXPECT_EQ(reports[0][5], L"About");
 
     // The wrong number of arguments is refused before the getter runs.
-    EXPECT_EQ(Call(control.Get(), kColorStyle, DISPATCH_PROPERTYGET, {Long(1)}), DISP_E_BADPARAMCOUNT);
+    EXPECT_EQ(Call(control.Get(), kColorStyle, DISPATCH_PROPERTYGET, {Int32(1)}), DISP_E_BADPARAMCOUNT);
 }
 
 }  // namespace
