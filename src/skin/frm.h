@@ -84,12 +84,13 @@ public:
     float TitleHeight = 0;  // pixels
     float BorderWidth = 0;  // pixels
     short LastWindowState = 0;  // the skin's WindowState at the end of the last WM_SIZE handling
-    bool Unloading = false;     // the close action has begun; the handler only unhooks
 
     // Whether the skin shows its active look; only activation changes it.
     bool IsWindowActive() const { return WindowActive; }
     // The caption button held down ("close", "help", ...), or empty.
     const std::wstring& HeldButton() const { return PressedButton; }
+    // Whether the close button's action has begun.
+    bool IsUnloading() const { return Unloading; }
 
     // True while one of the skin's own handlers is on the stack: the host may
     // end the control inside it, and the skin must outlive that call.
@@ -197,6 +198,9 @@ private:
 
     bool WindowActive = false;
     std::wstring PressedButton;
+    // The close action has begun: should the host's procedure still reach the
+    // handler (its unhook failed), the handler only tries the unhook again.
+    bool Unloading = false;
     bool InSetMePos = false;   // SetMePos is moving the skin: its resize handling stays out
     bool KeepHostPos = false;  // the skin wraps the host: its resize handling leaves the host where it is
     LONG_PTR classAddress_ = 0;

@@ -1,22 +1,13 @@
 // The caption buttons' clicks as a person makes them: the event the host gets
 // and may cancel, then what happens to the host form and the skin.
-#include <gtest/gtest.h>
-
-#include "../../src/forms/Units.h"
-#include "../../src/skin/SkinWindow.h"
-#include "../../src/skin/frm.h"
 #include "EventSink.h"
-#include "Hosted.h"
-#include "TestSupport.h"
+#include "Skinned.h"
+#include "../../src/forms/Units.h"
 
 using namespace nimbra;
-using test::EventLog;
-using test::Hosted;
+using namespace test;
 
 namespace {
-
-const std::string kAllButtons =
-    "      BorderStyle     =   2\r\n      HelpButtonVisible=   -1  'True\r\n      TrayButtonVisible=   -1  'True\r\n";
 
 // A left click as the mouse makes it: press and release inside the button.
 void Click(forms::PictureBox& button) {
@@ -25,35 +16,19 @@ void Click(forms::PictureBox& button) {
     forms::DoEvents();
 }
 
-class SkinActions : public ::testing::Test {
-protected:
-    void SetUp() override {
-        SetSilentError(false);
-        path_ = test::ScratchFolder(L"actions") + L"\\events.txt";
-        DeleteFileW(path_.c_str());
-    }
-    void TearDown() override {
-        for (const auto& r : reports_.Reports())
-            ADD_FAILURE() << "reported: " << std::string(r[2].begin(), r[2].end()) << "/" << std::string(r[3].begin(), r[3].end()) << " in "
-                          << std::string(r[5].begin(), r[5].end()) << " line " << std::string(r[6].begin(), r[6].end());
-    }
-    std::wstring Events() const { return test::ReadUtf8(path_); }
-    std::wstring path_;
-    test::RecordedReports reports_;
-};
+using SkinActions = SkinFixture;
 
 TEST_F(SkinActions, CloseUnloadsHostAndSkinUnlessTheHostCancels) {
     {
-        EventLog log(path_, {L"CloseButtonClicked"});
-        Hosted h(kAllButtons, false, &log);
-        frm* skin = SkinWindow();
-        forms::DoEvents();
+        EventLog log(events_, {L"CloseButtonClicked"});
+        Skinned s(kAllButtons, &log);
+        auto& [h, skin] = s;
         const LONG_PTR hooked = GetWindowLongPtrW(h.Form().hWnd(), GWLP_WNDPROC);
         Click(skin->bClose);
         // Cancelled: both windows stay, the host stays hooked.
         EXPECT_TRUE(IsWindow(h.Form().hWnd()));
         EXPECT_TRUE(skin->Loaded());
-        EXPECT_FALSE(skin->Unloading);
+        EXPECT_FALSE(skin->IsUnloading());
         EXPECT_EQ(GetWindowLongPtrW(h.Form().hWnd(), GWLP_WNDPROC), hooked);
         // The system menu's Close is the same click, event included. The
         // message itself goes on to the host's own procedure, which asks the
@@ -64,15 +39,14 @@ TEST_F(SkinActions, CloseUnloadsHostAndSkinUnlessTheHostCancels) {
         EXPECT_FALSE(skin->Loaded());
     }
     EXPECT_EQ(Events(), L"CloseButtonClicked Cancel=False -> True\r\nCloseButtonClicked Cancel=False -> True\r\n");
-    DeleteFileW(path_.c_str());
+    ClearEvents();
     {
-        EventLog log(path_, {});
-        Hosted h(kAllButtons, false, &log);
-        frm* skin = SkinWindow();
-        forms::DoEvents();
+        EventLog log(events_, {});
+        Skinned s(kAllButtons, &log);
+        auto& [h, skin] = s;
         const HWND host = h.Form().hWnd();
         Click(skin->bClose);
-        EXPECT_TRUE(skin->Unloading);
+        EXPECT_TRUE(skin->IsUnloading());
         EXPECT_FALSE(IsWindow(host));
         EXPECT_FALSE(skin->Loaded());
         EXPECT_FALSE(skin->Busy());
@@ -82,10 +56,9 @@ TEST_F(SkinActions, CloseUnloadsHostAndSkinUnlessTheHostCancels) {
 
 TEST_F(SkinActions, DisabledCloseRaisesNothingAndUnloadsNothing) {
     {
-        EventLog log(path_, {});
-        Hosted h(kAllButtons + "      CloseButtonEnabled=   0   'False\r\n", false, &log);
-        frm* skin = SkinWindow();
-        forms::DoEvents();
+        EventLog log(events_, {});
+        Skinned s(kAllButtons + Prop("CloseButtonEnabled", 0), &log);
+        auto& [h, skin] = s;
         Click(skin->bClose);  // a disabled picture box gets no click at all
         EXPECT_TRUE(skin->Loaded());
         EXPECT_TRUE(IsWindow(h.Form().hWnd()));
@@ -95,10 +68,9 @@ TEST_F(SkinActions, DisabledCloseRaisesNothingAndUnloadsNothing) {
 
 TEST_F(SkinActions, MaximiseRestoresAMaximisedWindowAndMaximisesANormalOne) {
     {
-        EventLog log(path_, {});
-        Hosted h(kAllButtons, false, &log);
-        frm* skin = SkinWindow();
-        forms::DoEvents();
+        EventLog log(events_, {});
+        Skinned s(kAllButtons, &log);
+        auto& [h, skin] = s;
         Click(skin->bRestore);
         EXPECT_EQ(skin->WindowState(), forms::vbMaximized);
         EXPECT_EQ(h.Form().WindowState(), forms::vbMaximized);
@@ -109,12 +81,11 @@ TEST_F(SkinActions, MaximiseRestoresAMaximisedWindowAndMaximisesANormalOne) {
         EXPECT_EQ(skin->bClose.Top(), 6);
     }
     EXPECT_EQ(Events(), L"MaxButtonClicked Cancel=False\r\nMaxButtonClicked Cancel=False\r\n");
-    DeleteFileW(path_.c_str());
+    ClearEvents();
     {
-        EventLog log(path_, {L"MaxButtonClicked"});
-        Hosted h(kAllButtons, false, &log);
-        frm* skin = SkinWindow();
-        forms::DoEvents();
+        EventLog log(events_, {L"MaxButtonClicked"});
+        Skinned s(kAllButtons, &log);
+        auto& [h, skin] = s;
         Click(skin->bRestore);
         EXPECT_EQ(skin->WindowState(), forms::vbNormal);
     }
@@ -122,10 +93,9 @@ TEST_F(SkinActions, MaximiseRestoresAMaximisedWindowAndMaximisesANormalOne) {
 
 TEST_F(SkinActions, MinimiseHidesTheSkinUnlessCancelledHelpAndTrayOnlyReport) {
     {
-        EventLog log(path_, {L"MinButtonClicked", L"HelpButtonClicked"});
-        Hosted h(kAllButtons, false, &log);
-        frm* skin = SkinWindow();
-        forms::DoEvents();
+        EventLog log(events_, {L"MinButtonClicked", L"HelpButtonClicked"});
+        Skinned s(kAllButtons, &log);
+        auto& [h, skin] = s;
         Click(skin->bMinimize);
         EXPECT_TRUE(skin->Visible());
         EXPECT_EQ(h.Form().WindowState(), forms::vbNormal);
@@ -137,12 +107,11 @@ TEST_F(SkinActions, MinimiseHidesTheSkinUnlessCancelledHelpAndTrayOnlyReport) {
     }
     EXPECT_EQ(Events(), L"MinButtonClicked Cancel=False -> True\r\nHelpButtonClicked Cancel=False -> True\r\n"
                         L"TrayButtonClicked Cancel=False\r\n");
-    DeleteFileW(path_.c_str());
+    ClearEvents();
     {
-        EventLog log(path_, {});
-        Hosted h(kAllButtons, false, &log);
-        frm* skin = SkinWindow();
-        forms::DoEvents();
+        EventLog log(events_, {});
+        Skinned s(kAllButtons, &log);
+        auto& [h, skin] = s;
         Click(skin->bMinimize);
         EXPECT_FALSE(skin->Visible());
         EXPECT_EQ(h.Form().WindowState(), forms::vbMinimized);
@@ -151,9 +120,8 @@ TEST_F(SkinActions, MinimiseHidesTheSkinUnlessCancelledHelpAndTrayOnlyReport) {
 }
 
 TEST_F(SkinActions, AButtonNeverKeepsTheKeyboardFocus) {
-    Hosted h(kAllButtons, false);
-    frm* skin = SkinWindow();
-    forms::DoEvents();
+    Skinned s(kAllButtons);
+    auto& [h, skin] = s;
     SetFocus(skin->bHelp.hWnd());
     forms::DoEvents();
     EXPECT_EQ(GetFocus(), h.Form().hWnd());

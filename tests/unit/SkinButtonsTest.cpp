@@ -1,22 +1,14 @@
 // The caption buttons where a person sees them: their rectangles after layout
 // in each state, and the frame of the strip each look shows.
-#include <gtest/gtest.h>
-
-#include "../../src/forms/Units.h"
-#include "../../src/skin/SkinWindow.h"
-#include "../../src/skin/frm.h"
 #include "Activation.h"
-#include "Hosted.h"
+#include "Skinned.h"
 #include "StandInOwner.h"
-#include "TestSupport.h"
+#include "../../src/forms/Units.h"
 
 using namespace nimbra;
-using test::Hosted;
+using namespace test;
 
 namespace {
-
-const std::string kAllButtons =
-    "      HelpButtonVisible=   -1  'True\r\n      TrayButtonVisible=   -1  'True\r\n";
 
 // Left edges of close, restore, minimise, help and tray, from the skin's right edge.
 std::vector<int> FromRight(frm* skin) {
@@ -37,17 +29,12 @@ COLORREF StripPixel(const forms::Picture& strip, int frame) {
 }
 COLORREF ButtonPixel(forms::PictureBox& b) { return GetPixel(b.Draw().hDC(), 10, 10); }
 
-class SkinButtons : public ::testing::Test {
-protected:
-    void SetUp() override { SetSilentError(false); }
-    test::RecordedReports reports_;
-};
+using SkinButtons = SkinFixture;
 
 TEST_F(SkinButtons, LaidOutFromTheRightEdgeInEveryState) {
     {
-        Hosted h(kAllButtons, false);
-        frm* skin = SkinWindow();
-        forms::DoEvents();
+        Skinned s(kAllButtons);
+        auto& [h, skin] = s;
         EXPECT_EQ(FromRight(skin), (std::vector<int>{27, 50, 73, 96, 119}));
         EXPECT_EQ(skin->bClose.Top(), 6);
         EXPECT_EQ(skin->bClose.Width(), 21);
@@ -62,9 +49,8 @@ TEST_F(SkinButtons, LaidOutFromTheRightEdgeInEveryState) {
     }
     {
         // Tool windows: 13-pixel buttons, only the close button shown.
-        Hosted h(kAllButtons + "      BorderStyle     =   4\r\n", false);
-        frm* skin = SkinWindow();
-        forms::DoEvents();
+        Skinned s(Style(4) + Prop("HelpButtonVisible", -1) + Prop("TrayButtonVisible", -1));
+        auto& [h, skin] = s;
         skin->LayoutButtons();
         EXPECT_EQ(FromRight(skin), (std::vector<int>{19, 34, 49, 64, 79}));
         EXPECT_TRUE(skin->bClose.Visible());
@@ -73,24 +59,21 @@ TEST_F(SkinButtons, LaidOutFromTheRightEdgeInEveryState) {
     }
     {
         // A hidden maximise button keeps its slot: 25 pixels of bar between close and minimise.
-        Hosted h("      MaxButtonVisible=   0   'False\r\n", false);
-        frm* skin = SkinWindow();
-        forms::DoEvents();
+        Skinned s(Prop("MaxButtonVisible", 0));
+        auto& [h, skin] = s;
         EXPECT_FALSE(skin->bRestore.Visible());
         EXPECT_EQ(skin->bClose.Left() - (skin->bMinimize.Left() + 21), 25);
     }
-    EXPECT_TRUE(reports_.Reports().empty());
 }
 
 TEST_F(SkinButtons, EachLookShowsItsFrameOfTheStrip) {
-    Hosted h(kAllButtons, false);
-    frm* skin = SkinWindow();
-    forms::DoEvents();
+    Skinned s(kAllButtons);
+    auto& [h, skin] = s;
     const forms::Picture& close = skin->DrawObj->piece[5];
     const forms::Picture& maximise = skin->DrawObj->piece[7];
     // Keep the cursor away from the buttons, then on the close button.
     SetCursorPos(1, 1000);
-    ASSERT_TRUE(test::Activate(skin));
+    ASSERT_TRUE(Activate(skin));
     skin->DrawButtons();
     EXPECT_EQ(ButtonPixel(skin->bClose), StripPixel(close, 0));
     EXPECT_EQ(ButtonPixel(skin->bRestore), StripPixel(maximise, 0));  // normal state: the maximise glyph
@@ -113,7 +96,7 @@ TEST_F(SkinButtons, EachLookShowsItsFrameOfTheStrip) {
     EXPECT_EQ(ButtonPixel(skin->bClose), StripPixel(close, 0));  // another button is held
     SendMessageW(skin->bHelp.hWnd(), WM_LBUTTONUP, 0, outside);
     EXPECT_EQ(skin->HeldButton(), L"");
-    test::Elsewhere away(skin);
+    Elsewhere away(skin);
     ASSERT_TRUE(away.inactive);
     skin->DrawButtons();
     EXPECT_EQ(ButtonPixel(skin->bClose), StripPixel(close, 5));  // inactive and hot
@@ -125,20 +108,16 @@ TEST_F(SkinButtons, EachLookShowsItsFrameOfTheStrip) {
     EXPECT_FALSE(skin->MouseIn(skin->bClose));
     EXPECT_EQ(ButtonPixel(skin->bClose), StripPixel(close, 7));
     SetCursorPos(1, 1000);
-    EXPECT_TRUE(reports_.Reports().empty());
 }
 
 // The strips paint each frame's corners magenta; in every scheme and in a
 // tool window none of them may show through a button's rounded shape.
 TEST_F(SkinButtons, NoMagentaCornerShowsThroughAButton) {
-    for (const std::string& lines : {kAllButtons + "      ColorStyle      =   0\r\n",
-                                     kAllButtons + "      ColorStyle      =   1\r\n",
-                                     kAllButtons + "      ColorStyle      =   2\r\n",
-                                     std::string("      BorderStyle     =   4\r\n")}) {
+    for (const std::string& lines : {kAllButtons + Prop("ColorStyle", 0), kAllButtons + Prop("ColorStyle", 1),
+                                     kAllButtons + Prop("ColorStyle", 2), Style(4)}) {
         SCOPED_TRACE(lines);
-        Hosted h(lines, false);
-        frm* skin = SkinWindow();
-        forms::DoEvents();
+        Skinned s(lines);
+        auto& [h, skin] = s;
         for (forms::PictureBox* b : {&skin->bClose, &skin->bRestore, &skin->bMinimize, &skin->bHelp, &skin->bTray}) {
             if (!b->Visible()) continue;
             HRGN shape = CreateRectRgn(0, 0, 0, 0);
@@ -155,18 +134,15 @@ TEST_F(SkinButtons, NoMagentaCornerShowsThroughAButton) {
             DeleteObject(shape);
         }
     }
-    EXPECT_TRUE(reports_.Reports().empty());
 }
-
-}  // namespace
 
 // With the silent switch on, every statement of a row is a step of its own:
 // a row that cannot be painted still shows or hides its button, and the later
 // rows are still painted.
 TEST_F(SkinButtons, SilentSwitchSkipsOnlyTheRowThatFails) {
-    Hosted h(kAllButtons, false);
-    frm* skin = SkinWindow();
-    forms::DoEvents();
+    reportsExpected_ = true;
+    Skinned s(kAllButtons);
+    auto& [h, skin] = s;
     skin->Buttons[1].Visible = false;        // close: to be hidden
     skin->Buttons[2].PictureIndex = 42;      // help: no such picture
     skin->Buttons[6].Enabled = false;        // tray: to be painted disabled
@@ -193,11 +169,11 @@ TEST_F(SkinButtons, SilentSwitchSkipsOnlyTheRowThatFails) {
 // Each property of the button table is read in a step of its own: with the
 // silent switch on, a getter that fails leaves the rest of the table to be read.
 TEST_F(SkinButtons, SilentSwitchSkipsOnlyTheReadThatFails) {
-    Hosted h(kAllButtons, false);
-    frm* skin = SkinWindow();
-    forms::DoEvents();
+    reportsExpected_ = true;
+    Skinned s(kAllButtons);
+    auto& [h, skin] = s;
     const ComPtr<SkinOwner> control = skin->OwnerControl;
-    auto owner = Make<test::StandInOwner>();
+    auto owner = Make<StandInOwner>();
     owner->HelpButtonVisible = VARIANT_FALSE;
     owner->TrayButtonEnabled = VARIANT_FALSE;
     owner->failing = {L"HelpButtonEnabled"};
@@ -222,3 +198,4 @@ TEST_F(SkinButtons, SilentSwitchSkipsOnlyTheReadThatFails) {
     skin->OwnerControl = control;
 }
 
+}  // namespace

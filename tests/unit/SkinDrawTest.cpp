@@ -1,26 +1,21 @@
 // What DrawXP leaves in the skin's back buffer: colours at known points of the
 // title bar, frame and caption for each scheme and activation, and its failures.
-#include <gtest/gtest.h>
-
 #include <olectl.h>
 
 #include <set>
+#include <vector>
 
-#include "../../src/forms/Units.h"
-#include "../../src/skin/SkinWindow.h"
-#include "../../src/skin/frm.h"
 #include "Activation.h"
-#include "Hosted.h"
-#include "TestSupport.h"
+#include "Skinned.h"
+#include "../../src/forms/Units.h"
 
 using namespace nimbra;
-using test::Hosted;
+using namespace test;
 
 namespace {
 
 std::string Scheme(int colorStyle, int borderStyle = 2) {
-    return "      ColorStyle      =   " + std::to_string(colorStyle) + "\r\n      BorderStyle     =   " +
-           std::to_string(borderStyle) + "\r\n      Caption         =   \"WWWWWWWW\"\r\n";
+    return Prop("ColorStyle", colorStyle) + Style(borderStyle) + "      Caption         =   \"WWWWWWWW\"\r\n";
 }
 
 COLORREF At(frm* skin, int x, int y) { return GetPixel(skin->Draw().hDC(), x, y); }
@@ -33,11 +28,7 @@ int Count(frm* skin, COLORREF c, int x, int y, int w, int h) {
     return n;
 }
 
-class SkinDraw : public ::testing::Test {
-protected:
-    void SetUp() override { SetSilentError(false); }
-    test::RecordedReports reports_;
-};
+using SkinDraw = SkinFixture;
 
 TEST_F(SkinDraw, EachSchemeHasItsTitleFrameAndCaptionColours) {
     struct Expected {
@@ -49,10 +40,9 @@ TEST_F(SkinDraw, EachSchemeHasItsTitleFrameAndCaptionColours) {
     COLORREF titles[3];
     for (const Expected& e : schemes) {
         SCOPED_TRACE(e.scheme);
-        Hosted h(Scheme(e.scheme), false);
-        frm* skin = SkinWindow();
-        forms::DoEvents();
-        ASSERT_TRUE(test::Activate(skin));
+        Skinned s(Scheme(e.scheme));
+        auto& [h, skin] = s;
+        ASSERT_TRUE(Activate(skin));
         skin->DrawXP();
         const int sw = skin->ScaleWidth(), sh = skin->ScaleHeight();
         titles[e.scheme] = At(skin, sw / 2, 15);
@@ -66,7 +56,7 @@ TEST_F(SkinDraw, EachSchemeHasItsTitleFrameAndCaptionColours) {
         EXPECT_NE(At(skin, 0, sh / 2), At(skin, sw / 2, sh / 2));
         EXPECT_EQ(At(skin, 0, sh / 2), At(skin, 0, sh / 2 + 10));  // one profile repeated down
         // Inactive: another bar, the inactive caption colour, no shadow.
-        test::Elsewhere away(skin);
+        Elsewhere away(skin);
         ASSERT_TRUE(away.inactive);
         skin->DrawXP();
         EXPECT_NE(At(skin, sw / 2, 15), titles[e.scheme]);
@@ -80,44 +70,28 @@ TEST_F(SkinDraw, EachSchemeHasItsTitleFrameAndCaptionColours) {
     EXPECT_NE(titles[1], titles[2]);
     EXPECT_GT(GetBValue(titles[0]), GetRValue(titles[0]) + 100);  // a saturated blue
     EXPECT_GT(GetGValue(titles[2]), GetBValue(titles[2]));         // olive: more green than blue
-    EXPECT_TRUE(reports_.Reports().empty());
 }
 
 TEST_F(SkinDraw, TheIconSitsBeforeTheCaptionAt16By16) {
-    Hosted h(Scheme(0), false);
-    frm* skin = SkinWindow();
-    forms::DoEvents();
+    Skinned s(Scheme(0));
+    auto& [h, skin] = s;
     // IconShow without an Icon: no icon, but the caption still leaves its room.
-    ASSERT_TRUE(test::Activate(skin));
+    ASSERT_TRUE(Activate(skin));
     skin->DrawXP();
     EXPECT_EQ(Count(skin, RGB(255, 255, 255), 0, 6, 26, 20), 0);
     EXPECT_GT(Count(skin, RGB(255, 255, 255), 26, 6, 90, 20), 20);
-    ICONINFO info{};
-    info.fIcon = TRUE;
-    BYTE andBits[32 * 32 / 8] = {};
-    info.hbmMask = CreateBitmap(32, 32, 1, 1, andBits);
-    HDC screen = GetDC(nullptr);
-    info.hbmColor = CreateCompatibleBitmap(screen, 32, 32);
-    HDC dc = CreateCompatibleDC(screen);
-    HGDIOBJ old = SelectObject(dc, info.hbmColor);
-    RECT all{0, 0, 32, 32};
-    HBRUSH green = CreateSolidBrush(RGB(0, 255, 0));
-    FillRect(dc, &all, green);
-    SelectObject(dc, old);
-    DeleteObject(green);
-    DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
+    // A plain green 32 x 32 icon: every pixel of it shows.
+    const std::vector<BYTE> mask(32 * 32 / 8, 0);
+    const std::vector<DWORD> green(32 * 32, 0x0000FF00);
     PICTDESC desc{};
     desc.cbSizeofstruct = sizeof desc;
     desc.picType = PICTYPE_ICON;
-    desc.icon.hicon = CreateIconIndirect(&info);
-    DeleteObject(info.hbmMask);
-    DeleteObject(info.hbmColor);
+    desc.icon.hicon = CreateIcon(nullptr, 32, 32, 1, 32, mask.data(), reinterpret_cast<const BYTE*>(green.data()));
     ComPtr<IPictureDisp> picture;
     ASSERT_EQ(OleCreatePictureIndirect(&desc, IID_IPictureDisp, TRUE, reinterpret_cast<void**>(picture.GetAddressOf())),
               S_OK);
     h.control->putref_Icon(picture.Get());
-    ASSERT_TRUE(test::Activate(skin));
+    ASSERT_TRUE(Activate(skin));
     skin->DrawXP();
     // Scaled to 16 x 16 with its top-left corner at (6, 8).
     EXPECT_EQ(Count(skin, RGB(0, 255, 0), 6, 8, 16, 16), 256);
@@ -129,10 +103,9 @@ TEST_F(SkinDraw, TheIconSitsBeforeTheCaptionAt16By16) {
 }
 
 TEST_F(SkinDraw, ToolWindowsGetTheShortBarAndNoShadow) {
-    Hosted h(Scheme(0, 4), false);
-    frm* skin = SkinWindow();
-    forms::DoEvents();
-    ASSERT_TRUE(test::Activate(skin));
+    Skinned s(Scheme(0, 4));
+    auto& [h, skin] = s;
+    ASSERT_TRUE(Activate(skin));
     skin->DrawXP();
     EXPECT_EQ(skin->TitleHeight, 21);
     EXPECT_EQ(Count(skin, RGB(10, 24, 131), 0, 0, 120, 21), 0);    // no shadow in tool windows
@@ -140,10 +113,9 @@ TEST_F(SkinDraw, ToolWindowsGetTheShortBarAndNoShadow) {
 }
 
 TEST_F(SkinDraw, OddSizesStylesAndCaptionsStillPaintTheWholeBar) {
-    Hosted h(Scheme(0), false);
-    frm* skin = SkinWindow();
-    forms::DoEvents();
-    ASSERT_TRUE(test::Activate(skin));
+    Skinned s(Scheme(0));
+    auto& [h, skin] = s;
+    ASSERT_TRUE(Activate(skin));
 
     // Narrower than the two caps: the mirrored middle lies under them, the
     // right cap (painted last) wins where they overlap.
@@ -176,10 +148,10 @@ TEST_F(SkinDraw, OddSizesStylesAndCaptionsStillPaintTheWholeBar) {
     SysFreeString(caption);
     skin->DrawXP();
     EXPECT_GT(Count(skin, RGB(255, 255, 255), 300, 6, 90, 20), 20);
-    EXPECT_TRUE(reports_.Reports().empty());
 }
 
 TEST_F(SkinDraw, WithoutASchemeDrawXPFailsInsideItsGuard) {
+    reportsExpected_ = true;
     Hosted h(Scheme(7), false);  // ColorStyle 7: SetDrawObj selects nothing
     frm* skin = SkinWindow();
     EXPECT_EQ(skin->DrawObj, nullptr);
@@ -194,7 +166,7 @@ TEST_F(SkinDraw, WithoutASchemeDrawXPFailsInsideItsGuard) {
     EXPECT_TRUE(failed.count(L"DrawButtons"));
     // With errors silenced the failing pieces are skipped and the caption still drawn, in black.
     SetSilentError(true);
-    ASSERT_TRUE(test::Activate(skin));
+    ASSERT_TRUE(Activate(skin));
     skin->DrawXP();
     SetSilentError(false);
     EXPECT_GT(Count(skin, RGB(0, 0, 0), 26, 6, 90, 20), 20);

@@ -1,49 +1,25 @@
 // The skin following its host form's messages: activation, maximise, restore,
 // minimise and the system command Maximise, as the screen shows them.
-#include <gtest/gtest.h>
-
+#include "Skinned.h"
 #include "../../src/forms/Units.h"
-#include "../../src/skin/SkinWindow.h"
-#include "../../src/skin/frm.h"
-#include "Hosted.h"
-#include "TestSupport.h"
 
 using namespace nimbra;
-using test::Hosted;
-using test::WindowRect;
+using namespace test;
 
 namespace {
 
-const std::string kSizeable = "      BorderStyle     =   2\r\n";
+const std::string kSizeable = Style(2);
 
 
 // The middle of the title bar as the back buffer holds it.
 COLORREF Title(frm* skin) { return GetPixel(skin->Draw().hDC(), skin->ScaleWidth() / 2, 15); }
 
-// The skin wraps the host in the normal state: frame 4, title 30 pixels.
-void ExpectWrapped(frm* skin, HWND host) {
-    const RECT outer = WindowRect(skin->hWnd()), inner = WindowRect(host);
-    EXPECT_EQ(inner.left - outer.left, 4);
-    EXPECT_EQ(inner.top - outer.top, 30);
-    EXPECT_EQ(outer.right - inner.right, 4);
-    EXPECT_EQ(outer.bottom - inner.bottom, 4);
-}
 
-class SkinMessages : public ::testing::Test {
-protected:
-    void SetUp() override { SetSilentError(false); }
-    void TearDown() override {
-        for (const auto& r : reports_.Reports())
-            ADD_FAILURE() << "reported: " << std::string(r[4].begin(), r[4].end()) << " line "
-                          << std::string(r[6].begin(), r[6].end());
-    }
-    test::RecordedReports reports_;
-};
+using SkinMessages = SkinFixture;
 
 TEST_F(SkinMessages, ActivationOfTheHostDrawsTheActiveOrInactiveLook) {
-    Hosted h(kSizeable, false);
-    frm* skin = SkinWindow();
-    forms::DoEvents();
+    Skinned s(kSizeable);
+    auto& [h, skin] = s;
     ASSERT_TRUE(skin->IsWindowActive());
     const COLORREF active = Title(skin);
 
@@ -75,9 +51,8 @@ TEST_F(SkinMessages, ActivationOfTheHostDrawsTheActiveOrInactiveLook) {
 }
 
 TEST_F(SkinMessages, MaximiseAndRestoreOfTheHostTakeTheSkinAlong) {
-    Hosted h(kSizeable, false);
-    frm* skin = SkinWindow();
-    forms::DoEvents();
+    Skinned s(kSizeable);
+    auto& [h, skin] = s;
     const HWND host = h.Form().hWnd();
     const RECT normal = WindowRect(host);
 
@@ -120,9 +95,8 @@ TEST_F(SkinMessages, MaximiseAndRestoreOfTheHostTakeTheSkinAlong) {
 }
 
 TEST_F(SkinMessages, MinimisingHidesTheSkinAndTheNextActivationShowsIt) {
-    Hosted h(kSizeable, false);
-    frm* skin = SkinWindow();
-    forms::DoEvents();
+    Skinned s(kSizeable);
+    auto& [h, skin] = s;
     h.Form().SetWindowState(forms::vbMinimized);
     forms::DoEvents();
     EXPECT_FALSE(skin->Visible());
@@ -135,22 +109,6 @@ TEST_F(SkinMessages, MinimisingHidesTheSkinAndTheNextActivationShowsIt) {
     EXPECT_TRUE(skin->Visible());
     EXPECT_TRUE(skin->IsWindowActive());
     ExpectWrapped(skin, h.Form().hWnd());
-}
-
-TEST_F(SkinMessages, OnceUnloadingTheNextMessageOnlyUnhooksTheHost) {
-    Hosted h(kSizeable, false);
-    frm* skin = SkinWindow();
-    forms::DoEvents();
-    const HWND host = h.Form().hWnd();
-    const LONG_PTR hooked = GetWindowLongPtrW(host, GWLP_WNDPROC);
-    const RECT before = WindowRect(skin->hWnd());
-    skin->Unloading = true;
-    SendMessageW(host, WM_SIZE, SIZE_MAXIMIZED, 0);  // would maximise the skin if it were handled
-    EXPECT_NE(GetWindowLongPtrW(host, GWLP_WNDPROC), hooked);
-    EXPECT_EQ(skin->WindowState(), forms::vbNormal);
-    const RECT after = WindowRect(skin->hWnd());
-    EXPECT_TRUE(EqualRect(&before, &after));
-    EXPECT_EQ(SendMessageW(host, WM_GETTEXTLENGTH, 0, 0), 12);  // the host's own procedure answers
 }
 
 }  // namespace

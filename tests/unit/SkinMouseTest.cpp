@@ -2,28 +2,16 @@
 // with its cursors and minimum size, clicks and double clicks on the title,
 // and the system menu. The mouse messages go to the skin's window with the
 // screen cursor put where they say, as a person's mouse would.
-#include <gtest/gtest.h>
-
 #include <map>
 
-#include "../../src/forms/Units.h"
-#include "../../src/skin/SkinWindow.h"
-#include "../../src/skin/frm.h"
 #include "EventSink.h"
-#include "Hosted.h"
-#include "TestSupport.h"
+#include "Skinned.h"
+#include "../../src/forms/Units.h"
 
 using namespace nimbra;
-using test::EventLog;
-using test::Hosted;
-using test::WindowRect;
+using namespace test;
 
 namespace {
-
-
-bool Same(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != FALSE; }
-
-std::string Lines(const std::string& extra = "") { return "      BorderStyle     =   2\r\n" + extra; }
 
 // One mouse message at the skin's client point (x, y), the cursor put there first.
 void Mouse(frm* skin, UINT msg, WPARAM keys, int x, int y) {
@@ -66,32 +54,23 @@ int Count(const std::wstring& text, const std::wstring& line) {
     return n;
 }
 
-class SkinMouse : public ::testing::Test {
+class SkinMouse : public SkinFixture {
 protected:
+    // The cursor starts and ends off every form: over a caption button it
+    // would keep the hover poll running.
     void SetUp() override {
-        SetSilentError(false);
-        path_ = test::ScratchFolder(L"mouse") + L"\\events.txt";
-        DeleteFileW(path_.c_str());
+        SkinFixture::SetUp();
         SetCursorPos(1270, 1010);
-        // An earlier test's last form posted WM_QUIT on closing; left queued, it
-        // would hold back every timer tick (the system menu's among them).
-        MSG quit;
-        while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-        }
     }
     void TearDown() override {
         SetCursorPos(1270, 1010);
-        EXPECT_TRUE(reports_.Reports().empty());
+        SkinFixture::TearDown();
     }
-    std::wstring Events() const { return test::ReadUtf8(path_); }
-    std::wstring path_;
-    test::RecordedReports reports_;
 };
 
 TEST_F(SkinMouse, EachFrameZoneShowsItsSizingCursor) {
-    Hosted h(Lines(), false);
-    frm* skin = SkinWindow();
-    forms::DoEvents();
+    Skinned s(Style(2));
+    auto& [h, skin] = s;
     const int W = skin->ScaleWidth(), H = skin->ScaleHeight();  // the frame is 4 pixels wide
     const struct {
         int x, y, pointer;
@@ -130,27 +109,23 @@ TEST_F(SkinMouse, EachFrameZoneShowsItsSizingCursor) {
 }
 
 TEST_F(SkinMouse, TheTitleBandMovesSkinAndHostTogether) {
-    Hosted h(Lines(), false);
-    frm* skin = SkinWindow();
-    forms::DoEvents();
+    Skinned s(Style(2));
+    auto& [h, skin] = s;
     const RECT skin0 = WindowRect(skin->hWnd()), host0 = WindowRect(h.Form().hWnd());
-    // Half way, and at the end: both windows exactly where the mouse took them.
+    // Both windows exactly where the mouse took them, by (dx, dy) from the start.
+    auto expectMovedBy = [&](int dx, int dy) {
+        RECT moved = skin0, hostMoved = host0;
+        OffsetRect(&moved, dx, dy);
+        OffsetRect(&hostMoved, dx, dy);
+        EXPECT_TRUE(Same(moved, WindowRect(skin->hWnd())));
+        EXPECT_TRUE(Same(hostMoved, WindowRect(h.Form().hWnd())));
+    };
     Mouse(skin, WM_LBUTTONDOWN, MK_LBUTTON, 100, 15);
     Mouse(skin, WM_MOUSEMOVE, MK_LBUTTON, 160, 55);
-    RECT s = WindowRect(skin->hWnd()), o = WindowRect(h.Form().hWnd());
-    EXPECT_EQ(s.left - skin0.left, 60);
-    EXPECT_EQ(s.top - skin0.top, 40);
-    EXPECT_EQ(o.left - host0.left, 60);
-    EXPECT_EQ(o.top - host0.top, 40);
+    expectMovedBy(60, 40);
     Mouse(skin, WM_MOUSEMOVE, MK_LBUTTON, 160, 55);  // in the moved window's coordinates: as far again
     Mouse(skin, WM_LBUTTONUP, 0, 100, 15);
-    s = WindowRect(skin->hWnd());
-    o = WindowRect(h.Form().hWnd());
-    EXPECT_EQ(s.left - skin0.left, 120);
-    EXPECT_EQ(s.top - skin0.top, 80);
-    EXPECT_EQ(o.left - host0.left, 120);
-    EXPECT_EQ(o.bottom - host0.bottom, 80);
-    EXPECT_EQ(s.right - s.left, skin0.right - skin0.left);
+    expectMovedBy(120, 80);
 
     // A locked form moves nothing.
     const RECT here = WindowRect(skin->hWnd());
@@ -160,10 +135,9 @@ TEST_F(SkinMouse, TheTitleBandMovesSkinAndHostTogether) {
 }
 
 TEST_F(SkinMouse, TheFrameResizesOnceAtTheReleaseAndKeepsTheMinimum) {
-    EventLog log(path_, {});
-    Hosted h(Lines(), false, &log);
-    frm* skin = SkinWindow();
-    forms::DoEvents();
+    EventLog log(events_, {});
+    Skinned s(Style(2), &log);
+    auto& [h, skin] = s;
     const RECT r0 = WindowRect(skin->hWnd());
     const int W = skin->ScaleWidth();
 
@@ -218,10 +192,9 @@ TEST_F(SkinMouse, TheFrameResizesOnceAtTheReleaseAndKeepsTheMinimum) {
 }
 
 TEST_F(SkinMouse, TitleClicksRaiseTheirEventsAndTheDoubleClickMaximises) {
-    EventLog log(path_, {});
-    Hosted h(Lines(), false, &log);
-    frm* skin = SkinWindow();
-    forms::DoEvents();
+    EventLog log(events_, {});
+    Skinned s(Style(2), &log);
+    auto& [h, skin] = s;
     Mouse(skin, WM_LBUTTONDOWN, MK_LBUTTON, 100, 15);
     Mouse(skin, WM_LBUTTONUP, 0, 100, 15);
     EXPECT_EQ(Count(Events(), L"TitleClicked\r\n"), 1);
@@ -251,11 +224,10 @@ TEST_F(SkinMouse, TitleClicksRaiseTheirEventsAndTheDoubleClickMaximises) {
 TEST_F(SkinMouse, ACancelledDoubleClickKeepsTheStateAndToolWindowsNeverMaximise) {
     for (const char* style : {"2", "5"}) {
         SCOPED_TRACE(style);
-        DeleteFileW(path_.c_str());
-        EventLog log(path_, {L"TitleDblClicked"});
-        Hosted h(std::string("      BorderStyle     =   ") + style + "\r\n", false, &log);
-        frm* skin = SkinWindow();
-        forms::DoEvents();
+        ClearEvents();
+        EventLog log(events_, {L"TitleDblClicked"});
+        Skinned s(std::string("      BorderStyle     =   ") + style + "\r\n", &log);
+        auto& [h, skin] = s;
         const RECT normal = WindowRect(skin->hWnd());
         DoubleClick(skin, 60, 10);
         forms::DoEvents();
@@ -266,10 +238,9 @@ TEST_F(SkinMouse, ACancelledDoubleClickKeepsTheStateAndToolWindowsNeverMaximise)
 }
 
 TEST_F(SkinMouse, ADoubleClickOnTheIconClosesTheHostWithoutTheCloseEvent) {
-    EventLog log(path_, {});
-    Hosted h(Lines(), false, &log);
-    frm* skin = SkinWindow();
-    forms::DoEvents();
+    EventLog log(events_, {});
+    Skinned s(Style(2), &log);
+    auto& [h, skin] = s;
     const HWND host = h.Form().hWnd();
     // x = 22 is still the icon for a double click (6 <= x <= 22), rows 8 to 24.
     DoubleClick(skin, 22, 16);
@@ -291,9 +262,8 @@ void CALLBACK CloseMenu(HWND hwnd, UINT, UINT_PTR id, DWORD) {
 }
 
 TEST_F(SkinMouse, ARightClickInTheBandOpensTheHostsSystemMenuAndItsReleaseIsIgnored) {
-    Hosted h(Lines(), false);
-    frm* skin = SkinWindow();
-    forms::DoEvents();
+    Skinned s(Style(2));
+    auto& [h, skin] = s;
     g_menus.clear();
     // A window's timer: thread timers' ids are the system's to choose.
     const HWND watcher = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
@@ -327,9 +297,8 @@ std::map<UINT, bool> Greyed(HWND host) {
 }
 
 TEST_F(SkinMouse, TheSystemMenusEntriesFollowTheSkinsStateAndTheControlsProperties) {
-    Hosted h(Lines(), false);
-    frm* skin = SkinWindow();
-    forms::DoEvents();
+    Skinned s(Style(2));
+    auto& [h, skin] = s;
     const HWND host = h.Form().hWnd();
     using Entries = std::map<UINT, bool>;
     EXPECT_EQ(Greyed(host), (Entries{{SC_RESTORE, true}, {SC_MOVE, false}, {SC_SIZE, false}, {SC_MINIMIZE, false},
@@ -351,9 +320,8 @@ TEST_F(SkinMouse, TheSystemMenusEntriesFollowTheSkinsStateAndTheControlsProperti
 // The system menu's Move and Size run the system's own loop on the host
 // alone; when it ends, the skin wraps the host where it was left.
 TEST_F(SkinMouse, AfterTheSystemsOwnMoveTheSkinWrapsTheHostAgain) {
-    Hosted h(Lines(), false);
-    frm* skin = SkinWindow();
-    forms::DoEvents();
+    Skinned s(Style(2));
+    auto& [h, skin] = s;
     const HWND host = h.Form().hWnd();
     SetWindowPos(host, nullptr, 300, 250, 420, 280, SWP_NOZORDER | SWP_NOACTIVATE);
     SendMessageW(host, WM_EXITSIZEMOVE, 0, 0);

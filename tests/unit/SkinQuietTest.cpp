@@ -7,13 +7,10 @@
 
 #include "../../src/forms/Form.h"
 #include "../../src/forms/Units.h"
-#include "../../src/skin/SkinWindow.h"
-#include "../../src/skin/frm.h"
-#include "Hosted.h"
-#include "TestSupport.h"
+#include "Skinned.h"
 
 using namespace nimbra;
-using test::Hosted;
+using namespace test;
 
 namespace {
 
@@ -73,23 +70,7 @@ private:
     HHOOK sent_, taken_;
 };
 
-std::string Scheme(int colorStyle) {
-    return "      ColorStyle      =   " + std::to_string(colorStyle) + "\r\n";
-}
-
-class SkinQuiet : public ::testing::Test {
-protected:
-    void SetUp() override {
-        test::ResetBoxes();
-        SetSilentError(false);
-    }
-    void TearDown() override {
-        forms::DoEvents();
-        EXPECT_EQ(test::Boxes().count, 0);
-        EXPECT_TRUE(reports_.Reports().empty());
-    }
-    test::RecordedReports reports_;
-};
+using SkinQuiet = SkinFixture;
 
 TEST_F(SkinQuiet, SeveralFormsSettleAtOnceAndThenDoNothing) {
     forms::RunUntilQuiet(100, 2000);  // what earlier tests left behind
@@ -97,7 +78,7 @@ TEST_F(SkinQuiet, SeveralFormsSettleAtOnceAndThenDoNothing) {
     ASSERT_TRUE(count.Installed());
     // Three forms open one after the other, as a host application loads and
     // shows them; the last one shown is the active one.
-    Hosted blue(Scheme(0), false), silver(Scheme(1), false), olive(Scheme(2), false);
+    Hosted blue(Prop("ColorStyle", 0), false), silver(Prop("ColorStyle", 1), false), olive(Prop("ColorStyle", 2), false);
     std::vector<HWND> skins;
     for (Hosted* h : {&blue, &silver, &olive}) {
         ASSERT_TRUE(h->loaded);

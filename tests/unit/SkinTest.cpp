@@ -1,149 +1,91 @@
 // The skin window around a running host form: where it sits in each border
 // style, how the host follows it, several skinned forms, and its end.
-#include <gtest/gtest.h>
-
+#include "Skinned.h"
 #include "Soak.h"
 #include "../../src/forms/Surface.h"
 #include "../../src/forms/Units.h"
-#include "../../src/skin/SkinWindow.h"
-#include "../../src/skin/frm.h"
 #include "../../src/subclass/clsFormSubclass.h"
-#include "Hosted.h"
-#include "TestSupport.h"
 
 using namespace nimbra;
-using test::Hosted;
-using test::WindowRect;
+using namespace test;
 
 namespace {
 
-
-std::string Style(int borderStyle) {
-    return "      BorderStyle     =   " + std::to_string(borderStyle) + "\r\n";
-}
-
-class Skin : public ::testing::Test {
-protected:
-    void SetUp() override {
-        test::ResetBoxes();
-        SetSilentError(false);
-    }
-    void TearDown() override {
-        forms::DoEvents();
-        EXPECT_EQ(test::Boxes().count, 0);
-    }
-    test::RecordedReports reports_;
-};
+using Skin = SkinFixture;
 
 TEST_F(Skin, WrapsTheRunningHostFormInEveryBorderStyle) {
     // Title height and frame width in pixels, by BorderStyle.
-    const float metrics[][2] = {{0, 0}, {29, 3}, {30, 4}, {29, 3}, {21, 3}, {22, 4}};
+    const int metrics[][2] = {{0, 0}, {29, 3}, {30, 4}, {29, 3}, {21, 3}, {22, 4}};
     for (int style = 0; style <= 5; ++style) {
         SCOPED_TRACE(style);
-        Hosted h(Style(style), false);
-        ASSERT_TRUE(h.loaded);
-        frm* skin = SkinWindow();
-        ASSERT_NE(skin, nullptr);
-        forms::DoEvents();
-        EXPECT_EQ(skin->TitleHeight, metrics[style][0]);
-        EXPECT_EQ(skin->BorderWidth, metrics[style][1]);
-        EXPECT_EQ(skin->HostHwnd(), h.Form().hWnd());
-        const long t = forms::PixelsToTwipsY(static_cast<long>(metrics[style][0]));
-        const long b = forms::PixelsToTwipsX(static_cast<long>(metrics[style][1]));
+        Skinned s(Style(style));
+        const auto [title, frame] = metrics[style];
+        EXPECT_EQ(s.skin->TitleHeight, title);
+        EXPECT_EQ(s.skin->BorderWidth, frame);
         // In twips, as the classic forms report them ...
-        EXPECT_EQ(skin->Left(), h.Form().Left() - b);
-        EXPECT_EQ(skin->Top(), h.Form().Top() - t);
-        EXPECT_EQ(skin->Width(), h.Form().Width() + 2 * b);
-        EXPECT_EQ(skin->Height(), h.Form().Height() + forms::PixelsToTwipsY(static_cast<long>(metrics[style][0] + metrics[style][1])));
+        const long t = forms::PixelsToTwipsY(title), b = forms::PixelsToTwipsX(frame);
+        EXPECT_EQ(s.skin->Left(), s.h.Form().Left() - b);
+        EXPECT_EQ(s.skin->Top(), s.h.Form().Top() - t);
+        EXPECT_EQ(s.skin->Width(), s.h.Form().Width() + 2 * b);
+        EXPECT_EQ(s.skin->Height(), s.h.Form().Height() + forms::PixelsToTwipsY(title + frame));
         // ... and in pixels, as the screen shows them.
-        const RECT host = WindowRect(h.Form().hWnd()), outer = WindowRect(skin->hWnd());
-        EXPECT_EQ(host.left - outer.left, metrics[style][1]);
-        EXPECT_EQ(host.top - outer.top, metrics[style][0]);
-        EXPECT_EQ(outer.right - host.right, metrics[style][1]);
-        EXPECT_EQ(outer.bottom - host.bottom, metrics[style][1]);
+        ExpectWrapped(s.skin, s.Host(), title, frame);
         // The focus went back to the host form.
-        EXPECT_TRUE(skin->IsWindowActive());
+        EXPECT_TRUE(s.skin->IsWindowActive());
     }
-    for (const auto& r : reports_.Reports()) ADD_FAILURE() << std::string(r[5].begin(), r[5].end()) << " " << std::string(r[4].begin(), r[4].end()) << " line " << std::string(r[6].begin(), r[6].end());
 }
 
 TEST_F(Skin, HostFollowsWhenTheSkinMovesOrResizes) {
-    Hosted h(Style(2), false);
-    frm* skin = SkinWindow();
-    ASSERT_NE(skin, nullptr);
-    forms::DoEvents();
-    skin->Move(3000, 2250, 7500, 6000);  // twips; each change runs the skin's resize handling
-    const RECT outer = WindowRect(skin->hWnd()), host = WindowRect(h.Form().hWnd());
-    EXPECT_EQ(host.left, outer.left + 4);
-    EXPECT_EQ(host.top, outer.top + 30);
-    EXPECT_EQ(host.right, outer.right - 4);
-    EXPECT_EQ(host.bottom, outer.bottom - 4);
+    Skinned s(Style(2));
+    s.skin->Move(3000, 2250, 7500, 6000);  // twips; each change runs the skin's resize handling
+    ExpectWrapped(s.skin, s.Host());
 
     // SetMePos wraps the skin around a host that moved on its own; its four
     // steps each resize the skin, and none of them may move the host back.
-    h.Form().Move(1500, 1500, 6600, 4800);
-    const RECT moved = WindowRect(h.Form().hWnd());
-    skin->SetMePos();
-    const RECT after = WindowRect(h.Form().hWnd()), wrap = WindowRect(skin->hWnd());
-    EXPECT_TRUE(EqualRect(&moved, &after));
-    EXPECT_EQ(after.left - wrap.left, 4);
-    EXPECT_EQ(after.top - wrap.top, 30);
-    EXPECT_EQ(wrap.right - after.right, 4);
-    EXPECT_EQ(wrap.bottom - after.bottom, 4);
+    s.h.Form().Move(1500, 1500, 6600, 4800);
+    const RECT moved = WindowRect(s.Host());
+    s.skin->SetMePos();
+    EXPECT_TRUE(Same(moved, WindowRect(s.Host())));
+    ExpectWrapped(s.skin, s.Host());
 
     // LockWinPos re-lays-out without changing the skin's size.
-    const long width = skin->Width();
-    skin->LockWinPos();
-    EXPECT_EQ(skin->Width(), width);
-    EXPECT_EQ(WindowRect(h.Form().hWnd()).right, WindowRect(skin->hWnd()).right - 4);
-}
+    const long width = s.skin->Width();
+    s.skin->LockWinPos();
+    EXPECT_EQ(s.skin->Width(), width);
+    ExpectWrapped(s.skin, s.Host());
 
-TEST_F(Skin, SetMePosLeavesAMaximisedTopLevelPairAlone) {
-    Hosted h(Style(2), false);
-    frm* skin = SkinWindow();
-    forms::DoEvents();
-    h.Form().SetWindowState(forms::vbMaximized);
-    const RECT before = WindowRect(skin->hWnd());
-    skin->SetMePos();
-    const RECT after = WindowRect(skin->hWnd());
-    EXPECT_TRUE(EqualRect(&before, &after));
-    h.Form().SetWindowState(forms::vbNormal);
-    skin->SetMePos();
-    EXPECT_EQ(WindowRect(skin->hWnd()).left, WindowRect(h.Form().hWnd()).left - 4);
+    // A maximised top-level pair is left alone.
+    s.h.Form().SetWindowState(forms::vbMaximized);
+    const RECT before = WindowRect(s.skin->hWnd());
+    s.skin->SetMePos();
+    EXPECT_TRUE(Same(before, WindowRect(s.skin->hWnd())));
 }
 
 TEST_F(Skin, EverySkinnedFormKeepsItsOwnSkin) {
-    Hosted first(Style(2), false);
-    frm* firstSkin = SkinWindow();
-    Hosted second(Style(4), false);
-    frm* secondSkin = SkinWindow();
-    ASSERT_NE(firstSkin, secondSkin);  // SkinWindow names the skin started last
-    forms::DoEvents();
-    EXPECT_EQ(firstSkin->HostHwnd(), first.Form().hWnd());
-    EXPECT_EQ(secondSkin->HostHwnd(), second.Form().hWnd());
-    second.Form().Move(4500, 3000, 6000, 4500);
-    secondSkin->SetMePos();
-    EXPECT_EQ(WindowRect(secondSkin->hWnd()).top, WindowRect(second.Form().hWnd()).top - 21);
-    EXPECT_EQ(WindowRect(firstSkin->hWnd()).top, WindowRect(first.Form().hWnd()).top - 30);
+    Skinned first(Style(2)), second(Style(4));
+    ASSERT_NE(first.skin, second.skin);
+    second.h.Form().Move(4500, 3000, 6000, 4500);
+    second.skin->SetMePos();
+    ExpectWrapped(second.skin, second.Host(), 21, 3);
+    ExpectWrapped(first.skin, first.Host());
 
     // A property set on either control refreshes the current skin, the second
     // one, which reads its own control: the first skin keeps its metrics.
-    first.control->put_BorderStyle(cBorderFixed);
-    EXPECT_EQ(firstSkin->TitleHeight, 30);
-    EXPECT_EQ(secondSkin->TitleHeight, 21);
-    second.control->put_BorderStyle(cBorderFixed);
-    EXPECT_EQ(secondSkin->TitleHeight, 29);
+    first.h.control->put_BorderStyle(cBorderFixed);
+    EXPECT_EQ(first.skin->TitleHeight, 30);
+    EXPECT_EQ(second.skin->TitleHeight, 21);
+    second.h.control->put_BorderStyle(cBorderFixed);
+    EXPECT_EQ(second.skin->TitleHeight, 29);
 }
 
 TEST_F(Skin, UnloadingGivesTheHostItsOwnProcedureBack) {
-    Hosted h(Style(2), false);
-    frm* skin = SkinWindow();
-    const LONG_PTR hooked = GetWindowLongPtrW(h.Form().hWnd(), GWLP_WNDPROC);
-    skin->Unload();
-    EXPECT_FALSE(skin->Loaded());
-    EXPECT_NE(GetWindowLongPtrW(h.Form().hWnd(), GWLP_WNDPROC), hooked);
+    Skinned s(Style(2));
+    const LONG_PTR hooked = GetWindowLongPtrW(s.Host(), GWLP_WNDPROC);
+    s.skin->Unload();
+    EXPECT_FALSE(s.skin->Loaded());
+    EXPECT_NE(GetWindowLongPtrW(s.Host(), GWLP_WNDPROC), hooked);
     // The host form still works on its own.
-    EXPECT_EQ(SendMessageW(h.Form().hWnd(), WM_GETTEXTLENGTH, 0, 0), 12);
+    EXPECT_EQ(SendMessageW(s.Host(), WM_GETTEXTLENGTH, 0, 0), 12);
 }
 
 TEST_F(Skin, AChildHostFormsSkinLivesInTheSameParent) {
@@ -152,7 +94,7 @@ TEST_F(Skin, AChildHostFormsSkinLivesInTheSameParent) {
     frame.Move(0, 0, 12000, 9000);
     Hosted h(Style(2), false, nullptr, "", frame.hWnd());
     frm* skin = SkinWindow();
-    ASSERT_NE(skin, nullptr);
+    ASSERT_EQ(skin->HostHwnd(), h.Form().hWnd());
     EXPECT_EQ(GetParent(skin->hWnd()), frame.hWnd());
     EXPECT_TRUE(GetWindowLongPtrW(skin->hWnd(), GWL_STYLE) & WS_CHILD);
     // A child host is always wrapped, in its parent's coordinates.
@@ -166,33 +108,28 @@ TEST_F(Skin, AChildHostFormsSkinLivesInTheSameParent) {
 TEST_F(Skin, AHostDestroyedFromOutsideEndsWithoutACrash) {
     const size_t hooks = LiveHookRecords();
     {
-        Hosted h(Style(2), false);
-        frm* skin = SkinWindow();
-        DestroyWindow(h.Form().hWnd());
+        Skinned s(Style(2));
+        DestroyWindow(s.Host());
         forms::DoEvents();
         EXPECT_EQ(LiveHookRecords(), hooks);  // the record went with the window
         // What the skin does next fails on the dead host inside its guards.
         SetSilentError(true);
-        skin->SetMePos();
-        skin->PlaceHostForm();
-        skin->LockWinPos();
+        s.skin->SetMePos();
+        s.skin->PlaceHostForm();
+        s.skin->LockWinPos();
         SetSilentError(false);
-        EXPECT_TRUE(skin->Loaded());
+        EXPECT_TRUE(s.skin->Loaded());
     }
     EXPECT_EQ(LiveHookRecords(), hooks);
-    EXPECT_EQ(test::Boxes().count, 0);
 }
 
-TEST_F(Skin, WithoutAHostTheSkinUnloadsItself) {
+TEST_F(Skin, WithoutAHostOrAtDesignTimeNoSkinRuns) {
     frm* skin = NewSkinWindow();
     ASSERT_TRUE(skin->Load(WS_POPUP));
     skin->LoadForm();
     EXPECT_FALSE(skin->Loaded());
     EXPECT_EQ(skin->oSubClass, nullptr);
-    EXPECT_TRUE(reports_.Reports().empty());
-}
 
-TEST_F(Skin, DesignTimeStartsNoSkin) {
     frm* before = SkinWindow();
     Hosted h(Style(2), true);
     EXPECT_EQ(SkinWindow(), before);
@@ -204,7 +141,7 @@ TEST_F(Skin, ManyStartsAndEndsLeaveNothingBehind) {
     const size_t skins = LiveSkinWindows();
     const long gdi = forms::Surface::LiveObjects();
     const size_t hooks = LiveHookRecords();
-    for (int i = 0, n = test::SoakRounds(24, 1000); i < n; ++i) {
+    for (int i = 0, n = SoakRounds(24, 1000); i < n; ++i) {
         Hosted h(Style(i % 6), false);
         ASSERT_TRUE(h.loaded);
     }
@@ -216,7 +153,6 @@ TEST_F(Skin, ManyStartsAndEndsLeaveNothingBehind) {
     EXPECT_LE(LiveSkinWindows(), skins + 1);  // the current one stays
     EXPECT_EQ(forms::Surface::LiveObjects(), gdi);
     EXPECT_EQ(LiveHookRecords(), hooks);
-    EXPECT_TRUE(reports_.Reports().empty());
 }
 
 }  // namespace
