@@ -176,22 +176,26 @@ TEST_F(Subclass, ClientsThenTheSkinSeeEveryMessageAndMayChangeOrSwallowIt) {
                 {"host0", h, kPing, wide, pointer}},
                "unverändert");
 
-    // A Long the client writes comes back sign-extended.
+    // A Long the client writes comes back sign-extended; the skin sees it and
+    // changes it again for the window.
     const LONG minusTwo = -2;
-    const WPARAM two = static_cast<WPARAM>(-2);
+    const WPARAM fromClient = static_cast<WPARAM>(-2);
     client->newWParam = &minusTwo;
-    sink.onMessage = [](UINT& msg, WPARAM&, LPARAM&, VARIANT_BOOL& cancel) {
-        if (msg == kPing + 1) msg = kPing + 3;
+    sink.onMessage = [](UINT& msg, WPARAM& wParam, LPARAM&, VARIANT_BOOL& cancel) {
+        if (msg == kPing + 1) {
+            msg = kPing + 3;
+            wParam = 77;
+        }
         if (msg == kPing + 2) cancel = VARIANT_TRUE;
     };
     SendMessageW(h, kPing + 1, static_cast<WPARAM>(0x100000009ull), 4);
-    ExpectSeen({{"event", h, kPing + 1, 9, 4}, {"sink", h, kPing + 1, two, 4}, {"host0", h, kPing + 3, two, 4}},
+    ExpectSeen({{"event", h, kPing + 1, 9, 4}, {"sink", h, kPing + 1, fromClient, 4}, {"host0", h, kPing + 3, 77, 4}},
                "geändert");
     EXPECT_EQ(SendMessageW(h, kPing + 2, 5, 6), 0);
-    ExpectSeen({{"event", h, kPing + 2, 5, 6}, {"sink", h, kPing + 2, two, 6}}, "Cancel vom Skin");
+    ExpectSeen({{"event", h, kPing + 2, 5, 6}, {"sink", h, kPing + 2, fromClient, 6}}, "Cancel vom Skin");
     client->cancel = true;
     EXPECT_EQ(SendMessageW(h, kPing, 1, 1), 0);
-    ExpectSeen({{"event", h, kPing, 1, 1}, {"sink", h, kPing, two, 1}}, "Cancel vom Client");
+    ExpectSeen({{"event", h, kPing, 1, 1}, {"sink", h, kPing, fromClient, 1}}, "Cancel vom Client");
 
     Variant stopped;
     ASSERT_EQ(InvokeByName(dispatch, L"StopSubClass", DISPATCH_METHOD, nullptr, 0, &stopped), S_OK);
