@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # A script calls the control's About twice; each time the modal about window is
 # waited for and clicked away with the real mouse, as a user would. Passes when
-# the window showed at its size each time and the script's own checks passed.
-# About.vbs runs with Check.vbs in front of it, as every VBScript suite does.
+# the window showed at its size each time and the script's own checks passed
+# (About.vbs runs with Check.vbs in front of it).
 # usage: about.sh <wine> <script folder> <scratch folder>
 set -u
 wine=$1 script=$3/About.vbs
@@ -12,7 +12,7 @@ check() {  # check <description> <command...>
     local what=$1; shift
     if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $what"; fi
 }
-out=$(mktemp)
+out=$3/about.out
 timeout 90 "$wine" cscript //nologo "Z:$script" > "$out" 2>&1 &
 pid=$!
 for round in 1 2; do
@@ -28,9 +28,8 @@ for round in 1 2; do
     for _ in $(seq 100); do xdotool search --onlyvisible --name '^Nimbra About$' > /dev/null || break; sleep 0.1; done
 done
 wait $pid
-tr -d '\r' < "$out" | grep -v '^About.vbs:' 
+tr -d '\r' < "$out" | grep -v '^About.vbs:'
 line=$(tr -d '\r' < "$out" | grep '^About.vbs:')
-rm -f "$out"
 check "the script ends with its result line" test -n "$line"
 read -r sp sf < <(sed -n 's/^About.vbs: \([0-9]*\) passed, \([0-9]*\) failed$/\1 \2/p' <<< "$line")
 echo "about.sh: $((passed + ${sp:-0})) passed, $((failed + ${sf:-0})) failed"

@@ -1,7 +1,6 @@
 ' The control's About from a script client: each call shows the about window
-' modally and comes back once the window has been clicked away (tests/e2e/about.sh
-' clicks it). Nothing reaches the script.
-' Check and Done come from Check.vbs, run in front of this file.
+' modally and comes back once the window has been clicked away (about.sh
+' clicks it); nothing reaches the script, and the control works on.
 
 Dim f : Set f = CreateObject("NimbraForm.xpForm")
 f.Caption = "vorher"

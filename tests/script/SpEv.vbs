@@ -1,4 +1,5 @@
-' SpEv's files, lists and queries as a host application calls them.
+' SpEv's files, lists and queries as a host application calls them, and its
+' failures as the test's recording error handler receives them.
 ' Check and Done come from Check.vbs, run in front of this file.
 Dim fso : Set fso = CreateObject("Scripting.FileSystemObject")
 
@@ -31,6 +32,15 @@ End Class
 ' Arguments: the scratch folder, and the file the recording handler writes.
 Dim dir : dir = WScript.Arguments(0)
 Dim log : log = WScript.Arguments(1)
+
+' The reports so far, one line each, fields separated by tabs.
+Function Reports()
+    Reports = Array()
+    If Not fso.FileExists(log) Then Exit Function
+    Dim text : text = fso.OpenTextFile(log, 1).ReadAll
+    If Right(text, 1) = vbLf Then text = Left(text, Len(text) - 1)
+    Reports = Split(text, vbLf)
+End Function
 
 Dim s : Set s = CreateObject("NimbraForm.SpEv")
 Dim file : file = dir & "\spev-text.txt"
@@ -67,7 +77,6 @@ Check s.FileExists(file) = True, "FileExists of a file"
 Check s.FileExists(dir) = True, "FileExists of a folder"
 Check s.FileExists(dir & "\spev-*.txt") = True, "FileExists with a matching wildcard"
 Check s.FileExists(dir & "\nothing-*.zzz") = False, "FileExists without a match"
-Check VarType(s.FileExists(file)) = vbBoolean, "FileExists gives a Boolean"
 
 Check s.ActiveXPTheme = 4, "no XP colour scheme is active in the test prefix: styleClassic"
 ' The first queries may still see presses from earlier tests ("pressed since
@@ -80,15 +89,22 @@ For i = 1 To 3
 Next
 Check s.MouseButtonPressed = 0, "no mouse button is held"
 s.PlayMusic dir & "\no-such-sound.wav"
-Check Not fso.FileExists(log), "PlayMusic of a missing file reports nothing"
+Check UBound(Reports()) = -1, "PlayMusic of a missing file reports nothing"
 
+' A failure returns nothing and is reported once, with the runtime's number.
+Check s.TextRead(dir & "\no-such-file.txt") = "", "TextRead of a missing file returns nothing"
 Check s.TextRead(dir & "\missing\file.txt") = "", "TextRead of a missing folder returns nothing"
 s.ListSave l, dir & "\missing\list.txt"
-Dim reports : reports = Split(fso.OpenTextFile(log, 1).ReadAll, vbLf)
-Check UBound(reports) = 2, "two reports (and the trailing line end)"
-Check InStr(reports(0), vbTab & "TextRead" & vbTab) > 0 And InStr(reports(0), vbTab & "76" & vbTab) > 0, _
-    "TextRead of a missing folder: error 76"
-Check InStr(reports(1), vbTab & "ListSave" & vbTab) > 0, "ListSave to a missing folder is reported"
+Dim r : r = Reports()
+Check UBound(r) = 2, "one report for each failure"
+If UBound(r) = 2 Then
+    Dim fields : fields = Split(r(0), vbTab)
+    Check fields(3) = "53" And fields(5) = "TextRead", "a missing file is error 53, got " & fields(3)
+    Check fields(7) & " " & fields(8) = "Klassenmodul SpEv", "module kind and name"
+    Check CLng(fields(6)) > 0, "the failing line is recorded"
+    Check InStr(r(1), vbTab & "76" & vbTab) > 0, "a missing folder is error 76"
+    Check InStr(r(2), vbTab & "ListSave" & vbTab) > 0, "ListSave to a missing folder is reported"
+End If
 
 ' With the silent switch on, each item is a statement of its own: the one
 ' the list refuses is skipped, the others still go.
@@ -104,7 +120,9 @@ Set picky = New TestList
 picky.Refuse = "b"
 s.ListRead picky, listFile
 Check picky.ListCount = 2, "ListRead skips only the line the list refuses (" & picky.ListCount & " items)"
+Check UBound(Reports()) = 2, "nothing is reported while the switch is on"
 silent.SilentError = False
-Check UBound(Split(fso.OpenTextFile(log, 1).ReadAll, vbLf)) = 2, "nothing more was reported"
+s.TextRead dir & "\no-such-file.txt"
+Check UBound(Reports()) = 3, "switch off again: reported"
 
 Done

@@ -10,7 +10,8 @@
 
 #include <string>
 
-#include "../../src/com/ComObject.h"
+#include "../../src/com/ClassFactory.h"
+#include "../../src/com/LateBound.h"
 #include "../../src/forms/Text.h"
 #include "../unit/DispatchOnly.h"
 
@@ -24,29 +25,26 @@ constexpr wchar_t kProgId[] = L"NimbraErrorHandler.ErrorHandler";
 std::wstring Env(const wchar_t* name) {
     wchar_t buf[1024];
     const DWORD n = GetEnvironmentVariableW(name, buf, 1024);
-    return n && n < 1024 ? std::wstring(buf, n) : std::wstring();
+    return std::wstring(buf, n < 1024 ? n : 0);
 }
 
+// By-reference arguments are read through their reference.
 std::wstring AsText(const VARIANT& v) {
-    VARIANT s;
-    VariantInit(&s);
-    if (FAILED(VariantChangeType(&s, const_cast<VARIANT*>(&v), 0, VT_BSTR))) return L"?";
-    std::wstring out(s.bstrVal, SysStringLen(s.bstrVal));
-    VariantClear(&s);
-    return out;
+    Variant plain, text;
+    if (FAILED(VariantCopyInd(&plain, const_cast<VARIANT*>(&v)))) return L"?";
+    if (FAILED(VariantChangeType(&text, &plain, 0, VT_BSTR))) return L"?";
+    return std::wstring(text.bstrVal, SysStringLen(text.bstrVal));
 }
 
 std::wstring Property(IDispatch* obj, const wchar_t* name) {
     DISPID id;
     LPOLESTR n = const_cast<LPOLESTR>(name);
-    if (!obj || FAILED(obj->GetIDsOfNames(IID_NULL, &n, 1, 0, &id))) return L"?";
     DISPPARAMS none{};
-    VARIANT r;
-    VariantInit(&r);
-    if (FAILED(obj->Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &r, nullptr, nullptr))) return L"?";
-    std::wstring s = AsText(r);
-    VariantClear(&r);
-    return s;
+    Variant r;
+    if (!obj || FAILED(obj->GetIDsOfNames(IID_NULL, &n, 1, 0, &id)) ||
+        FAILED(obj->Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &r, nullptr, nullptr)))
+        return L"?";
+    return AsText(r);
 }
 
 void Append(const std::wstring& path, const std::wstring& line) {
@@ -77,11 +75,7 @@ public:
                             L"." + Property(app, L"Minor") + L"." + Property(app, L"Revision");
         std::wstring byRef;
         for (int i = 2; i < 8; ++i) {
-            VARIANT v;
-            VariantInit(&v);
-            VariantCopyInd(&v, &arg(i));
-            line += L"\t" + AsText(v);
-            VariantClear(&v);
+            line += L"\t" + AsText(arg(i));
             byRef += (arg(i).vt & VT_BYREF) ? L"R" : L"V";
         }
         const std::wstring log = Env(L"NIMBRA_REPORT_LOG");
@@ -97,31 +91,15 @@ public:
     }
 };
 
-class Factory final : public ComObject<IClassFactory> {
-    void* Find(REFIID riid) override {
-        return riid == IID_IUnknown || riid == IID_IClassFactory ? static_cast<IClassFactory*>(this) : nullptr;
-    }
-
-public:
-    STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
-        if (outer) return CLASS_E_NOAGGREGATION;
-        return Make<Handler>()->QueryInterface(iid, out);
-    }
-    STDMETHODIMP LockServer(BOOL lock) override {
-        lock ? ModuleAddRef() : ModuleRelease();
-        return S_OK;
-    }
-};
-
 bool SetValue(const std::wstring& key, const wchar_t* name, const std::wstring& value) {
     return RegSetKeyValueW(HKEY_CLASSES_ROOT, key.c_str(), name, REG_SZ, value.c_str(),
                            static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
-std::wstring ClsidKey() {
+std::wstring Clsid() {
     wchar_t g[40];
     StringFromGUID2(kClsid, g, 40);
-    return std::wstring(L"CLSID\\") + g;
+    return g;
 }
 
 }  // namespace
@@ -131,27 +109,24 @@ extern "C" {
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
     *out = nullptr;
     if (clsid != kClsid) return CLASS_E_CLASSNOTAVAILABLE;
-    return Make<Factory>()->QueryInterface(iid, out);
+    return Make<ClassFactory>(CreateInstanceOf<Handler>)->QueryInterface(iid, out);
 }
 
 STDAPI DllCanUnloadNow() { return ModuleInUse() ? S_FALSE : S_OK; }
 
 STDAPI DllRegisterServer() {
-    wchar_t g[40];
-    StringFromGUID2(kClsid, g, 40);
-    const std::wstring key = ClsidKey();
-    return SetValue(key, nullptr, kProgId) && SetValue(key + L"\\InprocServer32", nullptr, ModulePath()) &&
-                   SetValue(key + L"\\InprocServer32", L"ThreadingModel", L"Apartment") &&
-                   SetValue(kProgId, nullptr, kProgId) && SetValue(std::wstring(kProgId) + L"\\CLSID", nullptr, g)
+    const std::wstring key = L"CLSID\\" + Clsid(), server = key + L"\\InprocServer32";
+    return SetValue(key, nullptr, kProgId) && SetValue(server, nullptr, ModulePath()) &&
+                   SetValue(server, L"ThreadingModel", L"Apartment") && SetValue(kProgId, nullptr, kProgId) &&
+                   SetValue(std::wstring(kProgId) + L"\\CLSID", nullptr, Clsid())
                ? S_OK
                : SELFREG_E_CLASS;
 }
 
+// RegDeleteTreeW given a subkey removes the subkey itself too.
 STDAPI DllUnregisterServer() {
-    RegDeleteTreeW(HKEY_CLASSES_ROOT, ClsidKey().c_str());
-    RegDeleteKeyW(HKEY_CLASSES_ROOT, ClsidKey().c_str());
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, (L"CLSID\\" + Clsid()).c_str());
     RegDeleteTreeW(HKEY_CLASSES_ROOT, kProgId);
-    RegDeleteKeyW(HKEY_CLASSES_ROOT, kProgId);
     return S_OK;
 }
 }

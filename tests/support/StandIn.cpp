@@ -11,18 +11,16 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     if (!GetEnvironmentVariableW(L"NIMBRA_STANDIN_LOG", log, MAX_PATH)) return 1;
     GetCurrentDirectoryW(MAX_PATH, cwd);
     STARTUPINFOW si{};
-    si.cb = sizeof si;
     GetStartupInfoW(&si);
     const int show = si.dwFlags & STARTF_USESHOWWINDOW ? si.wShowWindow : -1;
     const std::wstring line = std::wstring(GetCommandLineW()) + L"\t" + cwd + L"\t" + std::to_wstring(show) + L"\n";
-    const int n = WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), nullptr, 0, nullptr, nullptr);
-    std::string bytes(n, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), bytes.data(), n, nullptr, nullptr);
+    char bytes[8192];
+    const int n = WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, bytes, sizeof bytes, nullptr, nullptr);
     // One write of the whole line: a reader sees it complete or not at all.
     HANDLE f = CreateFileW(log, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return 2;
+    if (n <= 0 || f == INVALID_HANDLE_VALUE) return 2;
     DWORD written = 0;
-    WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    WriteFile(f, bytes, n - 1, &written, nullptr);  // without the terminating NUL
     CloseHandle(f);
     return 0;
 }

@@ -3,8 +3,7 @@
 // (ITypeInfo::Invoke then calls through the type library's vtable offsets). A
 // table slot or a calling convention that is off calls another member or
 // corrupts the stack: the value read back or the HRESULT shows it. The DISPIDs
-// are written out here, as a compiled client holds them; SpEv, Error and
-// clsFormSubclass are called by name from the script suites and SubclassTest.
+// are written out here, as a compiled client holds them.
 #include <windows.h>
 #include <olectl.h>
 #include <gtest/gtest.h>
@@ -43,19 +42,13 @@ HRESULT Call(IDispatch* object, DISPID id, WORD flags, std::vector<VARIANTARG> a
     return hr;
 }
 
-// The value a getter gives, or an empty variant with the failure's HRESULT.
-struct Got {
-    HRESULT hr;
+// The value a getter gives; empty when the call fails.
+Variant Get(IDispatch* object, DISPID id) {
     Variant value;
-};
-Got Get(IDispatch* object, DISPID id) {
-    Got g{E_FAIL, {}};
-    g.hr = Call(object, id, DISPATCH_PROPERTYGET, {}, &g.value);
-    return g;
+    EXPECT_EQ(Call(object, id, DISPATCH_PROPERTYGET, {}, &value), S_OK) << "DISPID 0x" << std::hex << id;
+    return value;
 }
-HRESULT Put(IDispatch* object, DISPID id, VARIANTARG value) {
-    return Call(object, id, DISPATCH_PROPERTYPUT, {value});
-}
+HRESULT Put(IDispatch* object, DISPID id, VARIANTARG value) { return Call(object, id, DISPATCH_PROPERTYPUT, {value}); }
 
 // The DISPIDs a container hears in IPropertyNotifySink::OnChanged; it marks
 // its form modified and refreshes its property sheet by them.
@@ -74,60 +67,39 @@ public:
     std::vector<DISPID> changed;
 };
 
-ComPtr<IDispatch> Create(const CLSID& clsid) {
-    ComPtr<IDispatch> object;
-    EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&object)), S_OK);
-    return object;
-}
+// The Booleans: CloseButtonVisible (0x11) down to TrayButtonEnabled (0x08),
+// IconShow, Moveable, Resizeable and ShowInTaskBar.
+const DISPID kFlags[] = {0x68030011, 0x68030010, 0x6803000F, 0x6803000E, 0x6803000D, 0x6803000C, 0x6803000B,
+                         0x6803000A, 0x68030009, 0x68030008, 0x68030006, 0x68030004, 0x68030003, 0x68030002};
+constexpr DISPID kColorStyle = 0x68030012, kIcon = 0x68030007, kCaption = 0x68030005, kBorderStyle = 0x68030001,
+                 kTransparency = 0x68030000, kAbout = -552;
 
 // Waits, on a timer of the calling thread, for the about window that About
 // shows modally; then calls About again and clicks the window away. Should the
-// click not close it, the window is closed after a while so the call returns.
+// click not close it, the window is closed after 30 s so the call returns.
 struct AboutCloser {
     static inline IDispatch* control = nullptr;
-    static inline UINT_PTR timer = 0;
     static inline int ticks = 0;
     static inline bool seen = false, owned = false, forced = false;
     static inline HRESULT nested = E_FAIL;
 
-    static void Start(IDispatch* c) {
-        control = c;
-        ticks = 0;
-        seen = owned = forced = false;
-        timer = SetTimer(nullptr, 0, 20, Tick);
-    }
-    static void Stop() { KillTimer(nullptr, timer); }
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-        HWND about = FindWindowW(L"NimbraForm", L"Nimbra About");
-        if (++ticks > 1500) {  // 30 s
-            if (about) PostMessageW(about, WM_CLOSE, 0, 0);
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR timer, DWORD) {
+        const HWND about = FindWindowW(L"NimbraForm", L"Nimbra About");
+        if (++ticks > 1500) {
             forced = about != nullptr;
-            Stop();
+            if (about) PostMessageW(about, WM_CLOSE, 0, 0);
+            KillTimer(nullptr, timer);
             return;
         }
         if (!about || !IsWindowVisible(about) || seen) return;
         seen = true;
         owned = GetWindow(about, GW_OWNER) != nullptr;
-        nested = Call(control, -552, DISPATCH_METHOD, {});
+        nested = Call(control, kAbout, DISPATCH_METHOD, {});
         // Below the links, where only the window itself is.
         PostMessageW(about, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(200, 215));
         PostMessageW(about, WM_LBUTTONUP, 0, MAKELPARAM(200, 215));
     }
 };
-
-struct Flag {
-    const wchar_t* name;
-    DISPID id;
-};
-const Flag kFlags[] = {
-    {L"CloseButtonVisible", 0x68030011}, {L"CloseButtonEnabled", 0x68030010}, {L"MaxButtonVisible", 0x6803000F},
-    {L"MaxButtonEnabled", 0x6803000E},   {L"MinButtonVisible", 0x6803000D},   {L"MinButtonEnabled", 0x6803000C},
-    {L"HelpButtonVisible", 0x6803000B},  {L"HelpButtonEnabled", 0x6803000A},  {L"TrayButtonVisible", 0x68030009},
-    {L"TrayButtonEnabled", 0x68030008},  {L"IconShow", 0x68030006},           {L"Moveable", 0x68030004},
-    {L"Resizeable", 0x68030003},         {L"ShowInTaskBar", 0x68030002},
-};
-constexpr DISPID kColorStyle = 0x68030012, kIcon = 0x68030007, kCaption = 0x68030005, kBorderStyle = 0x68030001,
-                 kTransparency = 0x68030000, kAbout = -552;
 
 // A new control, created by its class ID as a client creates it, with a
 // container listening for property changes.
@@ -136,9 +108,9 @@ protected:
     void SetUp() override {
         test::ResetBoxes();
         nimbra::SetSilentError(false);
-        control = Create(CLSID_xpForm);
+        ASSERT_EQ(CoCreateInstance(CLSID_xpForm, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&control)), S_OK);
         ComPtr<IConnectionPointContainer> points;
-        ASSERT_TRUE(control && SUCCEEDED(control.As(&points)));
+        ASSERT_EQ(control.As(&points), S_OK);
         ASSERT_EQ(points->FindConnectionPoint(IID_IPropertyNotifySink, &point), S_OK);
         ASSERT_EQ(point->Advise(changes.Get(), &cookie), S_OK);
     }
@@ -155,64 +127,45 @@ protected:
 
 // A new control's Booleans are all False; each one set True alone is the only
 // one that reads back True, as an automation Boolean. Each setter names its
-// own property to the container, until the container unadvises.
+// own property to the container.
 TEST_F(LateBound, EveryBooleanPropertyOfTheControlIsItsOwn) {
     std::vector<DISPID> expected;
-    for (const Flag& set : kFlags) {
-        expected.insert(expected.end(), {set.id, set.id});
-        SCOPED_TRACE(std::string(set.name, set.name + wcslen(set.name)));
-        ASSERT_EQ(Put(control.Get(), set.id, Boolean(true)), S_OK);
-        for (const Flag& read : kFlags) {
-            const Got g = Get(control.Get(), read.id);
-            ASSERT_EQ(g.hr, S_OK);
-            ASSERT_EQ(g.value.vt, VT_BOOL);
-            EXPECT_EQ(g.value.boolVal, &read == &set ? VARIANT_TRUE : VARIANT_FALSE)
-                << std::string(read.name, read.name + wcslen(read.name));
+    for (DISPID set : kFlags) {
+        expected.insert(expected.end(), {set, set});
+        SCOPED_TRACE(testing::Message() << "set 0x" << std::hex << set);
+        ASSERT_EQ(Put(control.Get(), set, Boolean(true)), S_OK);
+        for (DISPID read : kFlags) {
+            const Variant value = Get(control.Get(), read);
+            ASSERT_EQ(value.vt, VT_BOOL);
+            EXPECT_EQ(value.boolVal, read == set ? VARIANT_TRUE : VARIANT_FALSE) << std::hex << read;
         }
-        ASSERT_EQ(Put(control.Get(), set.id, Boolean(false)), S_OK);
+        ASSERT_EQ(Put(control.Get(), set, Boolean(false)), S_OK);
     }
     EXPECT_EQ(changes->changed, expected);
-    ASSERT_EQ(point->Unadvise(cookie), S_OK);
-    EXPECT_EQ(point->Unadvise(cookie), CONNECT_E_NOCONNECTION);
-    Put(control.Get(), kFlags[0].id, Boolean(true));
-    EXPECT_EQ(changes->changed.size(), expected.size());
 }
 
-TEST_F(LateBound, TheControlsOtherPropertiesAndItsMethod) {
+TEST_F(LateBound, TheControlsOtherProperties) {
     // Enumerations are stored unchecked, as the classic control stored them.
     EXPECT_EQ(Put(control.Get(), kColorStyle, Int32(7)), S_OK);
     EXPECT_EQ(Put(control.Get(), kBorderStyle, Int32(-3)), S_OK);
-    BSTR text = SysAllocString(L"Größe ändern – \"ok\"");
-    VARIANTARG caption;
+    Variant caption;
     caption.vt = VT_BSTR;
-    caption.bstrVal = text;
+    caption.bstrVal = SysAllocString(L"Größe ändern – \"ok\"");
     EXPECT_EQ(Put(control.Get(), kCaption, caption), S_OK);
-    SysFreeString(text);
-    Got colour = Get(control.Get(), kColorStyle), border = Get(control.Get(), kBorderStyle),
-        title = Get(control.Get(), kCaption);
-    EXPECT_EQ(colour.value.vt, VT_I4);
-    EXPECT_EQ(colour.value.lVal, 7);
-    EXPECT_EQ(border.value.lVal, -3);
-    ASSERT_EQ(title.value.vt, VT_BSTR);
-    EXPECT_STREQ(title.value.bstrVal, L"Größe ändern – \"ok\"");
+    const Variant colour = Get(control.Get(), kColorStyle), title = Get(control.Get(), kCaption);
+    EXPECT_EQ(colour.vt, VT_I4);
+    EXPECT_EQ(colour.lVal, 7);
+    EXPECT_EQ(Get(control.Get(), kBorderStyle).lVal, -3);
+    ASSERT_EQ(title.vt, VT_BSTR);
+    EXPECT_STREQ(title.bstrVal, caption.bstrVal);
 
-    // Transparency is a byte the skin's alpha reads as 0..99: larger values are
-    // kept at 99. Outside a byte the conversion fails before the control sees
-    // it, and the value stays.
-    for (auto [in, out] : {std::pair{150, 99}, {99, 99}, {0, 0}, {255, 99}, {42, 42}}) {
-        EXPECT_EQ(Put(control.Get(), kTransparency, Int32(in)), S_OK) << in;
-        const Got alpha = Get(control.Get(), kTransparency);
-        EXPECT_EQ(alpha.value.vt, VT_UI1);
-        EXPECT_EQ(alpha.value.bVal, out) << in;
-    }
-    VARIANTARG word;
-    word.vt = VT_BSTR;
-    word.bstrVal = SysAllocString(L"viel");
+    // Transparency is a byte: outside a byte the conversion fails before the
+    // control sees it, and the value stays.
+    EXPECT_EQ(Put(control.Get(), kTransparency, Int32(42)), S_OK);
     EXPECT_EQ(Put(control.Get(), kTransparency, Int32(300)), DISP_E_OVERFLOW);
-    EXPECT_EQ(Put(control.Get(), kTransparency, Int32(-1)), DISP_E_OVERFLOW);
-    EXPECT_EQ(Put(control.Get(), kTransparency, word), DISP_E_TYPEMISMATCH);
-    SysFreeString(word.bstrVal);
-    EXPECT_EQ(Get(control.Get(), kTransparency).value.bVal, 42);
+    const Variant alpha = Get(control.Get(), kTransparency);
+    EXPECT_EQ(alpha.vt, VT_UI1);
+    EXPECT_EQ(alpha.bVal, 42);
 
     // Icon is assigned by reference and comes back as the same picture.
     ComPtr<IPictureDisp> picture;
@@ -221,19 +174,24 @@ TEST_F(LateBound, TheControlsOtherPropertiesAndItsMethod) {
     icon.vt = VT_DISPATCH;
     icon.pdispVal = picture.Get();
     EXPECT_EQ(Call(control.Get(), kIcon, DISPATCH_PROPERTYPUTREF, {icon}), S_OK);
-    const Got back = Get(control.Get(), kIcon);
-    ASSERT_EQ(back.value.vt, VT_DISPATCH);
-    EXPECT_EQ(back.value.pdispVal, static_cast<IDispatch*>(picture.Get()));
+    const Variant back = Get(control.Get(), kIcon);
+    ASSERT_EQ(back.vt, VT_DISPATCH);
+    EXPECT_EQ(back.pdispVal, static_cast<IDispatch*>(picture.Get()));
     // Every setter that ran, and only those, told the container.
-    const std::vector<DISPID> changed{kColorStyle,   kBorderStyle,  kCaption,      kTransparency, kTransparency,
-                                      kTransparency, kTransparency, kTransparency, kIcon};
+    const std::vector<DISPID> changed{kColorStyle, kBorderStyle, kCaption, kTransparency, kIcon};
     EXPECT_EQ(changes->changed, changed);
 
-    // About shows the about window modally: the call returns once a click has
-    // closed it. Called again while it shows, About reports and returns.
-    AboutCloser::Start(control.Get());
+    // The wrong number of arguments is refused before the getter runs.
+    EXPECT_EQ(Call(control.Get(), kColorStyle, DISPATCH_PROPERTYGET, {Int32(1)}), DISP_E_BADPARAMCOUNT);
+}
+
+// About shows the about window modally: the call returns once a click has
+// closed it. Called again while it shows, About reports and returns.
+TEST_F(LateBound, AboutShowsTheWindowModallyAndOnlyOnce) {
+    AboutCloser::control = control.Get();
+    const UINT_PTR timer = SetTimer(nullptr, 0, 20, AboutCloser::Tick);
     EXPECT_EQ(Call(control.Get(), kAbout, DISPATCH_METHOD, {}), S_OK);
-    AboutCloser::Stop();
+    KillTimer(nullptr, timer);
     EXPECT_TRUE(AboutCloser::seen);
     EXPECT_FALSE(AboutCloser::owned);
     EXPECT_FALSE(AboutCloser::forced) << "the click did not close the window";
@@ -243,9 +201,6 @@ TEST_F(LateBound, TheControlsOtherPropertiesAndItsMethod) {
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_EQ(reports[0][3], L"400");  // what a classic runtime says of a form shown modally twice
     EXPECT_EQ(reports[0][5], L"About");
-
-    // The wrong number of arguments is refused before the getter runs.
-    EXPECT_EQ(Call(control.Get(), kColorStyle, DISPATCH_PROPERTYGET, {Int32(1)}), DISP_E_BADPARAMCOUNT);
 }
 
 }  // namespace
