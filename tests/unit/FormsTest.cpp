@@ -109,12 +109,6 @@ Picture DibPicture(int width, int height, int bits, const std::function<DWORD(in
     return Picture::FromBitmap(bitmap);
 }
 
-// 2x2: red, blue on top; green, white below.
-Picture Quadrants() {
-    const DWORD bits[] = {0xFF0000, 0x0000FF, 0x00FF00, 0xFFFFFF};
-    return Picture::FromBitmap(CreateBitmap(2, 2, 1, 32, bits));
-}
-
 class Forms : public testing::Test {
 protected:
     // The real pointer waits in a corner no test window covers, so it adds no mouse messages.
@@ -207,7 +201,8 @@ TEST_F(Forms, TheWindowsShowTheirBackBuffersAndImagesTheirAlpha) {
     ASSERT_TRUE(box.Create(form.hWnd(), 10, 20, 60, 40));
     box.Draw().BackColor = kRed;
     box.Cls();
-    box.PaintPicture(Quadrants(), 20, 20, 4, 4, 1, 0, 1, 1);
+    const Picture redBlue = DibPicture(2, 1, 24, [](int x, int) { return x ? 0x0000FFu : 0xFF0000u; });
+    box.PaintPicture(redBlue, 20, 20, 4, 4, 1, 0, 1, 1);  // only the blue pixel
     box.Refresh();
     ExpectPixels(nullptr, {{0, 0, kRed}, {21, 21, kBlue}, {30, 30, kRed}}, box.hWnd());
     // An image's clear pixels show the form; a half-opaque red one (premultiplied) blends with it.
@@ -323,7 +318,8 @@ TEST_F(Forms, PicturesShareOneHandleAndFreeItWithTheLastCopy) {
     HBITMAP bitmap;
     HICON icon;
     {
-        Picture a = Quadrants(), i = Picture::FromIcon(CopyIcon(LoadIconW(nullptr, IDI_APPLICATION)));
+        Picture a = DibPicture(1, 1, 24, [](int, int) { return 0u; });
+        Picture i = Picture::FromIcon(CopyIcon(LoadIconW(nullptr, IDI_APPLICATION)));
         bitmap = a.Bitmap();
         icon = i.Icon();
         Picture b = a;
