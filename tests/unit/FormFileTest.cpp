@@ -64,23 +64,14 @@ TEST(FormFileSamples, RenderGivesBackTheFilesByteForByte) {
     EXPECT_EQ(FormFile::Load(Sample(L"Kunden.frm")).Form().Find("caption")->text, L"Kundendaten \"Müller\"");
 }
 
-TEST(FormFileSamples, SaveUnderANewNameCarriesThePictureAlong) {
+// Saving a form under a new name, its .frx along, is NimbraHost's run's.
+TEST(FormFileSamples, APictureSetOnAFormWithoutOneGetsAnFrxOfItsOwn) {
     const wchar_t* scratch = _wgetenv(L"NIMBRA_SCRATCH");
     ASSERT_NE(scratch, nullptr) << "NIMBRA_SCRATCH names the build's scratch folder";
     const std::wstring dir = std::wstring(scratch) + L"\\formfile";
     CreateDirectoryW(dir.c_str(), nullptr);
-    FormFile original = FormFile::Load(Sample(L"Kunden.frm"));
-    original.Save(dir + L"\\Neu.frm");
-    EXPECT_EQ(ReadBytes(dir + L"\\Neu.frx"), ReadBytes(Sample(L"Kunden.frx")));
-    // Only the reference changed; it is the one line that differs.
-    std::string frm = ReadBytes(Sample(L"Kunden.frm"));
-    const size_t at = frm.find("\"Kunden.frx\":0000");
-    ASSERT_NE(at, std::string::npos);
-    EXPECT_EQ(ReadBytes(dir + L"\\Neu.frm"), frm.replace(at, 17, "\"Neu.frx\":0000"));
-
-    // A picture the container sets on a form that had none gets a .frx of its own.
     FormFile plain = FormFile::Load(Sample(L"Einfach.frm"));
-    const std::vector<unsigned char> ico = original.Form().Find("Icon")->PictureData();
+    const std::vector<unsigned char> ico = FormFile::Load(Sample(L"Kunden.frm")).Form().Find("Icon")->PictureData();
     plain.Form().Set("Icon", Value::Picture(ico));
     plain.Save(dir + L"\\MitIcon.frm");
     EXPECT_EQ(FormFile::Load(dir + L"\\MitIcon.frm").Form().Find("Icon")->PictureData(), ico);

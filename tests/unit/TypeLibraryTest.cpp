@@ -7,7 +7,6 @@
 #include <olectl.h>
 #include <gtest/gtest.h>
 
-#include <string>
 #include <vector>
 
 #include "NimbraForm_h.h"
@@ -24,42 +23,30 @@ struct Info {
     }
 };
 
-std::wstring Help(ITypeInfo* ti, MEMBERID id) {
-    BSTR h = nullptr;
-    ti->GetDocumentation(id, nullptr, &h, nullptr, nullptr);
-    std::wstring help = h ? h : L"";
-    SysFreeString(h);
-    return help;
+// The library embedded in the built server, loaded once for the whole run.
+ITypeLib* Library() {
+    static ITypeLib* lib = [] {
+        ITypeLib* loaded = nullptr;
+        LoadTypeLibEx(test::Env(L"NIMBRA_OCX").c_str(), REGKIND_NONE, &loaded);
+        return loaded;
+    }();
+    return lib;
 }
 
-class TypeLibrary : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        const std::wstring ocx = test::Env(L"NIMBRA_OCX");
-        ASSERT_FALSE(ocx.empty()) << "NIMBRA_OCX names the built library";
-        ASSERT_EQ(LoadTypeLibEx(ocx.c_str(), REGKIND_NONE, &lib_), S_OK);
-    }
-    static void TearDownTestSuite() {
-        if (lib_) lib_->Release();
-        lib_ = nullptr;
-    }
-
-    static void Find(const GUID& guid, Info& out) {
-        ASSERT_EQ(lib_->GetTypeInfoOfGuid(guid, &out.ti), S_OK);
-        ASSERT_EQ(out.ti->GetTypeAttr(&out.attr), S_OK);
-    }
-
-    static ITypeLib* lib_;
-};
-ITypeLib* TypeLibrary::lib_ = nullptr;
+void Find(const GUID& guid, Info& out) {
+    ASSERT_NE(Library(), nullptr) << "NIMBRA_OCX names the built library, with its type library";
+    ASSERT_EQ(Library()->GetTypeInfoOfGuid(guid, &out.ti), S_OK);
+    ASSERT_EQ(out.ti->GetTypeAttr(&out.attr), S_OK);
+}
 
 // A container's toolbox takes the control flag; it finds the events through the
 // default source interface; script hosts create only what can be created.
-TEST_F(TypeLibrary, ClassesCarryTheFlagsAndInterfacesContainersLookFor) {
+TEST(TypeLibrary, ClassesCarryTheFlagsAndInterfacesContainersLookFor) {
     TLIBATTR* lib = nullptr;
-    ASSERT_EQ(lib_->GetLibAttr(&lib), S_OK);
+    ASSERT_NE(Library(), nullptr);
+    ASSERT_EQ(Library()->GetLibAttr(&lib), S_OK);
     EXPECT_EQ(lib->syskind, sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32);
-    lib_->ReleaseTLibAttr(lib);
+    Library()->ReleaseTLibAttr(lib);
 
     const WORD mask = TYPEFLAG_FCANCREATE | TYPEFLAG_FAPPOBJECT | TYPEFLAG_FCONTROL;
     const struct {
@@ -97,7 +84,7 @@ TEST_F(TypeLibrary, ClassesCarryTheFlagsAndInterfacesContainersLookFor) {
 
 // The object browser shows help strings: they must come back as written,
 // umlauts included, and a member without one has none.
-TEST_F(TypeLibrary, HelpStringsKeepTheirUmlauts) {
+TEST(TypeLibrary, HelpStringsKeepTheirUmlauts) {
     const struct {
         GUID type;
         const wchar_t* member;
@@ -113,7 +100,10 @@ TEST_F(TypeLibrary, HelpStringsKeepTheirUmlauts) {
         MEMBERID id = MEMBERID_NIL;
         LPOLESTR name = const_cast<LPOLESTR>(e.member);
         ASSERT_EQ(info.ti->GetIDsOfNames(&name, 1, &id), S_OK) << e.member;
-        EXPECT_EQ(Help(info.ti, id), e.help) << e.member;
+        BSTR help = nullptr;
+        info.ti->GetDocumentation(id, nullptr, &help, nullptr, nullptr);
+        EXPECT_STREQ(help ? help : L"", e.help) << e.member;
+        SysFreeString(help);
     }
 }
 
@@ -138,7 +128,7 @@ std::vector<SHORT> OwnOffsets(const Info& info) {
 // inherited IUnknown and IDispatch slots each method takes one pointer-sized
 // slot, in order (4 bytes on i686, 8 on x86_64). A library written for the
 // other architecture calls every method through the wrong slot.
-TEST_F(TypeLibrary, DualInterfacesHaveThisArchitecturesTableLayout) {
+TEST(TypeLibrary, DualInterfacesHaveThisArchitecturesTableLayout) {
     for (const GUID& itf : {IID__xpForm, IID__SpEv, IID__Error, IID__clsFormSubclass}) {
         SCOPED_TRACE(testing::PrintToString(itf.Data1));
         Info dispatch, dual;
