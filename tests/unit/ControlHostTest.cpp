@@ -177,8 +177,13 @@ TEST_F(Persistence, StreamCarriesEveryPropertyAndTheIcon) {
 
 // ---- the control's life -----------------------------------------------------
 
-TEST_F(ControlLife, RunModeTagsTheControlWindowOnceAndTerminateRemovesIt) {
-    Hosted h("", false);
+// The host's answers to events come back in the skin and end-to-end tests;
+// what they do not show is that frozen events, as containers ask while they
+// load, are dropped.
+TEST_F(ControlLife, RunModeTagsTheControlWindowOnceDropsFrozenEventsAndTerminateUntags) {
+    const std::wstring path = test::ScratchFolder(L"events") + L"\\events.txt";
+    EventLog log(path, {});
+    Hosted h("", false, &log);
     ASSERT_TRUE(h.loaded);
     const HWND window = h.control->State().ControlHWnd;
     ASSERT_NE(window, nullptr);
@@ -193,6 +198,13 @@ TEST_F(ControlLife, RunModeTagsTheControlWindowOnceAndTerminateRemovesIt) {
     ASSERT_EQ(h.control->UserControl_ReadProperties(bag.Get()), S_OK);
     EXPECT_EQ(h.control->State().ColorStyle, cXPOlive);
     EXPECT_EQ(h.control->State().ControlHWnd, window);
+
+    auto* control = static_cast<IOleControl*>(h.control.Get());
+    control->FreezeEvents(TRUE);
+    h.control->evTitleClicked();
+    control->FreezeEvents(FALSE);
+    h.control->evResize();
+    EXPECT_EQ(test::ReadUtf8(path), L"Resize\r\n");
 
     // Terminate unloads every form of the forms engine, which in this test
     // program is also the host's: keep the control's window out of it.
@@ -224,23 +236,6 @@ TEST_F(ControlLife, ANewControlAtDesignTimeTakesTheFormsCaptionStartsNothingAndK
     EXPECT_EQ(extent.cx, MulDiv(32, 2540, 96));
     EXPECT_EQ(h.File().Form().Children().at(0)->Find("Left")->literal, "150");  // 10 px
     EXPECT_TRUE(reports_.Reports().empty());
-}
-
-// The host's answers to events come back in the skin and end-to-end tests;
-// what they do not show is that frozen events, as containers ask while they
-// load, are dropped.
-TEST_F(ControlLife, FrozenEventsAreDropped) {
-    const std::wstring path = test::ScratchFolder(L"events") + L"\\events.txt";
-    {
-        EventLog log(path, {});
-        Hosted h("", false, &log);
-        auto* control = static_cast<IOleControl*>(h.control.Get());
-        control->FreezeEvents(TRUE);
-        h.control->evTitleClicked();
-        control->FreezeEvents(FALSE);
-        h.control->evResize();
-    }
-    EXPECT_EQ(test::ReadUtf8(path), L"Resize\r\n");
 }
 
 TEST_F(ControlLife, WithoutASiteNothingIsReported) {
