@@ -205,14 +205,12 @@ TEST_F(SkinMouse, TitleClicksRaiseTheirEventsAndTheDoubleClickMaximises) {
     // The double click's second press brings DblClick: maximised, then restored.
     const RECT normal = WindowRect(skin->hWnd());
     DoubleClick(skin, 100, 15);
-    forms::DoEvents();
     EXPECT_EQ(skin->WindowState(), forms::vbMaximized);
     EXPECT_NE(Events().find(L"TitleDblClicked CancelMaxRestore=False"), std::wstring::npos);
     const RECT maximised = WindowRect(skin->hWnd());
     Drag(skin, 100, 10, 60, 40);  // a maximised form does not move
     EXPECT_TRUE(Same(maximised, WindowRect(skin->hWnd())));
     DoubleClick(skin, 100, 10);
-    forms::DoEvents();
     EXPECT_EQ(skin->WindowState(), forms::vbNormal);
     EXPECT_TRUE(Same(normal, WindowRect(skin->hWnd())));
     // Right of the caption buttons' left edge nothing happens.
@@ -222,18 +220,17 @@ TEST_F(SkinMouse, TitleClicksRaiseTheirEventsAndTheDoubleClickMaximises) {
 }
 
 TEST_F(SkinMouse, ACancelledDoubleClickKeepsTheStateAndToolWindowsNeverMaximise) {
-    for (const char* style : {"2", "5"}) {
+    for (int style : {2, 5}) {
         SCOPED_TRACE(style);
         ClearEvents();
         EventLog log(events_, {L"TitleDblClicked"});
-        Skinned s(std::string("      BorderStyle     =   ") + style + "\r\n", &log);
+        Skinned s(Style(style), &log);
         auto& [h, skin] = s;
         const RECT normal = WindowRect(skin->hWnd());
         DoubleClick(skin, 60, 10);
-        forms::DoEvents();
         EXPECT_EQ(skin->WindowState(), forms::vbNormal);
         EXPECT_TRUE(Same(normal, WindowRect(skin->hWnd())));
-        EXPECT_EQ(Count(Events(), L"TitleDblClicked CancelMaxRestore=False -> True"), style[0] == '2' ? 1 : 0);
+        EXPECT_EQ(Count(Events(), L"TitleDblClicked CancelMaxRestore=False -> True"), style == 2 ? 1 : 0);
     }
 }
 
@@ -244,7 +241,6 @@ TEST_F(SkinMouse, ADoubleClickOnTheIconClosesTheHostWithoutTheCloseEvent) {
     const HWND host = h.Form().hWnd();
     // x = 22 is still the icon for a double click (6 <= x <= 22), rows 8 to 24.
     DoubleClick(skin, 22, 16);
-    forms::DoEvents();
     EXPECT_FALSE(IsWindow(host));
     EXPECT_EQ(Events().find(L"CloseButtonClicked"), std::wstring::npos);
 }

@@ -78,7 +78,8 @@ TEST_F(SkinQuiet, SeveralFormsSettleAtOnceAndThenDoNothing) {
     ASSERT_TRUE(count.Installed());
     // Three forms open one after the other, as a host application loads and
     // shows them; the last one shown is the active one.
-    Hosted blue(Prop("ColorStyle", 0), false), silver(Prop("ColorStyle", 1), false), olive(Prop("ColorStyle", 2), false);
+    Hosted blue(Prop("ColorStyle", 0), false), silver(Prop("ColorStyle", 1), false),
+        olive(Prop("ColorStyle", 2), false);
     std::vector<HWND> skins;
     for (Hosted* h : {&blue, &silver, &olive}) {
         ASSERT_TRUE(h->loaded);

@@ -26,7 +26,8 @@ const std::string kAllButtons = Style(2) + Prop("HelpButtonVisible", -1) + Prop(
 
 // A host form with its skin, after the start's own messages have run.
 struct Skinned {
-    explicit Skinned(const std::string& lines, EventLog* log = nullptr) : h(lines, false, log), skin(nimbra::SkinWindow()) {
+    explicit Skinned(const std::string& lines, EventLog* log = nullptr)
+        : h(lines, false, log), skin(nimbra::SkinWindow()) {
         if (!h.loaded || !skin || skin->HostHwnd() != h.Form().hWnd()) throw std::runtime_error("no skin started");
         nimbra::forms::DoEvents();
     }
