@@ -15,17 +15,14 @@ check() {  # check <description> <command...>
     if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $what"; fi
 }
 
-# Saving twice under the same name changes nothing: what NimbraHost writes, it reads back unchanged.
-cp "$samples/Kunden.frm" "$samples/Kunden.frx" "$scratch/"
-host --design --save "$(win "$scratch/Erst.frm")" "$(win "$scratch/Kunden.frm")" > /dev/null
-cp "$scratch/Erst.frm" "$scratch/Erst.orig.frm"; cp "$scratch/Erst.frx" "$scratch/Erst.orig.frx"
-host --design --save "$(win "$scratch/Erst.frm")" "$(win "$scratch/Erst.frm")" > /dev/null
-check "second save is byte for byte the first" cmp -s "$scratch/Erst.frm" "$scratch/Erst.orig.frm"
-check "the .frx too" cmp -s "$scratch/Erst.frx" "$scratch/Erst.orig.frx"
-check "code after the form survives" grep -q 'Private Sub Command1_Click()' "$scratch/Erst.frm"
+# Saving what NimbraHost saved changes nothing, .frx included: what it writes, it reads back unchanged.
+mkdir -p "$scratch/eins" "$scratch/zwei"
+host --design --save "$(win "$scratch/eins/Erst.frm")" "$(win "$samples/Kunden.frm")" > /dev/null
+host --design --save "$(win "$scratch/zwei/Erst.frm")" "$(win "$scratch/eins/Erst.frm")" > /dev/null
+check "a second save is byte for byte the first" diff -r "$scratch/eins" "$scratch/zwei"
 
 # A property changed in design mode marks the form modified and lands in the file.
-out=$(host --design --set ColorStyle=2 --save "$(win "$scratch/Neu.frm")" "$(win "$scratch/Erst.frm")")
+out=$(host --design --set ColorStyle=2 --save "$(win "$scratch/Neu.frm")" "$(win "$scratch/eins/Erst.frm")")
 check "a change marks the form modified" grep -q 'geändert' <<< "$out"
 check "the changed value is saved" grep -q 'ColorStyle      =   2' "$scratch/Neu.frm"
 
@@ -40,28 +37,20 @@ for bad in "Müll.frm|Müll.frm, Zeile 1" "Kurz.frm|Kurz.frm, Zeile" "ohne/OhneB
     check "${bad%%|*} is refused with code 2 ($rc)" test $rc -eq 2
     check "naming ${bad#*|}: $err" grep -q "${bad#*|}" <<< "$err"
 done
-sed 's/Transparency    =   200/Transparency    =   300/' "$samples/Kunden.frm" > "$scratch/Zuviel.frm"
-cp "$samples/Kunden.frx" "$scratch/Zuviel.frx"
-err=$(host --design --save "$(win "$scratch/Zuviel2.frm")" "$(win "$scratch/Zuviel.frm")" 2>&1 >/dev/null); rc=$?
-check "a stored Transparency of 300 fails the control's load ($rc)" test $rc -eq 3
-check "and the container says which control: $err" grep -q 'xpForm1' <<< "$err"
-check "the control's block is kept as it was" grep -q 'Transparency    =   300' "$scratch/Zuviel2.frm"
 
 # Run mode: the form opens, runs and ends by itself.
-host --events "$(win "$scratch/events.txt")" --quit-after 1500 "$(win "$samples/Einfach.frm")"; rc=$?
+host --quit-after 1500 "$(win "$samples/Einfach.frm")"; rc=$?
 check "run mode ends cleanly ($rc)" test $rc -eq 0
 check "usage errors are code 1" test "$(host --nonsense >/dev/null 2>&1; echo $?)" -eq 1
 
 # A real click on the close button, as a user ends the program. Where the skin
 # lies comes from a first run; the close button stands 6 pixels below its top,
-# 21 pixels square, 27 pixels from its right edge. (The other buttons, and
-# cancelling, are the skin tests'; the maximised layout is e2e/mouse.sh's.)
+# 21 pixels square, 27 pixels from its right edge. (The rest is the skin tests'.)
 host --quit-after 1500 --windows "$(win "$scratch/blau.txt")" "$(win "$samples/Blau.frm")" > /dev/null
 read -r right top < <(tr -d '\r' < "$scratch/blau.txt" | awk -F'|' '$1 == "" { split($2, r, " "); print r[3], r[2] }')
-# NimbraHost opens the --ready file once its forms have settled; as a pipe,
-# reading it waits for exactly that (30 s at most). The pointer waits off
-# every form: over a caption button it keeps the hover poll running, and the
-# forms would never settle.
+# NimbraHost opens the --ready file once its forms have settled; as a pipe, reading
+# it waits for exactly that (30 s at most). The pointer waits off every form: over
+# a caption button it keeps the hover poll running, and the forms would never settle.
 rm -f "$scratch/ready" && mkfifo "$scratch/ready"
 xdotool mousemove 1270 1010
 start=$(date +%s)
