@@ -5,6 +5,7 @@
 #include "../../src/com/LateBound.h"
 #include "../../src/com/PropertyBag.h"
 #include "../../src/control/xpForm.h"
+#include "../../src/errors/basError.h"
 #include "../../src/subclass/basForm.h"
 #include "EventSink.h"
 #include "Hosted.h"
@@ -55,10 +56,28 @@ TEST_F(Persistence, StoredValuesLoadAndSaveBackWithoutTheirDefaults) {
         EXPECT_EQ(b.Find(key), nullptr) << key;
 }
 
-TEST_F(Persistence, ABadFirstKeyIsReportedALaterOneFailsTheLoad) {
+TEST_F(Persistence, BadKeysAreSkippedWhenSilentReportedFirstAndFailTheLoadLater) {
+    const std::string badColour = "      ColorStyle      =   \"blau\"\r\n      MaxButtonVisible=   0\r\n";
+    {
+        // With the silent switch on, only the failing key is skipped.
+        SetSilentError(true);
+        Hosted h(badColour, true);
+        SetSilentError(false);
+        EXPECT_EQ(h.control->State().ColorStyle, 0);
+        EXPECT_EQ(h.control->State().MaxButtonVisible, VARIANT_FALSE);  // read after the skipped key
+        EXPECT_EQ(h.control->State().MinButtonVisible, VARIANT_TRUE);
+    }
+    {
+        // An Icon that is no picture: ignored without a report, Caption still read.
+        Hosted h("      Icon            =   \"kein Bild\"\r\n      Caption         =   \"Titel\"\r\n", true);
+        EXPECT_TRUE(h.loaded);
+        EXPECT_EQ(h.control->State().Icon, nullptr);
+        EXPECT_EQ(h.control->State().Caption, L"Titel");
+    }
+    EXPECT_TRUE(reports_.Reports().empty());
     {
         // A bad ColorStyle: reported, the rest of the reader skipped, the load itself succeeds.
-        Hosted h("      ColorStyle      =   \"blau\"\r\n      MaxButtonVisible=   0\r\n", true);
+        Hosted h(badColour, true);
         EXPECT_TRUE(h.loaded);
         EXPECT_EQ(h.control->State().MaxButtonVisible, VARIANT_FALSE);  // fresh: never assigned
         const auto r = reports_.Reports();
