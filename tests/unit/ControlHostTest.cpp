@@ -164,6 +164,14 @@ TEST_F(ControlLife, RunModeTagsTheControlWindowDropsFrozenEventsAndTerminateUnta
     EXPECT_EQ(ControlFromhWnd(window), h.control->Identity());
     EXPECT_FALSE(IsWindowVisible(window));  // no icon while the application runs
 
+    // Reading again changes values but starts nothing new.
+    ComPtr<MemoryPropertyBag> bag = Make<MemoryPropertyBag>();
+    VARIANT v = Int32(2);
+    bag->Write(L"ColorStyle", &v);
+    ASSERT_EQ(h.control->UserControl_ReadProperties(bag.Get()), S_OK);
+    EXPECT_EQ(h.control->State().ColorStyle, cXPOlive);
+    EXPECT_EQ(h.control->State().ControlHWnd, window);
+
     auto* control = static_cast<IOleControl*>(h.control.Get());
     control->FreezeEvents(TRUE);
     h.control->evTitleClicked();
