@@ -83,8 +83,15 @@ check "half way the form is 60, 40 further" until_true is_at $((x0 + 60)) $((y0 
 skin=$(xdotool getmouselocation --shell | sed -n 's/^WINDOW=//p')
 eval "$(xdotool getwindowgeometry --shell "$skin" | sed 's/^/SKIN_/')"
 check "the skin lies around the host ($SKIN_X, $SKIN_Y)" test "$SKIN_X" -eq $((x0 + 56)) -a "$SKIN_Y" -eq $((y0 + 10))
+# SpEv, asked from another process while the real button is down: the left one.
+printf 'Set s = CreateObject("NimbraForm.SpEv")\r\nWScript.Echo s.MouseButtonPressed\r\n' > "$scratch/button.vbs"
+button() { "$wine" cscript //nologo "$(win "$scratch/button.vbs")" 2>/dev/null | tr -d '\r'; }
+check "MouseButtonPressed says left while it is held" test "$(button)" = 1
 xdotool mousemove $((tx + 120)) $((ty + 80)) mouseup 1
 check "at the release the form is 120, 80 further" until_true is_at $((x0 + 120)) $((y0 + 80))
+# The release leaves the "pressed since last asked" bit for one query.
+button > /dev/null
+check "and none once it is released" test "$(button)" = 0
 check "and kept its size" is_sized $w0 $h0
 
 # The right edge: nothing during the drag, the new width at the release.
