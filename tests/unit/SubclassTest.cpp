@@ -304,4 +304,15 @@ TEST_F(Subclass, LockWindowStopsDrawingAndRepaintsAtOnceWhenReleased) {
     EXPECT_FALSE(GetUpdateRect(h, nullptr, FALSE));
 }
 
+// A screen point as one message parameter: y in the high word, x (as a signed
+// 16-bit value) in the low one; what does not fit a Long is error 6.
+TEST_F(Subclass, fLongValPacksAPointAndRefusesWhatDoesNotFit) {
+    EXPECT_EQ(fLongVal(2, 3), 131075);
+    EXPECT_EQ(fLongVal(-1, 5), -65531);
+    EXPECT_EQ(fLongVal(300, -2), 300 * 65536 + 0xFFFE);
+    SetSilentError(true);
+    EXPECT_EQ(fLongVal(40000, 0), 0);  // skipped: the result stays as it was
+    SetSilentError(false);
+}
+
 }  // namespace
