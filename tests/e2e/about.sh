@@ -12,9 +12,13 @@ check() {  # check <description> <command...>
     local what=$1; shift
     if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $what"; fi
 }
-out=$3/about.out
-timeout 90 "$wine" cscript //nologo "Z:$script" > "$out" 2>&1 &
+# The script's output comes through a pipe: it says when each About has come
+# back, which is when its window is gone.
+out=$3/about.pipe
+rm -f "$out" && mkfifo "$out"
+timeout 90 "$wine" cscript //nologo "Z:$script" > "$out" 2> "$3/about.err" &
 pid=$!
+exec 3< "$out"
 for round in 1 2; do
     # The window itself is waited for (30 s at most); the click lands below the
     # links, where only the window is, and the pointer moves out of the way.
@@ -24,12 +28,18 @@ for round in 1 2; do
     eval "$(xdotool getwindowgeometry --shell "$id")"
     check "it is 400x230 (${WIDTH}x$HEIGHT)" test "$WIDTH" = 400 -a "$HEIGHT" = 230
     xdotool mousemove $((X + 200)) $((Y + 215)) click 1 mousemove 1270 1010
-    # Gone before the next round looks for a window (10 s at most).
-    for _ in $(seq 100); do xdotool search --onlyvisible --name '^Nimbra About$' > /dev/null || break; sleep 0.1; done
+    back=
+    while IFS= read -r -t 10 -u 3 text; do
+        text=${text%$'\r'}
+        [ "$text" = "About $round fertig" ] && back=1 && break
+        echo "$text"
+    done
+    check "About returns once the window is clicked away (round $round)" test -n "$back"
 done
+rest=$(tr -d '\r' <&3)
 wait $pid
-tr -d '\r' < "$out" | grep -v '^About.vbs:'
-line=$(tr -d '\r' < "$out" | grep '^About.vbs:')
+grep -v '^About.vbs:' <<< "$rest"
+line=$(grep '^About.vbs:' <<< "$rest")
 check "the script ends with its result line" test -n "$line"
 read -r sp sf < <(sed -n 's/^About.vbs: \([0-9]*\) passed, \([0-9]*\) failed$/\1 \2/p' <<< "$line")
 echo "about.sh: $((passed + ${sp:-0})) passed, $((failed + ${sf:-0})) failed"

@@ -14,7 +14,8 @@ check() {  # check <description> <command...>
     local what=$1; shift
     if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $what"; fi
 }
-# until <command...>: runs it until it succeeds, 5 s at most.
+# until <command...>: runs it until it succeeds, 5 s at most. Only for what X
+# gives a shell no wait on: a window that moved, resized or went away.
 until_true() {
     for _ in $(seq 100); do "$@" && return 0; sleep 0.05; done
     return 1
@@ -35,14 +36,15 @@ start() {  # start <events file> [host options...]: one skinned form, up and set
     rm -f "$scratch/ready" && mkfifo "$scratch/ready"
     timeout 60 "$wine" "$build/NimbraHost.exe" --events "$(win "$events")" --ready "$(win "$scratch/ready")" \
         --quit-after 30000 "$@" "$(win "$samples/Blau.frm")" > /dev/null &
-    pid=$!
+    pid=$! started=$SECONDS
     timeout 30 cat "$scratch/ready" > /dev/null
     host_id=$(timeout 10 xdotool search --sync --onlyvisible --name "$form_caption" | head -n 1)
     geometry
 }
 stop() { kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; }
 
-ended() { ! kill -0 "$pid" 2>/dev/null; }
+# Waits for NimbraHost's end: true when it came well before its --quit-after.
+ended() { wait "$pid" 2>/dev/null; [ $((SECONDS - started)) -lt 25 ]; }
 
 # A right click in the title band opens the host's system menu at the cursor;
 # Escape closes it and the form has not moved.
@@ -70,7 +72,7 @@ check "the form stayed where it was" is_at $x0 $y0
 # the host is gone before it has read the last release).
 geometry
 xdotool mousemove $((X + 10)) $((Y - 14)) click --repeat 2 --delay 80 1 mousemove 1270 1010
-check "a double click on the icon ends NimbraHost" until_true ended
+check "a double click on the icon ends NimbraHost" ended
 check "without CloseButtonClicked" bash -c "! grep -q CloseButtonClicked '$scratch/menu.txt'"
 stop
 
@@ -117,7 +119,7 @@ check "and raised TitleDblClicked" grep -q '^TitleDblClicked CancelMaxRestore=Fa
 # Closed from the keyboard: the host has taken every mouse event before it
 # ends, so no button stays down for the tests after this one.
 xdotool key alt+F4
-check "Alt+F4 ends the maximised form" until_true ended
+check "Alt+F4 ends the maximised form" ended
 stop
 
 echo "mouse.sh: $passed passed, $failed failed"

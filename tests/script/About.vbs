@@ -10,6 +10,7 @@ For round = 1 To 2
     f.About
     Check Err.Number = 0, "About " & round & " returns without an error (" & Err.Number & ")"
     Err.Clear
+    WScript.Echo "About " & round & " fertig"  ' about.sh waits for this line
 Next
 On Error GoTo 0
 Check f.Caption = "vorher", "the control works on after About"
