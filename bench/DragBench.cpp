@@ -19,18 +19,11 @@ using namespace nimbra::host;
 
 namespace {
 
-// Seconds per step, the best of rounds of count steps, each step one pixel
-// right and back, with what it makes the window server do pumped inside.
+// Seconds per step, each step one pixel right and back, with what it makes
+// the window server do pumped after each round.
 template <class F>
 double PerStep(int count, F step) {
-    double best = 1e30;
-    for (int r = 0; r < 5; ++r) {
-        const double start = Now();
-        for (int i = 0; i < count; ++i) step(i % 2 ? -1 : 1);
-        forms::DoEvents();
-        best = std::min(best, (Now() - start) / count);
-    }
-    return best;
+    return Best(5, count, [&](int i) { step(i % 2 ? -1 : 1); }, [] { forms::DoEvents(); });
 }
 
 }  // namespace

@@ -15,21 +15,6 @@
 
 using namespace nimbra;
 
-namespace {
-
-template <class F>
-double Best(int rounds, int count, F f) {
-    double best = 1e30;
-    for (int r = 0; r < rounds; ++r) {
-        const double start = Now();
-        for (int i = 0; i < count; ++i) f();
-        best = std::min(best, (Now() - start) / count);
-    }
-    return best;
-}
-
-}  // namespace
-
 int main() {
     CoInitialize(nullptr);
     constexpr int kWidth = 1280, kHeight = 1024, kRounds = 5, kCount = 40;
@@ -62,11 +47,11 @@ int main() {
     double draw = 0, blit = 0;
     // Interleaved rounds, so both see the same machine.
     for (int r = 0; r < kRounds; ++r) {
-        const double d = Best(1, kCount, [&] {
+        const double d = Best(1, kCount, [&](int) {
             skin->DrawXP();
             UpdateWindow(skin->hWnd());  // the WM_PAINT the invalidation asks for, now
         });
-        const double c = Best(1, kCount, [&] { BitBlt(target, 0, 0, kWidth, kHeight, source, 0, 0, SRCCOPY); });
+        const double c = Best(1, kCount, [&](int) { BitBlt(target, 0, 0, kWidth, kHeight, source, 0, 0, SRCCOPY); });
         draw = r == 0 ? d : std::min(draw, d);
         blit = r == 0 ? c : std::min(blit, c);
     }

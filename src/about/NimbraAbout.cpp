@@ -10,21 +10,13 @@
 #include "../com/LateBound.h"
 #include "../com/Module.h"
 #include "../errors/basError.h"
+#include "../forms/Text.h"
 #include "../forms/Units.h"
 
 namespace nimbra {
 namespace {
 
 using forms::Picture;
-
-// ShellExecuteA takes the system's ANSI code page.
-std::string Ansi(const std::wstring& text) {
-    const int n = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                      nullptr);
-    std::string out(n, '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
-    return out;
-}
 
 void Style(forms::Label& label, const std::wstring& text, COLORREF color, bool bold, bool underline) {
     label.FontName = L"Tahoma";
@@ -71,10 +63,7 @@ void NimbraAbout::Form_Load() {
     imgHand.SetPicture(Picture::CursorResource(module, IDC_ABOUT_HAND));
 
     const LibraryInfo& library = ThisLibrary();
-    Style(lblKomponente,
-            library.exeName + L" v" + std::to_wstring(library.major) + L"." + std::to_wstring(library.minor) + L"." +
-                std::to_wstring(library.revision),
-            kText, true, false);
+    Style(lblKomponente, library.exeName + L" v" + library.Version(), kText, true, false);
     SYSTEMTIME now;
     GetLocalTime(&now);
     Style(lblAutor, L"© Nimbra 2004-" + std::to_wstring(now.wYear), kText, false, false);
@@ -106,13 +95,13 @@ void NimbraAbout::Form_KeyDown(int& KeyCode, int Shift) {
 void NimbraAbout::imgHelp_Click() {
     // Whether the help program is there is not looked at: a missing one is silent.
     const std::wstring path = HelpPath();
-    ShellExecuteA(hWnd(), "Open", Ansi(path + L"NimbraHelp.exe").c_str(), Ansi(L"/" + ThisLibrary().exeName).c_str(),
-                  Ansi(path).c_str(), SW_SHOWMAXIMIZED);
+    ShellExecuteA(hWnd(), "Open", forms::Narrow(path + L"NimbraHelp.exe").c_str(), forms::Narrow(L"/" + ThisLibrary().exeName).c_str(),
+                  forms::Narrow(path).c_str(), SW_SHOWMAXIMIZED);
 }
 
 void NimbraAbout::lblLink_Click(int Index) {
     // The default browser or mail program, or silently nothing.
-    ShellExecuteA(hWnd(), "Open", Ansi(lblLink[Index].Tag).c_str(), "", Ansi(ThisLibrary().path).c_str(),
+    ShellExecuteA(hWnd(), "Open", forms::Narrow(lblLink[Index].Tag).c_str(), "", forms::Narrow(ThisLibrary().path).c_str(),
                   SW_SHOWNORMAL);
 }
 

@@ -14,6 +14,11 @@ struct LibraryInfo {
     std::wstring title;
     std::wstring fileDescription;
     WORD major = 0, minor = 0, revision = 0;
+
+    // "2.8.0": what the about window and the error report show.
+    std::wstring Version() const {
+        return std::to_wstring(major) + L"." + std::to_wstring(minor) + L"." + std::to_wstring(revision);
+    }
 };
 
 const LibraryInfo& ThisLibrary();

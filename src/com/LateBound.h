@@ -37,6 +37,25 @@ inline VARIANT Boolean(bool v) {
     x.boolVal = v ? VARIANT_TRUE : VARIANT_FALSE;
     return x;
 }
+// Arguments the callee may change, as a classic ByRef parameter.
+inline VARIANTARG ByRef(LONG& v) {
+    VARIANTARG a;
+    a.vt = VT_I4 | VT_BYREF;
+    a.plVal = &v;
+    return a;
+}
+inline VARIANTARG ByRef(BSTR& v) {
+    VARIANTARG a;
+    a.vt = VT_BSTR | VT_BYREF;
+    a.pbstrVal = &v;
+    return a;
+}
+inline VARIANTARG ByRef(VARIANT_BOOL& v) {
+    VARIANTARG a;
+    a.vt = VT_BOOL | VT_BYREF;
+    a.pboolVal = &v;
+    return a;
+}
 
 // Arguments in source order (first argument first); by-reference arguments are
 // VT_BYREF variants the callee may change. Returns the call's HRESULT.

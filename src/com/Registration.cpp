@@ -27,16 +27,14 @@ bool SetValue(const std::wstring& key, const wchar_t* name, const std::wstring& 
                            static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
-void DeleteKey(const std::wstring& key) { RegDeleteTreeW(HKEY_CLASSES_ROOT, key.c_str()); RegDeleteKeyW(HKEY_CLASSES_ROOT, key.c_str()); }
+void DeleteKey(const std::wstring& key) {
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, key.c_str());
+    RegDeleteKeyW(HKEY_CLASSES_ROOT, key.c_str());
+}
 
-// Under WOW64 a class's CLSID key has one copy per architecture, but its
-// ProgID key is shared by both. Whether the other architecture's server still
-// registers the class decides whether the ProgID may go. On a system without
-// WOW64 the flag is ignored and this reads our own, already emptied, view.
 // The module's own type library's identity: what its classes name and what
 // unregistering removes.
-bool LibraryIdentity(TLIBATTR& identity) {
-    ITypeLib* lib = TypeLibrary();
+bool LibraryIdentity(ITypeLib* lib, TLIBATTR& identity) {
     TLIBATTR* attr = nullptr;
     if (!lib || FAILED(lib->GetLibAttr(&attr))) return false;
     identity = *attr;
@@ -44,6 +42,10 @@ bool LibraryIdentity(TLIBATTR& identity) {
     return true;
 }
 
+// Under WOW64 a class's CLSID key has one copy per architecture, but its
+// ProgID key is shared by both. Whether the other architecture's server still
+// registers the class decides whether the ProgID may go. On a system without
+// WOW64 the flag is ignored and this reads our own, already emptied, view.
 bool OtherArchitectureHas(const std::wstring& key) {
     constexpr REGSAM kOtherView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
     forms::RegistryKey k;
@@ -65,7 +67,7 @@ HRESULT RegisterServer(std::span<const ClassEntry> classes, int toolboxBitmap) {
     if (FAILED(RegisterTypeLib(lib, path.data(), nullptr))) return SELFREG_E_TYPELIB;
 
     TLIBATTR identity;
-    if (!LibraryIdentity(identity)) return SELFREG_E_TYPELIB;
+    if (!LibraryIdentity(lib, identity)) return SELFREG_E_TYPELIB;
     const std::wstring libid = GuidText(identity.guid);
     const std::wstring version = std::to_wstring(identity.wMajorVerNum) + L"." + std::to_wstring(identity.wMinorVerNum);
     bool ok = true;
@@ -103,7 +105,7 @@ HRESULT UnregisterServer(std::span<const ClassEntry> classes) {
     }
     // Also removes the Interface keys RegisterTypeLib wrote for our interfaces.
     TLIBATTR identity;
-    if (!LibraryIdentity(identity)) return S_FALSE;
+    if (!LibraryIdentity(TypeLibrary(), identity)) return S_FALSE;
     const HRESULT hr = UnRegisterTypeLib(identity.guid, identity.wMajorVerNum, identity.wMinorVerNum,
                                          identity.lcid, kSysKind);
     return SUCCEEDED(hr) || hr == TYPE_E_REGISTRYACCESS || hr == TYPE_E_LIBNOTREGISTERED ? S_OK : S_FALSE;

@@ -4,6 +4,7 @@
 #include "../com/LateBound.h"
 #include "../errors/basError.h"
 #include "../forms/Form.h"
+#include "../forms/Placement.h"
 #include "../skin/SkinWindow.h"
 #include "../skin/frm.h"
 #include "../subclass/basForm.h"
@@ -168,9 +169,7 @@ void xpForm::UserControl_Resize() {
         // Whatever size the designer asks for, the control keeps Image1's size
         // with Image1 at its top-left corner.
         if (!inPlaceSite_ || !window_) return;
-        RECT r;
-        GetWindowRect(window_->hWnd(), &r);
-        MapWindowPoints(nullptr, ::GetParent(window_->hWnd()), reinterpret_cast<POINT*>(&r), 2);
+        RECT r = forms::OuterRect(window_->hWnd());
         const SIZE icon = IconSize();
         if (r.right - r.left == icon.cx && r.bottom - r.top == icon.cy) return;
         r.right = r.left + icon.cx;

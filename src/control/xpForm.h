@@ -96,12 +96,14 @@ public:
     void evMinButtonClicked(VARIANT_BOOL& Cancel) override;
     void evHelpButtonClicked(VARIANT_BOOL& Cancel) override;
     void evTrayButtonClicked(VARIANT_BOOL& Cancel) override;
-    void evMove() override;
     void evResize() override;
     void evTitleClicked() override;
     void evTitleDblClicked(VARIANT_BOOL& CancelMaxRestore) override;
-    void evActivate() override;
-    void evDeactivate() override;
+    // Move, Activate and Deactivate are in the event interface, but the skin
+    // raises none of them: they are not part of what it needs of its owner.
+    void evMove();
+    void evActivate();
+    void evDeactivate();
 
     // What a classic user control reports, in the registry and to the container:
     // activate when visible, inside-out, client site first.

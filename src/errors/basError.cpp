@@ -17,9 +17,6 @@ namespace {
 
 bool g_silent = false;
 
-std::string ToAnsi(const std::wstring& s) { return forms::Narrow(s); }
-std::wstring FromAnsi(const char* s, size_t length) { return forms::Widen(std::string_view(s, length)); }
-
 std::wstring Trim(const std::wstring& s) {
     const size_t first = s.find_first_not_of(L' ');
     if (first == std::wstring::npos) return {};
@@ -41,27 +38,13 @@ void AppendToLog(std::wstring folder, const std::wstring& report) {
     const forms::FileHandle h(CreateFileW(file.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                           FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!h) return;
-    const std::string record = ToAnsi(Now() + L"\r\n" + report + L"\r\n" + std::wstring(30, L'-') + L"\r\n");
+    const std::string record = forms::Narrow(Now() + L"\r\n" + report + L"\r\n" + std::wstring(30, L'-') + L"\r\n");
     DWORD written = 0;
     WriteFile(h.get(), record.data(), static_cast<DWORD>(record.size()), &written, nullptr);
 }
 
 void ShowReportBox(const std::wstring& text) {
     Targets().messageBox(nullptr, text.c_str(), L"Error", MB_OK | MB_ICONHAND);  // style 16
-}
-
-VARIANTARG ByRef(long& v) {
-    VARIANTARG a;
-    a.vt = VT_I4 | VT_BYREF;
-    a.plVal = &v;
-    return a;
-}
-
-VARIANTARG ByRef(BSTR& v) {
-    VARIANTARG a;
-    a.vt = VT_BSTR | VT_BYREF;
-    a.pbstrVal = &v;
-    return a;
 }
 
 // A BSTR variable the callee may replace through a reference.
@@ -96,8 +79,7 @@ bool Guard::Handle(std::exception_ptr failure) {
         description = RuntimeErrorText(7);
     } catch (const std::exception& e) {
         number = 5;
-        const std::string what = e.what();
-        description = FromAnsi(what.data(), what.size());
+        description = forms::Widen(e.what());
     } catch (...) {
         number = 51;
         description = RuntimeErrorText(51);
@@ -115,8 +97,7 @@ std::wstring ReportText(long number, const std::wstring& description, const std:
            L"Project: " + lib.exeName + L"\r\n" +
            L"Module: " + moduleKind + L" " + moduleName + L"\r\n" +
            L"Line/Procedure: " + std::to_wstring(line) + L"/" + procedure + L"\r\n" +
-           L"Version: " + std::to_wstring(lib.major) + L"." + std::to_wstring(lib.minor) + L"." +
-           std::to_wstring(lib.revision);
+           L"Version: " + lib.Version();
 }
 
 void RaiseError(long number, const std::wstring& description, const std::wstring& procedure, long line,
@@ -157,16 +138,16 @@ void RaiseError(long number, const std::wstring& description, const std::wstring
 
 std::wstring GetRegistryValue(HKEY root, const std::wstring& keyPath, const std::wstring& valueName) {
     forms::RegistryKey key;
-    if (RegOpenKeyExA(root, ToAnsi(keyPath).c_str(), 0, 0x2003F, key.put()) != ERROR_SUCCESS) return {};
+    if (RegOpenKeyExA(root, forms::Narrow(keyPath).c_str(), 0, 0x2003F, key.put()) != ERROR_SUCCESS) return {};
     // One byte more than we offer, so a value without a terminating NUL stays bounded.
     std::vector<char> buffer(1025, '\0');
     DWORD size = 1024, type = 0;
-    const LONG rc = RegQueryValueExA(key.get(), ToAnsi(valueName).c_str(), nullptr, &type,
+    const LONG rc = RegQueryValueExA(key.get(), forms::Narrow(valueName).c_str(), nullptr, &type,
                                      reinterpret_cast<BYTE*>(buffer.data()), &size);
     if (rc != ERROR_SUCCESS) return {};
     switch (type) {
     case REG_SZ:
-    case REG_EXPAND_SZ: return FromAnsi(buffer.data(), strnlen(buffer.data(), size));
+    case REG_EXPAND_SZ: return forms::Widen(std::string_view(buffer.data(), strnlen(buffer.data(), size)));
     case REG_DWORD: {
         DWORD v = 0;
         memcpy(&v, buffer.data(), sizeof v);  // little-endian, as stored

@@ -1,5 +1,6 @@
 #include "Controls.h"
 
+#include "Form.h"
 #include "Handles.h"
 #include "MouseArgs.h"
 #include "PaintDc.h"
@@ -76,33 +77,17 @@ bool ChildWindow::Create(HWND parent, int left, int top, int width, int height) 
     return hwnd && hwnd_ == hwnd;
 }
 
-int ChildWindow::Left() const {
-    RECT r{};
-    if (hwnd_) {
-        GetWindowRect(hwnd_, &r);
-        MapWindowPoints(nullptr, GetParent(hwnd_), reinterpret_cast<POINT*>(&r), 2);
-    }
-    return r.left;
-}
+int ChildWindow::Left() const { return OuterRect(hwnd_).left; }
 
-int ChildWindow::Top() const {
-    RECT r{};
-    if (hwnd_) {
-        GetWindowRect(hwnd_, &r);
-        MapWindowPoints(nullptr, GetParent(hwnd_), reinterpret_cast<POINT*>(&r), 2);
-    }
-    return r.top;
-}
+int ChildWindow::Top() const { return OuterRect(hwnd_).top; }
 
 int ChildWindow::Width() const {
-    RECT r{};
-    if (hwnd_) GetWindowRect(hwnd_, &r);
+    const RECT r = OuterRect(hwnd_);
     return r.right - r.left;
 }
 
 int ChildWindow::Height() const {
-    RECT r{};
-    if (hwnd_) GetWindowRect(hwnd_, &r);
+    const RECT r = OuterRect(hwnd_);
     return r.bottom - r.top;
 }
 
@@ -158,8 +143,8 @@ LRESULT ChildWindow::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (!StillOurs(hwnd, this)) return 0;
         break;
     case WM_SETCURSOR:
-        // 99 is vbCustom; any other value leaves the class cursor (the arrow).
-        if (LOWORD(lParam) == HTCLIENT && reinterpret_cast<HWND>(wParam) == hwnd && MousePointer == 99 &&
+        // Any value but vbCustom leaves the class cursor (the arrow).
+        if (LOWORD(lParam) == HTCLIENT && reinterpret_cast<HWND>(wParam) == hwnd && MousePointer == vbCustom &&
             MouseIcon.Icon()) {
             SetCursor(MouseIcon.Icon());
             return TRUE;
@@ -286,10 +271,7 @@ void Label::SetCaption(const std::wstring& text) {
 void Label::Paint(HDC dc, const RECT& area) {
     PaintParentBackground(hWnd(), dc);
     if (caption_.empty()) return;
-    int height = -static_cast<int>(std::lround(FontSize * GetDeviceCaps(dc, LOGPIXELSY) / 72.0));
-    GdiObject<HFONT> font(CreateFontW(height, 0, 0, 0, FontBold ? FW_BOLD : FW_NORMAL, FALSE, FontUnderline, FALSE,
-                                      DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                      DEFAULT_PITCH | FF_DONTCARE, FontName.c_str()));
+    GdiObject<HFONT> font(MakeFont(dc, FontName, FontSize, FontBold, FontUnderline));
     Selection selectFont(dc, font.get());
     int oldMode = SetBkMode(dc, TRANSPARENT);
     COLORREF oldColor = SetTextColor(dc, ForeColor);

@@ -65,8 +65,8 @@ bool Form::Load(DWORD style, DWORD exStyle, HWND parent) {
 
 bool Form::Show(int style) {
     if (modal_) return false;
-    if (!hwnd_ && !Load()) return true;
-    if (!hwnd_) return true;  // Form_Load unloaded it again
+    if (!hwnd_) Load();
+    if (!hwnd_) return true;  // it could not load, or Form_Load unloaded it again
     ShowWindow(hwnd_, SW_SHOW);
     if (style != vbModal) return true;
     HWND hwnd = hwnd_;
@@ -203,6 +203,10 @@ void Form::SetVisible(bool visible) {
 }
 
 void Form::SetMousePointer(int pointer) {
+    // The skin sets the pointer on every mouse move: one that is set and
+    // showing already needs no round of messages.
+    const LPCWSTR cursor = CursorFor(pointer);
+    if (pointer == mousePointer_ && cursor && GetCursor() == LoadCursorW(nullptr, cursor)) return;
     mousePointer_ = pointer;
     // Windows asks for the cursor only when the mouse moves; a pointer set
     // while the mouse rests on the form should show at once.

@@ -18,11 +18,6 @@ inline std::atomic<long>& GdiCount() {
 }
 
 // What each kind of handle calls empty and how it is closed.
-struct Kernel {
-    using Type = HANDLE;
-    static HANDLE Empty() { return nullptr; }
-    static void Close(HANDLE h) { CloseHandle(h); }
-};
 // Files and snapshots: their failure value is INVALID_HANDLE_VALUE, not null.
 struct File {
     using Type = HANDLE;
@@ -96,7 +91,6 @@ private:
     Handle h_ = Kind::Empty();
 };
 
-using KernelHandle = Owned<handle::Kernel>;
 using FileHandle = Owned<handle::File>;
 using RegistryKey = Owned<handle::Key>;
 template <class G>

@@ -17,14 +17,6 @@ void Fill(HDC dc, int width, int height, COLORREF color) {
     FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
 }
 
-HFONT MakeFont(HDC dc, const std::wstring& name, float points, bool bold) {
-    // Negative height asks for the character height (the point size), not the cell.
-    int height = -static_cast<int>(std::lround(points * GetDeviceCaps(dc, LOGPIXELSY) / 72.0));
-    return CreateFontW(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                       name.c_str());
-}
-
 // Copies up to this many pixels are kept whole; longer ones only as runs, from
 // this length on. A run's tile repeats its line kTile times: a longer pattern
 // means fewer, longer row copies when the brush is laid.
@@ -70,6 +62,14 @@ HBRUSH Tile(HDC dc, HDC source, HBITMAP bitmap, int sx, int sy, int sw, int sh, 
 }
 
 }  // namespace
+
+HFONT MakeFont(HDC dc, const std::wstring& name, float points, bool bold, bool underline) {
+    // Negative height asks for the character height (the point size), not the cell.
+    int height = -static_cast<int>(std::lround(points * GetDeviceCaps(dc, LOGPIXELSY) / 72.0));
+    return CreateFontW(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, underline, FALSE, DEFAULT_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                       name.c_str());
+}
 
 Surface::Surface(HWND window) : window_(window) {
     RECT client{};

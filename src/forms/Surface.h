@@ -12,6 +12,9 @@
 
 namespace nimbra::forms {
 
+// A font of that face and point size for text on dc; the caller owns it.
+HFONT MakeFont(HDC dc, const std::wstring& name, float points, bool bold, bool underline = false);
+
 class Surface {
 public:
     explicit Surface(HWND window);

@@ -9,12 +9,22 @@ namespace nimbra::forms {
 
 namespace {
 
-// Read once, as classic runtimes do: a form's twips must not change meaning
-// while it is open, even if the user changes the display scaling meanwhile.
 int ScreenDpi(int index) {
     const WindowDc screen(nullptr);
     const int dpi = screen.get() ? GetDeviceCaps(screen.get(), index) : 0;
     return dpi > 0 ? dpi : 96;
+}
+
+// Read once, as classic runtimes do: a form's twips and a container's HIMETRIC
+// must not change meaning while it is open, even if the user changes the
+// display scaling meanwhile.
+int DpiX() {
+    static const int dpi = ScreenDpi(LOGPIXELSX);
+    return dpi;
+}
+int DpiY() {
+    static const int dpi = ScreenDpi(LOGPIXELSY);
+    return dpi;
 }
 
 long RoundDiv(long value, int divisor) {
@@ -23,23 +33,16 @@ long RoundDiv(long value, int divisor) {
 
 }  // namespace
 
-int TwipsPerPixelX() {
-    static const int twips = 1440 / ScreenDpi(LOGPIXELSX);
-    return twips;
-}
-
-int TwipsPerPixelY() {
-    static const int twips = 1440 / ScreenDpi(LOGPIXELSY);
-    return twips;
-}
+int TwipsPerPixelX() { return 1440 / DpiX(); }
+int TwipsPerPixelY() { return 1440 / DpiY(); }
 
 long TwipsToPixelsX(long twips) { return RoundDiv(twips, TwipsPerPixelX()); }
 long TwipsToPixelsY(long twips) { return RoundDiv(twips, TwipsPerPixelY()); }
 
-long PixelsToHimetricX(long pixels) { return MulDiv(pixels, 2540, ScreenDpi(LOGPIXELSX)); }
-long PixelsToHimetricY(long pixels) { return MulDiv(pixels, 2540, ScreenDpi(LOGPIXELSY)); }
-long HimetricToPixelsX(long himetric) { return MulDiv(himetric, ScreenDpi(LOGPIXELSX), 2540); }
-long HimetricToPixelsY(long himetric) { return MulDiv(himetric, ScreenDpi(LOGPIXELSY), 2540); }
+long PixelsToHimetricX(long pixels) { return MulDiv(pixels, 2540, DpiX()); }
+long PixelsToHimetricY(long pixels) { return MulDiv(pixels, 2540, DpiY()); }
+long HimetricToPixelsX(long himetric) { return MulDiv(himetric, DpiX(), 2540); }
+long HimetricToPixelsY(long himetric) { return MulDiv(himetric, DpiY(), 2540); }
 
 long ScreenWidth() { return PixelsToTwipsX(GetSystemMetrics(SM_CXSCREEN)); }
 long ScreenHeight() { return PixelsToTwipsY(GetSystemMetrics(SM_CYSCREEN)); }

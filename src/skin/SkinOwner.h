@@ -24,12 +24,9 @@ public:
     virtual void evMinButtonClicked(VARIANT_BOOL& Cancel) = 0;
     virtual void evHelpButtonClicked(VARIANT_BOOL& Cancel) = 0;
     virtual void evTrayButtonClicked(VARIANT_BOOL& Cancel) = 0;
-    virtual void evMove() = 0;
     virtual void evResize() = 0;
     virtual void evTitleClicked() = 0;
     virtual void evTitleDblClicked(VARIANT_BOOL& CancelMaxRestore) = 0;
-    virtual void evActivate() = 0;
-    virtual void evDeactivate() = 0;
 
 protected:
     ~SkinOwner() = default;

@@ -16,8 +16,6 @@
 
 namespace nimbra {
 
-
-
 class frm final : public forms::Form, private MessageSink {
 public:
     frm();
@@ -131,7 +129,8 @@ private:
     void Button_MouseMove(HRESULT (STDMETHODCALLTYPE SkinOwner::*enabled)(VARIANT_BOOL*), const wchar_t* procedure);
     void Button_MouseUp(HRESULT (STDMETHODCALLTYPE SkinOwner::*enabled)(VARIANT_BOOL*), const wchar_t* procedure,
                         int button);
-    void SetTooltip(forms::PictureBox& button, const wchar_t* text);
+    // False when there is no tooltip control or no button window to add it for.
+    bool SetTooltip(forms::PictureBox& button, const wchar_t* text);
     // The current store's picture of that index: error 91 without a store, 9 outside it.
     const forms::Picture& Strip(short index);
     // What a button control's surface shows: a frame of a strip at a size.
@@ -162,6 +161,7 @@ private:
                     void (SkinOwner::*relay)(VARIANT_BOOL&));
     VARIANT_BOOL Cancel = VARIANT_FALSE;  // the host's answer to the last cancellable event
     HWND tooltips_ = nullptr;
+    const wchar_t* restoreTip_ = nullptr;  // the restore button's tooltip text as last set
 
     // MessageSink: the host form's messages. Never cancels, never changes them.
     void oSubClass_MessageCatched(HWND hwnd, UINT& uMsg, WPARAM& wParam, LPARAM& lParam,

@@ -34,20 +34,22 @@ void frm::Form_Load() {
         m.box.Draw().BackColor = RGB(255, 0, 255);
         m.box.Cls();
         if (m.tip) SetTooltip(m.box, m.tip);
+        // The procedure names a report would give, made once: a mouse move over
+        // a button is no place to build strings.
         const std::wstring prefix = m.prefix;
         auto enabled = m.enabled;
         const wchar_t* name = m.name;
-        m.box.MouseDown = [this, enabled, name, prefix](int button, int, float, float) {
-            Button_MouseDown(enabled, name, (prefix + L"_MouseDown").c_str(), button);
+        m.box.MouseDown = [this, enabled, name, proc = prefix + L"_MouseDown"](int button, int, float, float) {
+            Button_MouseDown(enabled, name, proc.c_str(), button);
         };
-        m.box.MouseMove = [this, enabled, prefix](int, int, float, float) {
-            Button_MouseMove(enabled, (prefix + L"_MouseMove").c_str());
+        m.box.MouseMove = [this, enabled, proc = prefix + L"_MouseMove"](int, int, float, float) {
+            Button_MouseMove(enabled, proc.c_str());
         };
-        m.box.MouseUp = [this, enabled, prefix](int button, int, float, float) {
-            Button_MouseUp(enabled, (prefix + L"_MouseUp").c_str(), button);
+        m.box.MouseUp = [this, enabled, proc = prefix + L"_MouseUp"](int button, int, float, float) {
+            Button_MouseUp(enabled, proc.c_str(), button);
         };
         m.box.Click = [this, click = m.click] { (this->*click)(); };
-        m.box.GotFocus = [this, prefix] { Button_GotFocus((prefix + L"_GotFocus").c_str()); };
+        m.box.GotFocus = [this, proc = prefix + L"_GotFocus"] { Button_GotFocus(proc.c_str()); };
     }
     tmrButtons.SetInterval(1);
     tmrButtons.SetEnabled(false);
@@ -57,23 +59,24 @@ void frm::Form_Load() {
     tmrSysMenu.Tick = [this] { tmrSysMenu_Timer(); };
 }
 
-void frm::SetTooltip(forms::PictureBox& button, const wchar_t* text) {
-    if (!tooltips_ || !button.hWnd()) return;
+bool frm::SetTooltip(forms::PictureBox& button, const wchar_t* text) {
+    if (!tooltips_ || !button.hWnd()) return false;
     TOOLINFOW tool{};
     tool.cbSize = sizeof tool;
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     tool.hwnd = hWnd();
     tool.uId = reinterpret_cast<UINT_PTR>(button.hWnd());
     tool.lpszText = const_cast<LPWSTR>(text);
-    // One tool per button: an existing one only gets its new text (every
-    // DrawButtons sets the restore button's, and a tool added each time would
-    // pile up in the tooltip control).
+    // One tool per button: an existing one only gets its new text (the
+    // restore button's changes with the state, and a tool added each time
+    // would pile up in the tooltip control).
     TOOLINFOW known = tool;
     known.lpszText = nullptr;
     if (SendMessageW(tooltips_, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&known)))
         SendMessageW(tooltips_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
     else
         SendMessageW(tooltips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    return true;
 }
 
 void frm::InitButtons() {
@@ -215,7 +218,12 @@ void frm::DrawButtons() {
             });
         if (!ran) return;
     }
-    g.Run([&] { SetTooltip(bRestore, state == forms::vbNormal ? L"Maximieren" : L"Verkleinern"); });
+    g.Run([&] {
+        // The hover timer calls this every tick: the text goes to the tooltip
+        // control only when the state has changed it.
+        const wchar_t* tip = state == forms::vbNormal ? L"Maximieren" : L"Verkleinern";
+        if (tip != restoreTip_ && SetTooltip(bRestore, tip)) restoreTip_ = tip;
+    });
 }
 
 void frm::tmrButtons_Timer() {
@@ -223,7 +231,7 @@ void frm::tmrButtons_Timer() {
         bool over = false;
         for (int i = 1; i <= 6; ++i)
             if (Buttons[i].Control && MouseIn(*Buttons[i].Control)) over = true;
-        if (MousePointer() != forms::vbDefault) SetMousePointer(forms::vbDefault);
+        SetMousePointer(forms::vbDefault);
         DrawButtons();
         if (!over) tmrButtons.SetEnabled(false);
     });

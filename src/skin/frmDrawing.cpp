@@ -78,8 +78,8 @@ void frm::DrawXP() {
     bool tool = false;
     // A piece from the store, its half for the activation (top active, bottom inactive).
     auto half = [&](int index, int& w, int& h, int& sy) -> const forms::Picture& {
-        if (!DrawObj || DrawObj->piece[index].Empty()) Raise(91);
-        const forms::Picture& p = DrawObj->piece[index];
+        const forms::Picture& p = Strip(static_cast<short>(index));
+        if (p.Empty()) Raise(91);
         w = p.Width();
         h = p.Height() / 2;
         sy = WindowActive ? 0 : h;

@@ -228,12 +228,7 @@ void frm::tmrSysMenu_Timer() {
     // timer ticks, and one request shows one menu.
     IgnoreErrors([&] { tmrSysMenu.SetEnabled(false); });
     Guard(InSkin(L"tmrSysMenu_Timer"))
-        .Run(
-            [&] {
-                HWND host = HostHwnd();
-                ShowSysMenu(host);
-            },
-            [&] { forms::DoEvents(); }, [&] { IgnoreNextMouseUp = true; });
+        .Run([&] { ShowSysMenu(HostHwnd()); }, [&] { forms::DoEvents(); }, [&] { IgnoreNextMouseUp = true; });
 }
 
 }  // namespace nimbra

@@ -188,7 +188,7 @@ LONG fLongVal(double high, short low) {
     return result;
 }
 
-void ShowSysMenu(HWND& hwnd) {
+void ShowSysMenu(HWND hwnd) {
     Guard(InModule(L"ShowSysMenu")).Run([&] {
         POINT cursor{};
         CheckWin32(GetCursorPos(&cursor));
@@ -265,7 +265,7 @@ bool UnhookWindow(HWND hwnd, clsFormSubclass* owner) {
         Table().SetOwner(record, nullptr);
         return true;
     }
-    if (!SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(record->old))) return false;
+    if (!SetWindowLongPtrW(hwnd, GWLP_WNDPROC, WindowProcValue(record->old))) return false;
     DropRecord(hwnd);
     return true;
 }

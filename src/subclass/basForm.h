@@ -48,7 +48,7 @@ LONG fLongVal(double high, short low);
 
 // Shows hwnd's own system menu at the cursor; returns when the menu has
 // closed. The chosen command reaches hwnd as WM_SYSCOMMAND.
-void ShowSysMenu(HWND& hwnd);
+void ShowSysMenu(HWND hwnd);
 
 // ---- hooked windows
 // A hooked window carries a hook record: the procedure its messages go on to

@@ -1,5 +1,6 @@
 #include "clsFormSubclass.h"
 
+#include "../com/LateBound.h"
 #include "../errors/basError.h"
 #include "basForm.h"
 
@@ -7,13 +8,6 @@ namespace nimbra {
 namespace {
 
 Procedure InClass(const wchar_t* procedure) { return {procedure, kClassModule, L"clsFormSubclass"}; }
-
-VARIANTARG LongByRef(LONG& value) {
-    VARIANTARG a;
-    a.vt = VT_I4 | VT_BYREF;
-    a.plVal = &value;
-    return a;
-}
 
 }  // namespace
 
@@ -107,13 +101,11 @@ void clsFormSubclass::RaiseMessageCatched(HWND hwnd, UINT& uMsg, WPARAM& wParam,
     LONG msg = static_cast<LONG>(uMsg), w = static_cast<LONG>(wParam), l = static_cast<LONG>(lParam);
     const LONG msgBefore = msg, wBefore = w, lBefore = l;
     VARIANTARG args[5];
-    args[0].vt = VT_I4;
-    args[0].lVal = HandleToLong(hwnd);
-    args[1] = LongByRef(msg);
-    args[2] = LongByRef(w);
-    args[3] = LongByRef(l);
-    args[4].vt = VT_BOOL | VT_BYREF;
-    args[4].pboolVal = &Cancel;
+    args[0] = Int32(HandleToLong(hwnd));
+    args[1] = ByRef(msg);
+    args[2] = ByRef(w);
+    args[3] = ByRef(l);
+    args[4] = ByRef(Cancel);
     events_.Fire(__clsFormSubclassId::MessageCatched, args, 5);
     if (msg != msgBefore) uMsg = static_cast<UINT>(msg);
     if (w != wBefore) wParam = static_cast<WPARAM>(static_cast<LONG_PTR>(w));

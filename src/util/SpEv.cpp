@@ -44,10 +44,10 @@ public:
         if (!bytes.empty() && !ReadFile(h_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr))
             RaiseFileError(where);
         bytes.resize(read);
-        return Decode(bytes);
+        return forms::Widen(bytes);
     }
     void Write(const std::wstring& text, std::source_location where = std::source_location::current()) {
-        const std::string bytes = Encode(text);
+        const std::string bytes = forms::Narrow(text);
         DWORD written = 0;
         if (!bytes.empty() && !WriteFile(h_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
             RaiseFileError(where);
@@ -55,8 +55,6 @@ public:
 
 private:
     // Sequential files hold text in the system's ANSI code page.
-    static std::wstring Decode(const std::string& s) { return forms::Widen(s); }
-    static std::string Encode(const std::wstring& w) { return forms::Narrow(w); }
     forms::FileHandle h_;
 };
 
@@ -154,9 +152,7 @@ STDMETHODIMP SpEv::ListSave(VARIANT* List, BSTR* Filename, BSTR* TextBeforeListT
     for (long i = 0; i < n; ++i) {
         const bool ran = g.Run([&] {
             Variant item;
-            VARIANTARG index;
-            index.vt = VT_I4;
-            index.lVal = i;
+            VARIANTARG index = Int32(i);
             Check(InvokeByName(list, L"List", DISPATCH_PROPERTYGET | DISPATCH_METHOD, &index, 1, &item));
             Opened(file).Write(before + ToText(item) + after + L"\r\n");
         });

@@ -58,12 +58,9 @@ public:
     void evMinButtonClicked(VARIANT_BOOL&) override { raised.push_back(L"MinButtonClicked"); }
     void evHelpButtonClicked(VARIANT_BOOL&) override { raised.push_back(L"HelpButtonClicked"); }
     void evTrayButtonClicked(VARIANT_BOOL&) override { raised.push_back(L"TrayButtonClicked"); }
-    void evMove() override { raised.push_back(L"Move"); }
     void evResize() override { raised.push_back(L"Resize"); }
     void evTitleClicked() override { raised.push_back(L"TitleClicked"); }
     void evTitleDblClicked(VARIANT_BOOL&) override { raised.push_back(L"TitleDblClicked"); }
-    void evActivate() override { raised.push_back(L"Activate"); }
-    void evDeactivate() override { raised.push_back(L"Deactivate"); }
 
 private:
     void* Find(REFIID riid) override {
