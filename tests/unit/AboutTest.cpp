@@ -1,9 +1,9 @@
-// The about window in process, on the test display: what it shows, what closes
-// it and what it starts. NimbraHelp.exe, the browser and the mail program are
-// played by a stand-in that records how it was started.
+// The about window in process: what it shows, what closes it and what it starts.
+// A stand-in playing NimbraHelp.exe, the browser and the mail program records its starts.
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -68,9 +68,8 @@ protected:
     }
     // The stand-in as <folder>\NimbraHelp\NimbraHelp.exe.
     std::wstring InstallHelp(const std::wstring& folder) {
-        CreateDirectoryW(folder.c_str(), nullptr);
         const std::wstring help = folder + L"\\NimbraHelp";
-        CreateDirectoryW(help.c_str(), nullptr);
+        std::filesystem::create_directories(help);
         EXPECT_TRUE(CopyFileW(standIn_.c_str(), (help + L"\\NimbraHelp.exe").c_str(), FALSE));
         return help;
     }
@@ -95,9 +94,9 @@ TEST_F(About, WhatTheWindowShowsAndWhatClosesIt) {
     RECT r;
     GetWindowRect(h, &r);
     const int width = form_.imgBackground.Width(), height = form_.imgBackground.Height();
-    EXPECT_EQ(std::vector<LONG>({r.left, r.top, r.right - r.left, r.bottom - r.top}),
-              std::vector<LONG>({(GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-                                 (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height}));
+    EXPECT_EQ(r.left, (GetSystemMetrics(SM_CXSCREEN) - width) / 2);
+    EXPECT_EQ(r.top, (GetSystemMetrics(SM_CYSCREEN) - height) / 2);
+    EXPECT_EQ(std::pair(r.right - r.left, r.bottom - r.top), (std::pair<LONG, LONG>(width, height)));
 
     EXPECT_EQ(form_.lblKomponente.Caption(), L"NimbraForm v2.8.0");  // version 2.08: plain decimal
     SYSTEMTIME now;

@@ -35,8 +35,7 @@ TEST_F(Persistence, StoredValuesLoadAndSaveBackWithoutTheirDefaults) {
              "      ShowInTaskBar   =   -1  'True\r\n",
              true);
     ASSERT_TRUE(h.loaded);
-    // What was read shows in the values written back below; here what a save cannot show.
-    EXPECT_EQ(h.Form().Caption(), L"Eigener Titel");  // the form's own title follows the control
+    EXPECT_EQ(h.Form().Caption(), L"Eigener Titel");  // the form's title follows; the rest shows in the save
     EXPECT_EQ(h.control->State().ShowInTaskBar, VARIANT_FALSE);  // never stored, never read
 
     h.control->put_Moveable(VARIANT_FALSE);
@@ -57,49 +56,53 @@ TEST_F(Persistence, StoredValuesLoadAndSaveBackWithoutTheirDefaults) {
 }
 
 TEST_F(Persistence, BadKeysAreSkippedWhenSilentReportedFirstAndFailTheLoadLater) {
+    // With the silent switch on, only the failing key is skipped.
     const std::string badColour = "      ColorStyle      =   \"blau\"\r\n      MaxButtonVisible=   0\r\n";
-    {
-        // With the silent switch on, only the failing key is skipped.
-        SetSilentError(true);
-        Hosted h(badColour, true);
-        SetSilentError(false);
-        EXPECT_EQ(h.control->State().ColorStyle, 0);
-        EXPECT_EQ(h.control->State().MaxButtonVisible, VARIANT_FALSE);  // read after the skipped key
-        EXPECT_EQ(h.control->State().MinButtonVisible, VARIANT_TRUE);
-    }
-    {
-        // An Icon that is no picture: ignored without a report, Caption still read.
-        Hosted h("      Icon            =   \"kein Bild\"\r\n      Caption         =   \"Titel\"\r\n", true);
-        EXPECT_TRUE(h.loaded);
-        EXPECT_EQ(h.control->State().Icon, nullptr);
-        EXPECT_EQ(h.control->State().Caption, L"Titel");
-    }
+    SetSilentError(true);
+    Hosted silent(badColour, true);
+    SetSilentError(false);
+    EXPECT_EQ(silent.control->State().ColorStyle, 0);
+    EXPECT_EQ(silent.control->State().MaxButtonVisible, VARIANT_FALSE);  // read after the skipped key
+    EXPECT_EQ(silent.control->State().MinButtonVisible, VARIANT_TRUE);
+    // An Icon that is no picture: ignored without a report, Caption still read.
+    Hosted noPicture("      Icon            =   \"kein Bild\"\r\n      Caption         =   \"Titel\"\r\n", true);
+    EXPECT_TRUE(noPicture.loaded);
+    EXPECT_EQ(noPicture.control->State().Icon, nullptr);
+    EXPECT_EQ(noPicture.control->State().Caption, L"Titel");
     EXPECT_TRUE(reports_.Reports().empty());
-    {
-        // A bad ColorStyle: reported, the rest of the reader skipped, the load itself succeeds.
-        Hosted h(badColour, true);
-        EXPECT_TRUE(h.loaded);
-        EXPECT_EQ(h.control->State().MaxButtonVisible, VARIANT_FALSE);  // fresh: never assigned
-        const auto r = reports_.Reports();
-        ASSERT_EQ(r.size(), 1u);
-        EXPECT_EQ(r[0][5], L"UserControl_ReadProperties");
-        EXPECT_EQ(r[0][7] + L" " + r[0][8], L"Benutzersteuerelement xpForm");
-    }
-    {
-        // From IconShow on nothing is trapped: the container's load fails and says which control.
-        Hosted h("      Moveable        =   \"vielleicht\"\r\n", true);
-        EXPECT_FALSE(h.loaded);
-        EXPECT_NE(h.error.find(L"xpForm1"), std::wstring::npos);
-    }
+
+    // A bad ColorStyle: reported, the rest of the reader skipped, the load itself succeeds.
+    Hosted reported(badColour, true);
+    EXPECT_TRUE(reported.loaded);
+    EXPECT_EQ(reported.control->State().MaxButtonVisible, VARIANT_FALSE);  // fresh: never assigned
+    const auto r = reports_.Reports();
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_EQ(r[0][5], L"UserControl_ReadProperties");
+    EXPECT_EQ(r[0][7] + L" " + r[0][8], L"Benutzersteuerelement xpForm");
+    // From IconShow on nothing is trapped: the container's load fails and says which control.
+    Hosted failed("      Moveable        =   \"vielleicht\"\r\n", true);
+    EXPECT_FALSE(failed.loaded);
+    EXPECT_NE(failed.error.find(L"xpForm1"), std::wstring::npos);
     EXPECT_EQ(reports_.Reports().size(), 1u);
     EXPECT_EQ(test::Boxes().count, 0);
 }
 
-// The control mirrors its Icon to the host form, as its Caption (above). A
-// host that refuses them (a form that is gone refuses every call) leaves the
-// stored values to be read and written back, with no report.
-TEST_F(Persistence, IconMirrorsToTheHostAndStoredValuesSurviveOneThatRefuses) {
+// A new control at design time takes the form's caption, starts nothing, keeps
+// its size and mirrors its Icon to the form. A host that refuses both (a form
+// that is gone) leaves the stored values to be read and written back, unreported.
+TEST_F(Persistence, ANewControlMirrorsItsIconAndStoredValuesSurviveAHostThatRefuses) {
     Hosted h("", true);  // no skin: it would report on the host that goes away below
+    ASSERT_TRUE(h.loaded);
+    EXPECT_EQ(h.control->State().Caption, L"Hauptfenster");
+    EXPECT_FALSE(h.control->State().Started || h.Form().modified);
+    EXPECT_EQ(ControlFromhWnd(h.control->Window()), nullptr);
+    ComPtr<IOleInPlaceObject> inPlace;
+    ASSERT_EQ(h.control.As(&inPlace), S_OK);
+    RECT big{10, 20, 210, 120};
+    inPlace->SetObjectRects(&big, &big);
+    const RECT r = test::WindowRect(h.control->Window());
+    EXPECT_EQ(std::pair(r.right - r.left, r.bottom - r.top), std::pair(32L, 32L));
+
     ComPtr<IPictureDisp> picture, stored;
     ASSERT_EQ(test::NewIconPicture(picture.GetAddressOf()), S_OK);
     ASSERT_EQ(test::NewIconPicture(stored.GetAddressOf()), S_OK);
@@ -152,8 +155,7 @@ TEST_F(Persistence, WithoutASiteTheStreamCarriesEveryPropertyAndNothingIsReporte
     EXPECT_TRUE(reports_.Reports().empty());
 }
 
-// The host's answers to events come back in the skin and end-to-end tests;
-// not that frozen events, as containers ask while they load, are dropped.
+// Frozen events, as containers ask while they load, are dropped.
 TEST_F(ControlLife, RunModeTagsTheControlWindowDropsFrozenEventsAndTerminateUntags) {
     const std::wstring path = test::ScratchFolder(L"events") + L"\\events.txt";
     EventLog log(path, {});
@@ -185,24 +187,6 @@ TEST_F(ControlLife, RunModeTagsTheControlWindowDropsFrozenEventsAndTerminateUnta
     h.control->UserControl_Terminate();
     ASSERT_TRUE(IsWindow(window));
     EXPECT_EQ(ControlFromhWnd(window), nullptr);
-}
-
-// The other defaults show in every skin test, which loads controls without them.
-TEST_F(ControlLife, ANewControlAtDesignTimeTakesTheFormsCaptionStartsNothingAndKeepsItsSize) {
-    Hosted h("", true);
-    ASSERT_TRUE(h.loaded);
-    EXPECT_EQ(h.control->State().Caption, L"Hauptfenster");
-    EXPECT_FALSE(h.control->State().Started);
-    EXPECT_EQ(ControlFromhWnd(h.control->Window()), nullptr);
-    EXPECT_FALSE(h.Form().modified);
-    ComPtr<IOleInPlaceObject> inPlace;
-    ASSERT_EQ(h.control.As(&inPlace), S_OK);
-    RECT big{10, 20, 210, 120};
-    inPlace->SetObjectRects(&big, &big);
-    const RECT r = test::WindowRect(h.control->Window());
-    EXPECT_EQ(r.right - r.left, 32);
-    EXPECT_EQ(r.bottom - r.top, 32);
-    EXPECT_TRUE(reports_.Reports().empty());
 }
 
 }  // namespace

@@ -17,7 +17,6 @@ namespace {
 
 std::wstring Sample(const std::wstring& name) { return L"" NIMBRA_SAMPLES L"/" + name; }
 
-// The file's bytes; empty when there is none.
 std::string ReadBytes(const std::wstring& path) {
     std::ifstream in(std::filesystem::path(path), std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};

@@ -1,7 +1,6 @@
-// The control's every property and its method, called through IDispatch::Invoke
-// by DISPIDs written out as a compiled classic client holds them. A vtable slot
-// or calling convention that is off calls another member or corrupts the
-// stack: the value read back or the HRESULT shows it.
+// Every property and method of the control through IDispatch::Invoke, by DISPIDs
+// written out as a compiled client holds them: a vtable slot or calling convention
+// that is off calls another member or corrupts the stack, and the result shows it.
 #include <windows.h>
 #include <olectl.h>
 #include <gtest/gtest.h>
@@ -124,16 +123,16 @@ TEST_F(LateBound, EveryBooleanPropertyOfTheControlIsItsOwn) {
 // Transparency is a byte. Every setter that ran, Icon's by reference too,
 // told the container.
 TEST_F(LateBound, TheControlsOtherProperties) {
-    Variant caption, icon;
+    Variant caption, nothing;
     caption.vt = VT_BSTR;
     caption.bstrVal = SysAllocString(L"Größe ändern – \"ok\"");
-    icon.vt = VT_DISPATCH;
-    icon.pdispVal = nullptr;  // Nothing
+    nothing.vt = VT_DISPATCH;
+    nothing.pdispVal = nullptr;
     EXPECT_EQ(Put(kColorStyle, Int32(7)), S_OK);
     EXPECT_EQ(Put(kBorderStyle, Int32(-3)), S_OK);
     EXPECT_EQ(Put(kCaption, caption), S_OK);
     EXPECT_EQ(Put(kTransparency, Int32(42)), S_OK);
-    EXPECT_EQ(Put(kIcon, icon, DISPATCH_PROPERTYPUTREF), S_OK);
+    EXPECT_EQ(Put(kIcon, nothing, DISPATCH_PROPERTYPUTREF), S_OK);
     EXPECT_EQ(changes->changed, (std::vector<DISPID>{kColorStyle, kBorderStyle, kCaption, kTransparency, kIcon}));
 
     const Variant colour = Get(kColorStyle), border = Get(kBorderStyle), title = Get(kCaption),

@@ -50,9 +50,9 @@ void Dump(HKEY root, const std::wstring& path, Keys& out) {
     RegCloseKey(key);
 }
 
+// The code linked into this program registers into a scratch key, so the
+// prefix's real registration is untouched.
 TEST(Registration, TwiceIsHarmlessAndUnregisteringLeavesNothing) {
-    // Registration of the code linked into this program, redirected into a scratch
-    // key so the prefix's real registration is untouched.
     const wchar_t* scratch = L"Software\\NimbraTest\\Classes";
     RegDeleteTreeW(HKEY_CURRENT_USER, scratch);
     HKEY classes, other;

@@ -1,9 +1,7 @@
-// The window hook on real windows, checked the way Wine's message tests check
-// a window: every procedure in a chain logs what reaches it, and the log is
-// compared with the expected sequence.
+// The window hook on real windows, checked as Wine's message tests check a window:
+// every procedure in the chain logs what reaches it, compared with the expected sequence.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -30,8 +28,8 @@ struct Seen {
     bool operator==(const Seen&) const = default;
 };
 void PrintTo(const Seen& s, std::ostream* os) {
-    *os << "{" << s.who << " " << s.hwnd << " msg 0x" << std::hex << s.message << " w 0x" << s.wParam << " l 0x"
-        << s.lParam << std::dec << "}";
+    *os << "{" << s.who << " " << s.hwnd << std::hex << " 0x" << s.message << " 0x" << s.wParam << " 0x" << s.lParam
+        << "}";
 }
 std::vector<Seen> g_seen;
 
@@ -67,28 +65,23 @@ public:
                                nullptr, nullptr)) {
         SetWindowLongPtrW(hwnd, GWLP_WNDPROC, WindowProcValue(kHostProcs[n]));
     }
-    ~HostWindow() {
-        if (IsWindow(hwnd)) DestroyWindow(hwnd);
-    }
+    ~HostWindow() { DestroyWindow(hwnd); }  // fails harmlessly for a window a test destroyed
     WNDPROC Proc() const { return reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd, GWLP_WNDPROC)); }
     HWND hwnd;
 };
 
-class Sink final : public MessageSink {
-public:
-    explicit Sink(std::string name = "sink") : name_(std::move(name)) {}
+struct Sink final : MessageSink {
+    explicit Sink(std::string name = "sink") : name(std::move(name)) {}
     void oSubClass_MessageCatched(HWND hwnd, UINT& uMsg, WPARAM& wParam, LPARAM& lParam,
                                   VARIANT_BOOL& Cancel) override {
-        if (Logged(uMsg) || uMsg == WM_NCDESTROY) g_seen.push_back({name_, hwnd, uMsg, wParam, lParam});
+        if (Logged(uMsg) || uMsg == WM_NCDESTROY) g_seen.push_back({name, hwnd, uMsg, wParam, lParam});
         if (onMessage) onMessage(uMsg, wParam, lParam, Cancel);
     }
     void SetClassAddress(LONG_PTR address) override { classAddress = address; }
 
+    std::string name;
     LONG_PTR classAddress = 0;
     std::function<void(UINT&, WPARAM&, LPARAM&, VARIANT_BOOL&)> onMessage;
-
-private:
-    std::string name_;
 };
 
 // An advised client of the MessageCatched event, answering only IDispatch as script sinks do.
@@ -111,20 +104,24 @@ public:
     bool cancel = false;
 };
 
+// Most tests hook one window with one sink.
 class Subclass : public ::testing::Test {
 protected:
     void SetUp() override { g_seen.clear(); }
     // No test leaves a hook record behind once its windows are gone, however its hooks ended.
-    void TearDown() override { EXPECT_EQ(LiveHookRecords(), recordsBefore_); }
+    void TearDown() override {
+        DestroyWindow(h);
+        EXPECT_EQ(LiveHookRecords(), recordsBefore_);
+    }
     std::size_t recordsBefore_ = LiveHookRecords();
+    HostWindow host;
+    const HWND h = host.hwnd;
+    Sink sink;
 };
 
 // Advised clients hear each message first, then the skin; either may change
 // it or swallow it, and what comes through reaches the window.
 TEST_F(Subclass, ClientsThenTheSkinSeeEveryMessageAndMayChangeOrSwallowIt) {
-    HostWindow host;
-    const HWND h = host.hwnd;
-    Sink sink;
     auto object = Make<clsFormSubclass>(&sink);
     EXPECT_TRUE(object->StopSubClass());  // never started: nothing to take off
     auto client = Make<EventClient>();
@@ -148,8 +145,7 @@ TEST_F(Subclass, ClientsThenTheSkinSeeEveryMessageAndMayChangeOrSwallowIt) {
     const WPARAM wide = static_cast<WPARAM>(0x123456789ull);
     const LPARAM pointer = static_cast<LPARAM>(0x7FF612345678ll);
     EXPECT_EQ(SendMessageW(h, kPing, wide, pointer), 1000);
-    const WPARAM wideAsLong = static_cast<WPARAM>(static_cast<LONG>(wide));
-    ExpectSeen({{"event", h, kPing, wideAsLong, static_cast<LONG>(pointer)},
+    ExpectSeen({{"event", h, kPing, static_cast<WPARAM>(static_cast<LONG>(wide)), static_cast<LONG>(pointer)},
                 {"sink", h, kPing, wide, pointer},
                 {"host0", h, kPing, wide, pointer}},
                "unverändert");
@@ -196,44 +192,46 @@ TEST_F(Subclass, EveryWindowKeepsItsOwnObjectAndProcedure) {
             objects[i] = Make<clsFormSubclass>(&sinks[i]);
             ASSERT_TRUE(objects[i]->StartSubclass(hosts[i].hwnd));
         }
+        bool hooked[] = {true, true, true};
         for (LPARAM step = 0; step <= 3; ++step) {
             for (int i = 0; i < 3; ++i) {
-                const HWND h = hosts[i].hwnd;
-                EXPECT_EQ(SendMessageW(h, kPing, i, step), 1000 + i);
-                std::vector<Seen> expected{{"host" + std::to_string(i), h, kPing, WPARAM(i), step}};
-                if (std::find(stops.begin(), stops.begin() + step, i) == stops.begin() + step)
-                    expected.insert(expected.begin(), {"sink" + std::to_string(i), h, kPing, WPARAM(i), step});
+                const HWND w = hosts[i].hwnd;
+                const std::string n = std::to_string(i);
+                EXPECT_EQ(SendMessageW(w, kPing, i, step), 1000 + i);
+                std::vector<Seen> expected{{"host" + n, w, kPing, WPARAM(i), step}};
+                if (hooked[i]) expected.insert(expected.begin(), {"sink" + n, w, kPing, WPARAM(i), step});
                 ExpectSeen(expected, "Schritt " + std::to_string(step));
             }
             if (step == 3) break;
-            ASSERT_TRUE(objects[stops[step]]->StopSubClass());
-            EXPECT_EQ(hosts[stops[step]].Proc(), kHostProcs[stops[step]]);
+            const int stop = stops[step];
+            ASSERT_TRUE(objects[stop]->StopSubClass());
+            EXPECT_EQ(hosts[stop].Proc(), kHostProcs[stop]);
+            hooked[stop] = false;
         }
     }
 }
 
 TEST_F(Subclass, SubclassInstalledAfterOursIsNeverCutOff) {
-    HostWindow host;
-    const HWND h = host.hwnd;
-    Sink first("sink1"), second("sink2");
-    auto a = Make<clsFormSubclass>(&first);
+    Sink second("sink2");
+    auto a = Make<clsFormSubclass>(&sink);
     ASSERT_TRUE(a->StartSubclass(h));
     g_outsidePrevious = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(h, GWLP_WNDPROC, WindowProcValue(OutsideProc)));
     SendMessageW(h, kPing, 1, 0);
-    ExpectSeen({{"outside", h, kPing, 1, 0}, {"sink1", h, kPing, 1, 0}, {"host0", h, kPing, 1, 0}}, "beide");
+    ExpectSeen({{"outside", h, kPing, 1, 0}, {"sink", h, kPing, 1, 0}, {"host0", h, kPing, 1, 0}}, "beide");
 
     EXPECT_TRUE(a->StopSubClass());
     EXPECT_EQ(host.Proc(), OutsideProc);
     EXPECT_EQ(SendMessageW(h, kPing, 2, 0), 1000);
     ExpectSeen({{"outside", h, kPing, 2, 0}, {"host0", h, kPing, 2, 0}}, "unser Hook weitergeleitet");
 
-    // A new object takes over the forwarding record, below the outside subclass.
+    // A new object takes over the forwarding record, below the outside subclass;
+    // releasing it lets go the same way.
     auto b = Make<clsFormSubclass>(&second);
     ASSERT_TRUE(b->StartSubclass(h));
     a.Reset();
     SendMessageW(h, kPing, 3, 0);
     ExpectSeen({{"outside", h, kPing, 3, 0}, {"sink2", h, kPing, 3, 0}, {"host0", h, kPing, 3, 0}}, "übernommen");
-    b.Reset();  // releasing it lets go the same way
+    b.Reset();
     SendMessageW(h, kPing, 4, 0);
     ExpectSeen({{"outside", h, kPing, 4, 0}, {"host0", h, kPing, 4, 0}}, "wieder weitergeleitet");
     EXPECT_EQ(LiveHookRecords(), recordsBefore_ + 1);  // until the window goes
@@ -246,9 +244,7 @@ TEST_F(Subclass, SubclassInstalledAfterOursIsNeverCutOff) {
 TEST_F(Subclass, RefusedStartsAFailingHandlerAndADestroyedWindow) {
     test::ResetBoxes();
     test::RecordedReports reports;
-    HostWindow host, other;
-    const HWND h = host.hwnd;
-    Sink sink;
+    HostWindow other;
     auto object = Make<clsFormSubclass>(&sink);
     ASSERT_TRUE(object->StartSubclass(h));
     EXPECT_FALSE(object->StartSubclass(h));
@@ -287,11 +283,11 @@ TEST_F(Subclass, RefusedStartsAFailingHandlerAndADestroyedWindow) {
     EXPECT_EQ(other.Proc(), HostProc<0>);
 }
 
-// The skin locks its host while it lays it out again: drawing stops, and
-// resumes with one repaint at once.
-TEST_F(Subclass, LockWindowStopsDrawingAndRepaintsAtOnceWhenReleased) {
-    HostWindow host;
-    const HWND h = host.hwnd;
+// basForm's helpers for the skin. It locks its host while it lays it out
+// again: drawing stops, and resumes with one repaint at once. A screen point
+// as one message parameter has y in the high word and x (as a signed 16-bit
+// value) in the low one; what does not fit a Long is error 6.
+TEST_F(Subclass, LockWindowRepaintsAtOnceWhenReleasedAndfLongValPacksAPoint) {
     ShowWindow(h, SW_SHOWNOACTIVATE);
     UpdateWindow(h);
     g_seen.clear();
@@ -302,11 +298,7 @@ TEST_F(Subclass, LockWindowStopsDrawingAndRepaintsAtOnceWhenReleased) {
     ExpectSeen({{"host0", h, WM_SETREDRAW, TRUE, 0}, {"host0", h, WM_PAINT, 0, 0}}, "freigegeben");
     EXPECT_TRUE(IsWindowVisible(h));
     EXPECT_FALSE(GetUpdateRect(h, nullptr, FALSE));
-}
 
-// A screen point as one message parameter: y in the high word, x (as a signed
-// 16-bit value) in the low one; what does not fit a Long is error 6.
-TEST_F(Subclass, fLongValPacksAPointAndRefusesWhatDoesNotFit) {
     EXPECT_EQ(fLongVal(2, 3), 131075);
     EXPECT_EQ(fLongVal(-1, 5), -65531);
     EXPECT_EQ(fLongVal(300, -2), 300 * 65536 + 0xFFFE);

@@ -2,6 +2,10 @@
 #include <objbase.h>
 #include <olectl.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
 #include "../../src/errors/basError.h"
 #include "TestSupport.h"
 
@@ -16,8 +20,6 @@ int WINAPI RecordBox(HWND, LPCWSTR text, LPCWSTR caption, UINT style) {
     b.style = style;
     return IDOK;
 }
-
-std::wstring Join(const std::wstring& folder, const std::wstring& name) { return folder + L"\\" + name; }
 
 }  // namespace
 
@@ -41,8 +43,8 @@ std::wstring Env(const wchar_t* name) {
     return n && n < 2048 ? std::wstring(buf, n) : std::wstring();
 }
 
-ScopedEnv::ScopedEnv(const wchar_t* name, const std::wstring& value) : name_(name), old_(Env(name)) {
-    had_ = GetEnvironmentVariableW(name, nullptr, 0) != 0;
+ScopedEnv::ScopedEnv(const wchar_t* name, const std::wstring& value)
+    : name_(name), old_(Env(name)), had_(GetEnvironmentVariableW(name, nullptr, 0) != 0) {
     SetEnvironmentVariableW(name, value.c_str());
 }
 ScopedEnv::~ScopedEnv() { SetEnvironmentVariableW(name_.c_str(), had_ ? old_.c_str() : nullptr); }
@@ -73,38 +75,20 @@ ScopedValue::~ScopedValue() {
 
 std::wstring ScratchFolder(const std::wstring& name) {
     std::wstring root = Env(L"NIMBRA_SCRATCH");
-    if (root.empty()) {
-        wchar_t tmp[MAX_PATH];
-        GetTempPathW(MAX_PATH, tmp);
-        root = tmp;
-        root.pop_back();
-    }
-    const std::wstring folder = Join(root, name);
-    // Empty it: earlier runs leave their files.
-    WIN32_FIND_DATAW d;
-    HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &d);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            if (!(d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileW(Join(folder, d.cFileName).c_str());
-        } while (FindNextFileW(h, &d));
-        FindClose(h);
-    }
-    CreateDirectoryW(folder.c_str(), nullptr);
+    if (root.empty()) root = std::filesystem::temp_directory_path().wstring();
+    const std::wstring folder = root + L"\\" + name;
+    // Emptied, as earlier runs leave their files; one another process still holds may stay.
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+    std::filesystem::create_directories(folder, ignored);
     return folder;
 }
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::string ReadBytes(const std::wstring& path) {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                           nullptr);
-    if (h == INVALID_HANDLE_VALUE) return {};
-    std::string bytes(GetFileSize(h, nullptr), '\0');
-    DWORD read = 0;
-    ReadFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-    CloseHandle(h);
-    bytes.resize(read);
-    return bytes;
+    std::ifstream in(std::filesystem::path(path), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 std::wstring ReadUtf8(const std::wstring& path) {

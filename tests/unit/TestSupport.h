@@ -9,12 +9,12 @@
 
 namespace test {
 
+// Message boxes RaiseError would have shown in this process since the last Reset.
 struct ReportBoxes {
     int count = 0;
     std::wstring text, caption;
     UINT style = 0;
 };
-// Message boxes RaiseError would have shown in this process since the last Reset.
 ReportBoxes& Boxes();
 void ResetBoxes();
 

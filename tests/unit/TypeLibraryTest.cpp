@@ -1,7 +1,6 @@
-// The type library embedded in NimbraForm.ocx, read back through oleaut32 as a
-// container or object browser reads it. Names, DISPIDs and vtable offsets are
-// the late-bound and script suites': they call every member through them.
-// Here: the architecture, the classes' flags and help strings with umlauts.
+// The type library embedded in NimbraForm.ocx as a container or object browser
+// reads it. Names, DISPIDs and vtable offsets are checked by the late-bound and
+// script suites, which call every member through them.
 #include <windows.h>
 #include <olectl.h>
 #include <gtest/gtest.h>
@@ -42,8 +41,7 @@ void Find(const GUID& guid, Info& out) {
 // be created. (The events' source interface is looked up by NimbraHost's event sink.)
 TEST(TypeLibrary, ClassesCarryTheFlagsContainersLookFor) {
     TLIBATTR* lib = nullptr;
-    ASSERT_NE(Library(), nullptr);
-    ASSERT_EQ(Library()->GetLibAttr(&lib), S_OK);
+    ASSERT_TRUE(Library() && Library()->GetLibAttr(&lib) == S_OK);
     EXPECT_EQ(lib->syskind, sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32);
     Library()->ReleaseTLibAttr(lib);
 
