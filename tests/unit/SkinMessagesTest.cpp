@@ -8,21 +8,16 @@ using namespace test;
 
 namespace {
 
-const std::string kSizeable = Style(2);
-
-
 // The middle of the title bar as the back buffer holds it.
 COLORREF Title(frm* skin) { return GetPixel(skin->Draw().hDC(), skin->ScaleWidth() / 2, 15); }
 
-
 using SkinMessages = SkinFixture;
 
-TEST_F(SkinMessages, ActivationOfTheHostDrawsTheActiveOrInactiveLook) {
-    Skinned s(kSizeable);
+TEST_F(SkinMessages, TheSkinFollowsActivationMinimiseMaximiseAndRestore) {
+    Skinned s(Style(2));
     auto& [h, skin] = s;
     ASSERT_TRUE(skin->IsWindowActive());
     const COLORREF active = Title(skin);
-
     // Another window takes the activation: the skin turns pale.
     forms::Form other;
     ASSERT_TRUE(other.Load(WS_OVERLAPPEDWINDOW));
@@ -33,82 +28,55 @@ TEST_F(SkinMessages, ActivationOfTheHostDrawsTheActiveOrInactiveLook) {
     EXPECT_FALSE(skin->IsWindowActive());
     EXPECT_NE(Title(skin), active);
     EXPECT_TRUE(skin->Visible());
-
-    // Back to the host: active again, still wrapped around it.
     SetActiveWindow(h.Form().hWnd());
     forms::DoEvents();
     EXPECT_TRUE(skin->IsWindowActive());
     EXPECT_EQ(Title(skin), active);
-    ExpectWrapped(skin, h.Form().hWnd());
-
-    // A word parameter with a high word (a minimised window being activated)
-    // is not WA_ACTIVE: the skin draws inactive.
+    // A high word (a minimised window being activated) is not WA_ACTIVE: the skin draws inactive.
     SendMessageW(h.Form().hWnd(), WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, 1), 0);
     EXPECT_FALSE(skin->IsWindowActive());
     SendMessageW(h.Form().hWnd(), WM_ACTIVATE, WA_CLICKACTIVE, 0);
     EXPECT_TRUE(skin->IsWindowActive());
     other.Unload();
-}
-
-TEST_F(SkinMessages, MaximiseAndRestoreOfTheHostTakeTheSkinAlong) {
-    Skinned s(kSizeable);
-    auto& [h, skin] = s;
-    const HWND host = h.Form().hWnd();
-    const RECT normal = WindowRect(host);
-
-    h.Form().SetWindowState(forms::vbMaximized);
-    forms::DoEvents();
-    EXPECT_EQ(skin->WindowState(), forms::vbMaximized);
-    EXPECT_EQ(skin->LastWindowState, forms::vbMaximized);
-    EXPECT_EQ(skin->TitleHeight, 26);
-    // The host lies under the maximised title bar, across the skin's whole width.
-    RECT outer = WindowRect(skin->hWnd()), inner = WindowRect(host);
-    EXPECT_EQ(inner.left, outer.left);
-    EXPECT_EQ(inner.right, outer.right);
-    EXPECT_EQ(inner.top, outer.top + 26);
-    // Only the title strip is left of the outline; the restore glyph stands in.
-    HRGN outline = CreateRectRgn(0, 0, 0, 0);
-    ASSERT_NE(GetWindowRgn(skin->hWnd(), outline), ERROR);
-    EXPECT_TRUE(PtInRegion(outline, 5, 25));
-    EXPECT_FALSE(PtInRegion(outline, 5, 26));
-    EXPECT_TRUE(PtInRegion(outline, 0, 0));  // square corners
-    DeleteObject(outline);
-    EXPECT_TRUE(skin->bRestore.Visible());
-
-    h.Form().SetWindowState(forms::vbNormal);
-    forms::DoEvents();
-    EXPECT_EQ(skin->WindowState(), forms::vbNormal);
-    EXPECT_EQ(skin->LastWindowState, forms::vbNormal);
-    EXPECT_EQ(skin->TitleHeight, 30);
-    const RECT back = WindowRect(host);
-    EXPECT_TRUE(EqualRect(&back, &normal));  // the system's remembered bounds
-    ExpectWrapped(skin, host);
-
-    // The system menu's Maximise takes the same path before the host sees it.
-    SendMessageW(host, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
-    forms::DoEvents();
-    EXPECT_EQ(skin->WindowState(), forms::vbMaximized);
-    EXPECT_EQ(h.Form().WindowState(), forms::vbMaximized);
-    h.Form().SetWindowState(forms::vbNormal);
-    forms::DoEvents();
-    ExpectWrapped(skin, host);
-}
-
-TEST_F(SkinMessages, MinimisingHidesTheSkinAndTheNextActivationShowsIt) {
-    Skinned s(kSizeable);
-    auto& [h, skin] = s;
+    // Minimising hides the skin and the next activation shows it again.
     h.Form().SetWindowState(forms::vbMinimized);
     forms::DoEvents();
     EXPECT_FALSE(skin->Visible());
     EXPECT_EQ(skin->WindowState(), forms::vbNormal);  // only hidden: its state stays
     EXPECT_EQ(skin->LastWindowState, forms::vbNormal);
-
     h.Form().SetWindowState(forms::vbNormal);
     SetActiveWindow(h.Form().hWnd());
     forms::DoEvents();
     EXPECT_TRUE(skin->Visible());
     EXPECT_TRUE(skin->IsWindowActive());
     ExpectWrapped(skin, h.Form().hWnd());
+    // Maximised, the host lies under the short title bar; restored, where the system remembered it.
+    const HWND host = h.Form().hWnd();
+    const RECT normal = WindowRect(host);
+    h.Form().SetWindowState(forms::vbMaximized);
+    forms::DoEvents();
+    EXPECT_EQ(skin->WindowState(), forms::vbMaximized);
+    EXPECT_EQ(skin->LastWindowState, forms::vbMaximized);
+    EXPECT_EQ(skin->TitleHeight, 26);
+    RECT outer = WindowRect(skin->hWnd()), inner = WindowRect(host);
+    EXPECT_EQ(inner.left, outer.left);
+    EXPECT_EQ(inner.right, outer.right);
+    EXPECT_EQ(inner.top, outer.top + 26);
+    // Only the title strip is left of the outline, with square corners; the restore glyph stands in.
+    EXPECT_EQ(Covered(skin->hWnd(), {{5, 25}, {5, 26}, {0, 0}}), "101");
+    EXPECT_TRUE(skin->bRestore.Visible());
+    h.Form().SetWindowState(forms::vbNormal);
+    forms::DoEvents();
+    EXPECT_EQ(skin->WindowState(), forms::vbNormal);
+    EXPECT_EQ(skin->LastWindowState, forms::vbNormal);
+    EXPECT_EQ(skin->TitleHeight, 30);
+    EXPECT_TRUE(Same(WindowRect(host), normal));  // the system's remembered bounds
+    ExpectWrapped(skin, host);
+    // The system menu's Maximise takes the same path before the host sees it.
+    SendMessageW(host, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    forms::DoEvents();
+    EXPECT_EQ(skin->WindowState(), forms::vbMaximized);
+    EXPECT_EQ(h.Form().WindowState(), forms::vbMaximized);
 }
 
 }  // namespace

@@ -1,9 +1,9 @@
 // Several skinned forms open: each settles at once, with an activation and a
 // few paints, and an idle skinned form then does nothing at all. Counted by
 // thread hooks, from the outside, for every window of the thread.
-#include <gtest/gtest.h>
-
 #include <map>
+#include <memory>
+#include <type_traits>
 
 #include "../../src/forms/Form.h"
 #include "../../src/forms/Units.h"
@@ -21,63 +21,35 @@ struct Counts {
 };
 
 // Messages of this thread's windows, by top-level window.
-std::map<HWND, Counts>& Seen() {
-    static std::map<HWND, Counts> seen;
-    return seen;
-}
+std::map<HWND, Counts> g_seen;
 
-void Count(HWND hwnd, UINT message, WPARAM wParam) {
-    if (!hwnd) return;
-    Counts& c = Seen()[GetAncestor(hwnd, GA_ROOT)];
-    if (message == WM_ACTIVATE && LOWORD(wParam) != WA_INACTIVE) ++c.activations;
-    if (message == WM_PAINT) ++c.paints;
-    if (message == WM_TIMER) ++c.timers;
-}
-
-// Sent messages (an UpdateWindow's paint, activation) ...
-LRESULT CALLBACK OnSent(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HC_ACTION) {
-        const auto* m = reinterpret_cast<const CWPSTRUCT*>(lParam);
-        Count(m->hwnd, m->message, m->wParam);
+// Sent messages (CWPSTRUCT: an UpdateWindow's paint, activation) and the
+// queue's (MSG: paints and timers the loop takes, counted when removed).
+template <class Message>
+LRESULT CALLBACK OnMessage(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* m = reinterpret_cast<const Message*>(lParam);
+    if (code == HC_ACTION && m->hwnd && (std::is_same_v<Message, CWPSTRUCT> || wParam == PM_REMOVE)) {
+        Counts& c = g_seen[GetAncestor(m->hwnd, GA_ROOT)];
+        c.activations += m->message == WM_ACTIVATE && LOWORD(m->wParam) != WA_INACTIVE;
+        c.paints += m->message == WM_PAINT;
+        c.timers += m->message == WM_TIMER;
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
-// ... and the queue's (paints and timers the loop takes).
-LRESULT CALLBACK OnTaken(int code, WPARAM removal, LPARAM lParam) {
-    if (code == HC_ACTION && removal == PM_REMOVE) {
-        const auto* m = reinterpret_cast<const MSG*>(lParam);
-        Count(m->hwnd, m->message, m->wParam);
-    }
-    return CallNextHookEx(nullptr, code, removal, lParam);
+
+using Hook = std::unique_ptr<std::remove_pointer_t<HHOOK>, decltype(&UnhookWindowsHookEx)>;
+Hook Install(int kind, HOOKPROC procedure) {
+    return Hook(SetWindowsHookExW(kind, procedure, nullptr, GetCurrentThreadId()), UnhookWindowsHookEx);
 }
-
-class MessageCount {
-public:
-    MessageCount()
-        : sent_(SetWindowsHookExW(WH_CALLWNDPROC, OnSent, nullptr, GetCurrentThreadId())),
-          taken_(SetWindowsHookExW(WH_GETMESSAGE, OnTaken, nullptr, GetCurrentThreadId())) {
-        Seen().clear();
-    }
-    ~MessageCount() {
-        UnhookWindowsHookEx(sent_);
-        UnhookWindowsHookEx(taken_);
-    }
-    bool Installed() const { return sent_ && taken_; }
-    MessageCount(const MessageCount&) = delete;
-    MessageCount& operator=(const MessageCount&) = delete;
-
-private:
-    HHOOK sent_, taken_;
-};
 
 using SkinQuiet = SkinFixture;
 
 TEST_F(SkinQuiet, SeveralFormsSettleAtOnceAndThenDoNothing) {
     forms::RunUntilQuiet(100, 2000);  // what earlier tests left behind
-    MessageCount count;
-    ASSERT_TRUE(count.Installed());
-    // Three forms open one after the other, as a host application loads and
-    // shows them; the last one shown is the active one.
+    g_seen.clear();
+    const Hook sent = Install(WH_CALLWNDPROC, OnMessage<CWPSTRUCT>), taken = Install(WH_GETMESSAGE, OnMessage<MSG>);
+    ASSERT_TRUE(sent && taken);
+    // Three forms loaded and shown one after the other, as a host application does.
     Hosted blue(Prop("ColorStyle", 0), false), silver(Prop("ColorStyle", 1), false),
         olive(Prop("ColorStyle", 2), false);
     std::vector<HWND> skins;
@@ -91,7 +63,7 @@ TEST_F(SkinQuiet, SeveralFormsSettleAtOnceAndThenDoNothing) {
     ASSERT_EQ(skins.size(), 3u);
     EXPECT_TRUE(forms::RunUntilQuiet(300, 10000)) << "the forms never settled";
     for (HWND skin : skins) {
-        const Counts c = Seen()[skin];
+        const Counts c = g_seen[skin];
         // One activation at its start, handed on to its host; its paints
         // (the skin and its five buttons) twice over at most: 13 were seen,
         // 27 when each start ran its activation twice.
@@ -99,11 +71,10 @@ TEST_F(SkinQuiet, SeveralFormsSettleAtOnceAndThenDoNothing) {
         EXPECT_LE(c.paints, 20) << skin;
         EXPECT_EQ(c.timers, 0) << skin;
     }
-
     // Idle: no timer, no activation, no paint, in any window of the thread.
-    Seen().clear();
+    g_seen.clear();
     forms::RunFor(1000);
-    for (const auto& [window, c] : Seen()) {
+    for (const auto& [window, c] : g_seen) {
         EXPECT_EQ(c.activations, 0) << window;
         EXPECT_EQ(c.paints, 0) << window;
         EXPECT_EQ(c.timers, 0) << window;

@@ -30,35 +30,36 @@ TEST_F(Skin, WrapsTheRunningHostFormInEveryBorderStyle) {
         EXPECT_EQ(s.skin->Height(), s.h.Form().Height() + forms::PixelsToTwipsY(title + frame));
         // ... and in pixels, as the screen shows them.
         ExpectWrapped(s.skin, s.Host(), title, frame);
-        // The focus went back to the host form.
         EXPECT_TRUE(s.skin->IsWindowActive());
     }
 }
 
-TEST_F(Skin, HostFollowsWhenTheSkinMovesOrResizes) {
+TEST_F(Skin, HostFollowsWhenTheSkinMovesOrResizesUntilTheUnload) {
     Skinned s(Style(2));
     s.skin->Move(3000, 2250, 7500, 6000);  // twips; each change runs the skin's resize handling
     ExpectWrapped(s.skin, s.Host());
-
-    // SetMePos wraps the skin around a host that moved on its own; its four
-    // steps each resize the skin, and none of them may move the host back.
+    // SetMePos wraps a host that moved on its own; none of its four resizing steps may move it back.
     s.h.Form().Move(1500, 1500, 6600, 4800);
     const RECT moved = WindowRect(s.Host());
     s.skin->SetMePos();
     EXPECT_TRUE(Same(moved, WindowRect(s.Host())));
     ExpectWrapped(s.skin, s.Host());
-
     // LockWinPos re-lays-out without changing the skin's size.
     const long width = s.skin->Width();
     s.skin->LockWinPos();
     EXPECT_EQ(s.skin->Width(), width);
     ExpectWrapped(s.skin, s.Host());
-
     // A maximised top-level pair is left alone.
     s.h.Form().SetWindowState(forms::vbMaximized);
     const RECT before = WindowRect(s.skin->hWnd());
     s.skin->SetMePos();
     EXPECT_TRUE(Same(before, WindowRect(s.skin->hWnd())));
+    // Unloading gives the host its own procedure back; the host still works on its own.
+    const LONG_PTR hooked = GetWindowLongPtrW(s.Host(), GWLP_WNDPROC);
+    s.skin->Unload();
+    EXPECT_FALSE(s.skin->Loaded());
+    EXPECT_NE(GetWindowLongPtrW(s.Host(), GWLP_WNDPROC), hooked);
+    EXPECT_EQ(SendMessageW(s.Host(), WM_GETTEXTLENGTH, 0, 0), 12);
 }
 
 TEST_F(Skin, EverySkinnedFormKeepsItsOwnSkin) {
@@ -68,7 +69,6 @@ TEST_F(Skin, EverySkinnedFormKeepsItsOwnSkin) {
     second.skin->SetMePos();
     ExpectWrapped(second.skin, second.Host(), 21, 3);
     ExpectWrapped(first.skin, first.Host());
-
     // A property set on either control refreshes the current skin, the second
     // one, which reads its own control: the first skin keeps its metrics.
     first.h.control->put_BorderStyle(cBorderFixed);
@@ -76,16 +76,6 @@ TEST_F(Skin, EverySkinnedFormKeepsItsOwnSkin) {
     EXPECT_EQ(second.skin->TitleHeight, 21);
     second.h.control->put_BorderStyle(cBorderFixed);
     EXPECT_EQ(second.skin->TitleHeight, 29);
-}
-
-TEST_F(Skin, UnloadingGivesTheHostItsOwnProcedureBack) {
-    Skinned s(Style(2));
-    const LONG_PTR hooked = GetWindowLongPtrW(s.Host(), GWLP_WNDPROC);
-    s.skin->Unload();
-    EXPECT_FALSE(s.skin->Loaded());
-    EXPECT_NE(GetWindowLongPtrW(s.Host(), GWLP_WNDPROC), hooked);
-    // The host form still works on its own.
-    EXPECT_EQ(SendMessageW(s.Host(), WM_GETTEXTLENGTH, 0, 0), 12);
 }
 
 TEST_F(Skin, AChildHostFormsSkinLivesInTheSameParent) {
@@ -129,7 +119,6 @@ TEST_F(Skin, WithoutAHostOrAtDesignTimeNoSkinRuns) {
     skin->LoadForm();
     EXPECT_FALSE(skin->Loaded());
     EXPECT_EQ(skin->oSubClass, nullptr);
-
     frm* before = SkinWindow();
     Hosted h(Style(2), true);
     EXPECT_EQ(SkinWindow(), before);
@@ -145,8 +134,7 @@ TEST_F(Skin, ManyStartsAndEndsLeaveNothingBehind) {
         Hosted h(Style(i % 6), false);
         ASSERT_TRUE(h.loaded);
     }
-    // The last skin stays as the current one with the copies its style drew:
-    // end with the warm-up's style so its surfaces hold what they held then.
+    // The current skin keeps the copies its style drew: end with the warm-up's style.
     { Hosted last(Style(2), false); }
     forms::DoEvents();
     CollectSkinWindows();

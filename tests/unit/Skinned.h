@@ -4,6 +4,7 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <stdexcept>
 #include <string>
 
@@ -48,11 +49,53 @@ inline void ExpectWrapped(nimbra::frm* skin, HWND host, int title = 30, int fram
 
 inline bool Same(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != FALSE; }
 
+// Which of the given client points the window's outline covers, as "1" and "0".
+inline std::string Covered(HWND window, std::initializer_list<POINT> points) {
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    const int kind = GetWindowRgn(window, region);
+    std::string s;
+    for (const POINT& p : points) s += kind != ERROR && PtInRegion(region, p.x, p.y) ? '1' : '0';
+    DeleteObject(region);
+    return s;
+}
+
+// Over the rectangle area of dc: the pixels the shaped window shows, and how many
+// of colour c lie inside and outside its outline. A window without an outline
+// shows everything, and so does no window at all.
+struct Tally {
+    int shown = 0, inside = 0, outside = 0;
+};
+inline Tally CountPixels(HDC dc, const RECT& area, COLORREF c, HWND shaped = nullptr) {
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    const bool outlined = shaped && GetWindowRgn(shaped, region) != ERROR;
+    Tally t;
+    for (int y = area.top; y < area.bottom; ++y)
+        for (int x = area.left; x < area.right; ++x) {
+            const bool in = !outlined || PtInRegion(region, x, y);
+            t.shown += in;
+            (in ? t.inside : t.outside) += GetPixel(dc, x, y) == c;
+        }
+    DeleteObject(region);
+    return t;
+}
+
+// A pixel of a picture's bitmap (a strip of button frames, a piece of the bar).
+inline COLORREF PicturePixel(const nimbra::forms::Picture& picture, int x, int y) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, picture.Bitmap());
+    const COLORREF c = GetPixel(dc, x, y);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    return c;
+}
+
 inline std::string Narrow(const std::wstring& w) { return std::string(w.begin(), w.end()); }
 
 class SkinFixture : public ::testing::Test {
 protected:
+    // The cursor starts and ends off every form: over a caption button it keeps the hover poll running.
     void SetUp() override {
+        SetCursorPos(1270, 1010);
         ResetBoxes();
         nimbra::SetSilentError(false);
         // A test that closed its last form leaves WM_QUIT queued; it would hold
@@ -62,6 +105,7 @@ protected:
         }
     }
     void TearDown() override {
+        SetCursorPos(1270, 1010);
         nimbra::SetSilentError(false);
         nimbra::forms::DoEvents();
         EXPECT_EQ(Boxes().count, 0);
