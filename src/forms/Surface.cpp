@@ -239,6 +239,4 @@ void Surface::PaintTo(HDC target, const RECT& area) const {
            SRCCOPY);
 }
 
-long Surface::LiveObjects() { return LiveGdiObjects(); }
-
 }  // namespace nimbra::forms

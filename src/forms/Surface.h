@@ -53,9 +53,6 @@ public:
     // Copies the buffer to a window DC (the WM_PAINT of the owner).
     void PaintTo(HDC target, const RECT& area) const;
 
-    // Live count of GDI objects the surfaces own, for leak tests.
-    static long LiveObjects();
-
 private:
     // Copies repeat: a skin redraws the same pieces at the same scales. A copy
     // made before is laid again from a pattern brush holding its scaled image,

@@ -151,7 +151,7 @@ TEST(Forms, RepeatedCopiesPaintExactlyWhatAStretchPaints) {
     SelectObject(source, old);  // a bitmap is in one DC at a time, and the surface needs it
     DeleteDC(source);
 
-    const long start = Surface::LiveObjects();
+    const long start = LiveGdiObjects();
     {
         Surface s(nullptr);
         for (int round = 0; round < 2; ++round) {  // the first prepares, the second lays what was prepared
@@ -165,9 +165,9 @@ TEST(Forms, RepeatedCopiesPaintExactlyWhatAStretchPaints) {
             EXPECT_EQ(wrong, 0) << "round " << round;
         }
         for (int size = 1; size <= 200; ++size) s.PaintPicture(piece, 0, 0, size % 60 + 1, 3);
-        EXPECT_LE(Surface::LiveObjects(), start + 3 + 32);
+        EXPECT_LE(LiveGdiObjects(), start + 3 + 32);
     }
-    EXPECT_EQ(Surface::LiveObjects(), start);
+    EXPECT_EQ(LiveGdiObjects(), start);
 }
 
 // A modal Show that ends with its form, and a nested one refused, are the

@@ -9,7 +9,7 @@
 #include "Skinned.h"
 #include "Soak.h"
 #include "../../src/forms/Region.h"
-#include "../../src/forms/Surface.h"
+#include "../../src/forms/Handles.h"
 #include "../../src/forms/Units.h"
 
 using namespace nimbra;
@@ -82,14 +82,14 @@ TEST_F(SkinShape, ResizingOverAndOverLeavesNoRegionOrSurfaceBehind) {
     // A first round prepares the copies each width draws; from then on nothing may grow.
     // NIMBRA_RESIZES asks for a longer run (100000 were run by hand); --soak runs 3000.
     resize(10);
-    const long regions = forms::Region::LiveCount(), gdi = forms::Surface::LiveObjects();
+    const long regions = forms::Region::LiveCount(), gdi = forms::LiveGdiObjects();
     const SIZE_T memory = PrivateBytes();
     const LRESULT tools = TooltipTools(skin->hWnd());
     EXPECT_EQ(tools, 5);  // one per button
     const char* asked = std::getenv("NIMBRA_RESIZES");
     resize(asked ? std::atoi(asked) : SoakRounds(40, 3000));
     EXPECT_EQ(forms::Region::LiveCount(), regions);
-    EXPECT_EQ(forms::Surface::LiveObjects(), gdi);
+    EXPECT_EQ(forms::LiveGdiObjects(), gdi);
     EXPECT_EQ(TooltipTools(skin->hWnd()), tools);
     // What no owner of ours counts: a few hundred bytes per resize would show.
     EXPECT_LT(PrivateBytes(), memory + 1024 * 1024) << (PrivateBytes() - memory) / 1024 << " KB more";

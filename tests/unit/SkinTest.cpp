@@ -2,7 +2,7 @@
 // style, how the host follows it, several skinned forms, and its end.
 #include "Skinned.h"
 #include "Soak.h"
-#include "../../src/forms/Surface.h"
+#include "../../src/forms/Handles.h"
 #include "../../src/forms/Units.h"
 #include "../../src/subclass/clsFormSubclass.h"
 
@@ -128,7 +128,7 @@ TEST_F(Skin, ManyStartsAndEndsLeaveNothingBehind) {
     { Hosted warmup(Style(2), false); }
     CollectSkinWindows();
     const size_t skins = LiveSkinWindows();
-    const long gdi = forms::Surface::LiveObjects();
+    const long gdi = forms::LiveGdiObjects();
     const size_t hooks = LiveHookRecords();
     for (int i = 0, n = SoakRounds(24, 1000); i < n; ++i) {
         Hosted h(Style(i % 6), false);
@@ -139,7 +139,7 @@ TEST_F(Skin, ManyStartsAndEndsLeaveNothingBehind) {
     forms::DoEvents();
     CollectSkinWindows();
     EXPECT_LE(LiveSkinWindows(), skins + 1);  // the current one stays
-    EXPECT_EQ(forms::Surface::LiveObjects(), gdi);
+    EXPECT_EQ(forms::LiveGdiObjects(), gdi);
     EXPECT_EQ(LiveHookRecords(), hooks);
 }
 
