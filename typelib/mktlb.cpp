@@ -1,7 +1,9 @@
 // Writes the NimbraForm type library through oleaut32's ICreateTypeLib2 and
 // the matching C++ declarations, both from the description in NimbraForm.cpp.
 // widl cannot carry help strings on enumeration members; this can.
-//   mktlb <out.tlb> <out.h> [win32|win64]
+//   mktlb <out.tlb> <out.h> [win32|win64 [stdole2.tlb]]
+// A 64-bit generator writes the 32-bit library too, given the 32-bit
+// stdole2.tlb: the build machine need not run 32-bit programs.
 #include <windows.h>
 #include <oaidl.h>
 #include <olectl.h>
@@ -45,10 +47,19 @@ struct Ptr {
 
 class Writer {
 public:
-    Writer(const Library& lib, SYSKIND sys, const wchar_t* path) : lib_(lib) {
+    // stdole names the stdole2.tlb of the target architecture; nullptr takes
+    // the registered one, which is this process's own.
+    Writer(const Library& lib, SYSKIND sys, const wchar_t* path, const wchar_t* stdole) : lib_(lib) {
         Check(CreateTypeLib2(sys, path, ctl_.put()),
               "CreateTypeLib2");
-        Check(LoadRegTypeLib(IID_StdOle, 2, 0, LOCALE_NEUTRAL, stdole_.put()), "load stdole2");
+        // LayOut places a dual interface's own methods after the inherited
+        // IDispatch table as the type info of IDispatch describes it: from the
+        // 32-bit stdole2 in 4-byte slots (first own method at 28), from the
+        // 64-bit one in 8-byte slots (at 56), whatever process reads it.
+        if (stdole)
+            Check(LoadTypeLibEx(stdole, REGKIND_NONE, stdole_.put()), "load the given stdole2");
+        else
+            Check(LoadRegTypeLib(IID_StdOle, 2, 0, LOCALE_NEUTRAL, stdole_.put()), "load stdole2");
         Check(stdole_->GetTypeInfoOfGuid(IID_IDispatch, dispatch_.put()), "IDispatch info");
         Check(stdole_->GetTypeInfoOfGuid(IID_IPictureDisp, picture_.put()), "Picture info");
     }
@@ -315,16 +326,22 @@ void WriteHeader(const Library& lib, FILE* f) {
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: mktlb <out.tlb> <out.h> [win32|win64]\n");
+        std::fprintf(stderr, "usage: mktlb <out.tlb> <out.h> [win32|win64 [stdole2.tlb]]\n");
         return 2;
     }
-    SYSKIND sys = sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32;
+    const SYSKIND own = sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32;
+    SYSKIND sys = own;
     if (argc > 3) sys = std::wstring(argv[3]) == L"win32" ? SYS_WIN32 : SYS_WIN64;
+    const wchar_t* stdole = argc > 4 ? argv[4] : nullptr;
+    if (sys != own && !stdole) {
+        std::fprintf(stderr, "mktlb: a library for the other architecture needs that architecture's stdole2.tlb\n");
+        return 2;
+    }
     CoInitialize(nullptr);
     int rc = 0;
     try {
         DeleteFileW(argv[1]);
-        Writer(tlb::NimbraForm(), sys, argv[1]).Write();
+        Writer(tlb::NimbraForm(), sys, argv[1], stdole).Write();
         FILE* f = _wfopen(argv[2], L"w");
         if (!f) throw std::runtime_error("cannot write the header");
         WriteHeader(tlb::NimbraForm(), f);
