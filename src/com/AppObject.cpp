@@ -45,8 +45,6 @@ LibraryInfo ReadLibraryInfo() {
             info.minor = LOWORD(fixed->dwFileVersionMS);
             info.revision = LOWORD(fixed->dwFileVersionLS);
         }
-        // The project's own name, whatever the file was renamed to.
-        if (auto internal = VersionString(block, L"InternalName"); !internal.empty()) info.exeName = internal;
         info.title = VersionString(block, L"ProductName");
         info.fileDescription = VersionString(block, L"FileDescription");
     }

@@ -37,6 +37,7 @@ constexpr RuntimeError kRuntimeErrors[] = {
     {429, L"Objekterstellung durch ActiveX-Komponente nicht möglich"},
     {430, L"Klasse unterstützt keine Automatisierung oder nicht die erwartete Schnittstelle"},
     {438, L"Objekt unterstützt diese Eigenschaft oder Methode nicht"},
+    {445, L"Objekt unterstützt diese Aktion nicht"},
     {448, L"Benanntes Argument nicht gefunden"},
     {449, L"Argument ist nicht optional"},
     {450, L"Falsche Anzahl an Argumenten oder ungültige Eigenschaftszuweisung"},
@@ -55,7 +56,7 @@ constexpr Mapped kMapped[] = {
     {DISP_E_PARAMNOTFOUND, 448}, {DISP_E_BADINDEX, 9},           {DISP_E_DIVBYZERO, 11},
     {DISP_E_NOTACOLLECTION, 451}, {E_OUTOFMEMORY, 7},             {E_INVALIDARG, 5},
     {E_NOINTERFACE, 430},        {REGDB_E_CLASSNOTREG, 429},     {CO_E_CLASSSTRING, 429},
-    {CTL_E_INVALIDPICTURE, 481},
+    {CTL_E_INVALIDPICTURE, 481}, {E_NOTIMPL, 445},
 };
 
 std::wstring ErrorInfoText() {
@@ -92,6 +93,17 @@ long RuntimeErrorOf(HRESULT hr) {
     return hr;
 }
 
+std::wstring SystemText(HRESULT hr) {
+    wchar_t* text = nullptr;
+    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                       FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+    std::wstring s = n ? std::wstring(text, n) : L"Automatisierungsfehler";
+    LocalFree(text);
+    while (!s.empty() && (s.back() == L'\n' || s.back() == L'\r' || s.back() == L' ')) s.pop_back();
+    return s;
+}
+
 std::wstring DescribeHresult(HRESULT hr) {
     const long number = RuntimeErrorOf(hr);
     // The callee's own text wins for a component's error; the runtime's own
@@ -101,14 +113,7 @@ std::wstring DescribeHresult(HRESULT hr) {
         if (!s.empty()) return s;
     }
     if (number != hr) return RuntimeErrorText(number);
-    wchar_t* text = nullptr;
-    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                       FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
-    std::wstring s = n ? std::wstring(text, n) : L"Automatisierungsfehler";
-    LocalFree(text);
-    while (!s.empty() && (s.back() == L'\n' || s.back() == L'\r' || s.back() == L' ')) s.pop_back();
-    return s;
+    return SystemText(hr);
 }
 
 HRESULT Check(HRESULT hr, std::source_location where) {
@@ -120,7 +125,14 @@ void CheckWin32(bool ok, std::source_location where) {
     if (ok) return;
     const DWORD error = GetLastError();
     const HRESULT hr = error ? HRESULT_FROM_WIN32(error) : E_FAIL;
-    Raise(RuntimeErrorOf(hr), DescribeHresult(hr), where);
+    // The system's own words for its own failure, also where the runtime maps the number.
+    Raise(RuntimeErrorOf(hr), SystemText(hr), where);
+}
+
+long CLng(const std::wstring& text, std::source_location where) {
+    LONG value = 0;
+    Check(VarI4FromStr(const_cast<OLECHAR*>(text.c_str()), LOCALE_USER_DEFAULT, 0, &value), where);
+    return value;
 }
 
 }  // namespace nimbra

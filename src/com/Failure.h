@@ -38,5 +38,11 @@ void CheckWin32(bool ok, std::source_location where = std::source_location::curr
 // The description of a failed HRESULT: the runtime's text for the numbers it
 // maps, else the callee's error info, else the system's message.
 std::wstring DescribeHresult(HRESULT hr);
+// The system's message for an HRESULT.
+std::wstring SystemText(HRESULT hr);
+
+// Text to a 32-bit integer as the classic runtime converts it: no number is
+// error 13, one beyond the range error 6.
+long CLng(const std::wstring& text, std::source_location where = std::source_location::current());
 
 }  // namespace nimbra

@@ -12,7 +12,7 @@ namespace nimbra {
 using Microsoft::WRL::ComPtr;
 
 HRESULT InvokeByName(IDispatch* target, const wchar_t* name, WORD flags, VARIANTARG* args, UINT count,
-                     VARIANT* result) {
+                     VARIANT* result, std::wstring* description) {
     if (!target) return E_POINTER;
     DISPID id;
     LPOLESTR n = const_cast<LPOLESTR>(name);
@@ -40,8 +40,12 @@ HRESULT InvokeByName(IDispatch* target, const wchar_t* name, WORD flags, VARIANT
     hr = ex ? ex->InvokeEx(id, LOCALE_USER_DEFAULT, flags, &params, result, &excep, nullptr)
             : target->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, &excep, nullptr);
     if (hr == DISP_E_EXCEPTION) {
+        // The callee raised its own error: a runtime number in wCode (what a
+        // classic component raises) or an HRESULT in scode, with its own words.
         if (excep.pfnDeferredFillIn) excep.pfnDeferredFillIn(&excep);
-        if (FAILED(excep.scode)) hr = excep.scode;
+        if (excep.wCode) hr = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, excep.wCode);
+        else if (FAILED(excep.scode)) hr = excep.scode;
+        if (description && excep.bstrDescription) *description = excep.bstrDescription;
         SysFreeString(excep.bstrSource);
         SysFreeString(excep.bstrDescription);
         SysFreeString(excep.bstrHelpFile);
@@ -49,22 +53,33 @@ HRESULT InvokeByName(IDispatch* target, const wchar_t* name, WORD flags, VARIANT
     return hr;
 }
 
+void CheckCall(HRESULT hr, const std::wstring& description, std::source_location where) {
+    if (FAILED(hr) && !description.empty()) Raise(RuntimeErrorOf(hr), description, where);
+    Check(hr, where);
+}
+
 void GetByName(IDispatch* target, const wchar_t* name, VARIANT* result, std::source_location where) {
-    Check(InvokeByName(target, name, DISPATCH_PROPERTYGET | DISPATCH_METHOD, nullptr, 0, result), where);
+    std::wstring description;
+    CheckCall(InvokeByName(target, name, DISPATCH_PROPERTYGET | DISPATCH_METHOD, nullptr, 0, result, &description),
+              description, where);
 }
 
 void PutByName(IDispatch* target, const wchar_t* name, const VARIANT& value, bool byReference,
                std::source_location where) {
     VARIANTARG arg = value;
-    Check(InvokeByName(target, name, byReference ? DISPATCH_PROPERTYPUTREF : DISPATCH_PROPERTYPUT, &arg, 1,
-                       nullptr),
-          where);
+    std::wstring description;
+    CheckCall(InvokeByName(target, name, byReference ? DISPATCH_PROPERTYPUTREF : DISPATCH_PROPERTYPUT, &arg, 1,
+                           nullptr, &description),
+              description, where);
 }
 
 void CallByName(IDispatch* target, const wchar_t* name, std::initializer_list<VARIANTARG> args, VARIANT* result,
                 std::source_location where) {
     std::vector<VARIANTARG> a(args);
-    Check(InvokeByName(target, name, DISPATCH_METHOD, a.data(), static_cast<UINT>(a.size()), result), where);
+    std::wstring description;
+    CheckCall(InvokeByName(target, name, DISPATCH_METHOD, a.data(), static_cast<UINT>(a.size()), result,
+                           &description),
+              description, where);
 }
 
 }  // namespace nimbra

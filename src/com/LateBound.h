@@ -5,6 +5,7 @@
 
 #include <initializer_list>
 #include <source_location>
+#include <string>
 
 namespace nimbra {
 
@@ -58,9 +59,15 @@ inline VARIANTARG ByRef(VARIANT_BOOL& v) {
 }
 
 // Arguments in source order (first argument first); by-reference arguments are
-// VT_BYREF variants the callee may change. Returns the call's HRESULT.
+// VT_BYREF variants the callee may change. Returns the call's HRESULT; an
+// error the callee raised comes back as its runtime number in FACILITY_CONTROL
+// (or its HRESULT), with its own text in description when given.
 HRESULT InvokeByName(IDispatch* target, const wchar_t* name, WORD flags, VARIANTARG* args, UINT count,
-                     VARIANT* result);
+                     VARIANT* result, std::wstring* description = nullptr);
+
+// A failed call's failure: the callee's own text where it gave one.
+void CheckCall(HRESULT hr, const std::wstring& description,
+               std::source_location where = std::source_location::current());
 
 // The same, raising a failure (see Failure.h) when the call fails.
 void GetByName(IDispatch* target, const wchar_t* name, VARIANT* result,

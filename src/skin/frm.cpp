@@ -70,7 +70,7 @@ void frm::LoadForm() {
             oSubClass->StartSubclass(static_cast<LONG>(reinterpret_cast<LONG_PTR>(HostHwnd())), &started);
         },
         [&] {
-            const HWND control = reinterpret_cast<HWND>(static_cast<LONG_PTR>(std::stol(Tag.empty() ? L"0" : Tag)));
+            const HWND control = reinterpret_cast<HWND>(static_cast<LONG_PTR>(CLng(Tag)));
             ComPtr<IUnknown> found;
             if (ControlFromhWnd(control, found)) Check(found.As(&OwnerControl));
         },

@@ -154,7 +154,7 @@ bool frm::MouseIn(forms::PictureBox& button) {
         RECT r;
         POINT p;
         CheckWin32(GetWindowRect(button.hWnd(), &r));
-        CheckWin32(GetCursorPos(&p));
+        GetCursorPos(&p);  // has no failure of its own to report
         // The left column and the top row count as outside.
         inside = r.left < p.x && r.top < p.y && r.right > p.x && r.bottom > p.y;
     });

@@ -20,24 +20,30 @@ constexpr long kMinimumSize = 500;  // twips, on both axes
 
 short frm::GetResizeMode() {
     short zone = kNoZone;
-    Guard(InSkin(L"GetResizeMode")).Run([&] {
-        if (WindowState() != forms::vbNormal) return;
-        // The zone stays fixed for the whole drag.
-        if (ResizeArmed) {
+    bool done = false;
+    float B = 0, W = 0, H = 0;
+    Guard(InSkin(L"GetResizeMode")).Run(
+        [&] { done = WindowState() != forms::vbNormal; },
+        [&] {
+            // The zone stays fixed for the whole drag.
+            if (done || !ResizeArmed) return;
             zone = ResizeMode;
-            return;
-        }
-        const float B = BorderWidth, W = static_cast<float>(ScaleWidth()), H = static_cast<float>(ScaleHeight());
-        const float X = MouseX, Y = MouseY;
-        if (X <= B && Y <= B) zone = 7;
-        else if (B < X && X < W - B && Y <= B) zone = 2;
-        else if (X >= W - B && Y <= B) zone = 6;
-        else if (X <= B && B < Y && Y < H - B) zone = 0;
-        else if (X >= W - B && B < Y && Y < H - B) zone = 1;
-        else if (X <= B && Y >= H - B) zone = 5;
-        else if (X >= W - B && Y >= H - B) zone = 4;
-        else if (B < X && X < W - B && Y >= H - B) zone = 3;
-    });
+            done = true;
+        },
+        [&] { B = BorderWidth; }, [&] { W = static_cast<float>(ScaleWidth()); },
+        [&] { H = static_cast<float>(ScaleHeight()); },
+        [&] {
+            if (done) return;
+            const float X = MouseX, Y = MouseY;
+            if (X <= B && Y <= B) zone = 7;
+            else if (B < X && X < W - B && Y <= B) zone = 2;
+            else if (X >= W - B && Y <= B) zone = 6;
+            else if (X <= B && B < Y && Y < H - B) zone = 0;
+            else if (X >= W - B && B < Y && Y < H - B) zone = 1;
+            else if (X <= B && Y >= H - B) zone = 5;
+            else if (X >= W - B && Y >= H - B) zone = 4;
+            else if (B < X && X < W - B && Y >= H - B) zone = 3;
+        });
     return zone;
 }
 
@@ -63,17 +69,23 @@ void frm::Form_MouseDown(int Button, int, float X, float Y) {
                }) ||
         menu)
         return;
-    g.Run([&] { ResizeMode = GetResizeMode(); },
+    // Each read is a statement of its own: with the silent switch on, a failed
+    // Resizeable read counts as not resizeable and the move decision still runs.
+    VARIANT_BOOL resizeable = VARIANT_FALSE, moveable = VARIANT_FALSE;
+    bool arm = false;
+    g.Run([&] { ResizeMode = GetResizeMode(); }, [&] { Check(Owner().get_Resizeable(&resizeable)); },
+          // Any button arms a resize on a frame zone; the release applies it.
+          [&] { arm = resizeable && GetResizeMode() != kNoZone; },
           [&] {
-              // Any button arms a resize on a frame zone; the release applies it.
-              VARIANT_BOOL resizeable = VARIANT_FALSE, moveable = VARIANT_FALSE;
-              Check(Owner().get_Resizeable(&resizeable));
-              if (resizeable && GetResizeMode() != kNoZone) {
-                  CheckWin32(GetCursorPos(&ResizeStart));
-                  ResizeArmed = true;
-                  return;
-              }
-              Check(Owner().get_Moveable(&moveable));
+              if (!arm) return;
+              GetCursorPos(&ResizeStart);
+              ResizeArmed = true;
+          },
+          [&] {
+              if (!arm) Check(Owner().get_Moveable(&moveable));
+          },
+          [&] {
+              if (arm) return;
               if (WindowState() == forms::vbNormal && MouseY < TitleHeight && moveable && !IgnoreNextMouseUp) {
                   Moving = true;
                   LockWindowUpdate(nullptr);
@@ -82,12 +94,11 @@ void frm::Form_MouseDown(int Button, int, float X, float Y) {
               } else {
                   Moving = false;
               }
-              ResizeArmed = false;
           },
           [&] {
-              LastButton = static_cast<short>(Button);
-              forms::DoEvents();
-          });
+              if (!arm) ResizeArmed = false;
+          },
+          [&] { LastButton = static_cast<short>(Button); }, [&] { forms::DoEvents(); });
 }
 
 void frm::Form_MouseMove(int Button, int, float X, float Y) {
@@ -129,34 +140,44 @@ void frm::Form_MouseMove(int Button, int, float X, float Y) {
 void frm::Form_MouseUp(int Button, int, float X, float Y) {
     BusyScope busy(*this);
     Guard g(InSkin(L"Form_MouseUp"));
-    bool go = false;
-    g.Run([&] { forms::DoEvents(); },
+    // A failed Resizeable read is skipped under the silent switch: an armed
+    // resize is still applied and disarmed.
+    bool stop = false;
+    if (!g.Run([&] { forms::DoEvents(); },
+               [&] {
+                   MouseX = X;
+                   MouseY = Y;
+                   LastButton = static_cast<short>(Button);
+               },
+               [&] { SetMousePointer(forms::vbDefault); },
+               [&] { Moving = false; },  // the last move put the window where it stays
+               [&] {
+                   stop = IgnoreNextMouseUp;
+                   IgnoreNextMouseUp = false;
+               },
+               [&] {
+                   if (stop) return;
+                   VARIANT_BOOL resizeable = VARIANT_TRUE;
+                   Check(Owner().get_Resizeable(&resizeable));
+                   stop = resizeable == VARIANT_FALSE;
+               }) ||
+        stop)
+        return;
+    bool apply = false;
+    g.Run([&] { apply = ResizeArmed; },
           [&] {
-              MouseX = X;
-              MouseY = Y;
-              LastButton = static_cast<short>(Button);
+              if (apply) ResizeArmed = false;
           },
-          [&] { SetMousePointer(forms::vbDefault); },
           [&] {
-              Moving = false;  // the last move put the window where it stays
-              if (IgnoreNextMouseUp) {
-                  IgnoreNextMouseUp = false;
-                  return;
-              }
-              VARIANT_BOOL resizeable = VARIANT_FALSE;
-              Check(Owner().get_Resizeable(&resizeable));
-              go = resizeable != VARIANT_FALSE;
-          });
-    if (!go) return;
-    g.Run(
-        [&] {
-            if (!ResizeArmed) return;
-            ResizeArmed = false;
-            CheckWin32(GetCursorPos(&ResizeEnd));
-            ApplyResize(ResizeStart, ResizeEnd, ResizeMode);
-            ResizeMode = kNoZone;
-        },
-        [&] { ResizeArmed = false; });
+              if (apply) GetCursorPos(&ResizeEnd);
+          },
+          [&] {
+              if (apply) ApplyResize(ResizeStart, ResizeEnd, ResizeMode);
+          },
+          [&] {
+              if (apply) ResizeMode = kNoZone;
+          },
+          [&] { ResizeArmed = false; });
 }
 
 void frm::ApplyResize(POINT start, POINT end, short zone) {
@@ -168,12 +189,7 @@ void frm::ApplyResize(POINT start, POINT end, short zone) {
     // Nothing is reported: a step that fails is skipped.
     IgnoreErrors([&] { dx = (static_cast<double>(end.x) - start.x) * forms::TwipsPerPixelX(); },
                  [&] { dy = (static_cast<double>(end.y) - start.y) * forms::TwipsPerPixelY(); },
-                 [&] {
-                     L = Left();
-                     T = Top();
-                     W = Width();
-                     H = Height();
-                 },
+                 [&] { L = Left(); }, [&] { T = Top(); }, [&] { W = Width(); }, [&] { H = Height(); },
                  [&] {
                      // The opposite edge stays where it is; neither axis goes below the minimum.
                      if (left && W - dx < kMinimumSize) dx = W - kMinimumSize;

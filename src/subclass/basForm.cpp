@@ -121,10 +121,18 @@ clsFormSubclass* DropRecord(HWND hwnd) {
 }  // namespace
 
 bool TagControl(HWND hwnd, IUnknown* control, bool tag) {
-    if (!hwnd || !IsWindow(hwnd)) return false;
-    if (tag) return SetPropW(hwnd, kControlProperty, control) != FALSE;
-    RemovePropW(hwnd, kControlProperty);
-    return true;
+    bool done = false;
+    // A window that refuses the property leaves the skin unable to find its
+    // control later: reported here, where it happens.
+    Guard(InModule(L"TagControl")).Run([&] {
+        if (!hwnd || !IsWindow(hwnd)) return;
+        if (tag)
+            CheckWin32(SetPropW(hwnd, kControlProperty, control) != FALSE);
+        else
+            RemovePropW(hwnd, kControlProperty);
+        done = true;
+    });
+    return done;
 }
 
 IUnknown* ControlFromhWnd(HWND hwnd) {
@@ -189,15 +197,18 @@ LONG fLongVal(double high, short low) {
 }
 
 void ShowSysMenu(HWND hwnd) {
-    Guard(InModule(L"ShowSysMenu")).Run([&] {
-        POINT cursor{};
-        CheckWin32(GetCursorPos(&cursor));
-        // x must fit a signed 16-bit integer; beyond it the menu is not shown.
-        if (cursor.x < -32768 || cursor.x > 32767) Raise(6);
-        const LONG point = fLongVal(cursor.y, static_cast<short>(cursor.x));
-        // WM_POPUPSYSTEMMENU: the window's own system menu at a screen point.
-        SendMessageW(hwnd, 0x313, 0, point);
-    });
+    POINT cursor{};
+    LONG point = 0;
+    Guard(InModule(L"ShowSysMenu"))
+        .Run([&] { GetCursorPos(&cursor); },
+             [&] {
+                 // x must fit a signed 16-bit integer: reported, the menu is not
+                 // shown; under the silent switch the point stays 0.
+                 if (cursor.x < -32768 || cursor.x > 32767) Raise(6);
+                 point = fLongVal(cursor.y, static_cast<short>(cursor.x));
+             },
+             // WM_POPUPSYSTEMMENU: the window's own system menu at a screen point.
+             [&] { SendMessageW(hwnd, 0x313, 0, point); });
 }
 
 // ---- hooked windows -----------------------------------------------------------

@@ -37,9 +37,10 @@ void clsFormSubclass::Class_Terminate() {
     if (IsSubclassed && OldWindowProc && !windowGone_) ForgetHookOwner(WindowHandle, this);
 }
 
+// Start and stop answer through their result alone: nothing is ever reported.
 bool clsFormSubclass::StartSubclass(HWND hwnd) {
     bool started = false;
-    Guard(InClass(L"StartSubclass")).Run([&] {
+    IgnoreErrors([&] {
         if (IsSubclassed) return;
         IsSubclassed = true;
         WindowHandle = hwnd;
@@ -55,7 +56,7 @@ bool clsFormSubclass::StartSubclass(HWND hwnd) {
 
 bool clsFormSubclass::StopSubClass() {
     bool stopped = false;
-    Guard(InClass(L"StopSubClass")).Run([&] {
+    IgnoreErrors([&] {
         if (!IsSubclassed) {
             stopped = true;
             return;

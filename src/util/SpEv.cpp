@@ -153,7 +153,10 @@ STDMETHODIMP SpEv::ListSave(VARIANT* List, BSTR* Filename, BSTR* TextBeforeListT
         const bool ran = g.Run([&] {
             Variant item;
             VARIANTARG index = Int32(i);
-            Check(InvokeByName(list, L"List", DISPATCH_PROPERTYGET | DISPATCH_METHOD, &index, 1, &item));
+            std::wstring description;
+            CheckCall(InvokeByName(list, L"List", DISPATCH_PROPERTYGET | DISPATCH_METHOD, &index, 1, &item,
+                                   &description),
+                      description);
             Opened(file).Write(before + ToText(item) + after + L"\r\n");
         });
         if (!ran) break;

@@ -98,7 +98,8 @@ TEST_F(About, WhatTheWindowShowsAndWhatClosesIt) {
     EXPECT_EQ(r.top, (GetSystemMetrics(SM_CYSCREEN) - height) / 2);
     EXPECT_EQ(std::pair(r.right - r.left, r.bottom - r.top), (std::pair<LONG, LONG>(width, height)));
 
-    EXPECT_EQ(form_.lblKomponente.Caption(), L"NimbraForm v2.8.0");  // version 2.08: plain decimal
+    // The library's name is its file's, here the test program's; version 2.08 in plain decimal.
+    EXPECT_EQ(form_.lblKomponente.Caption(), L"about_unit v2.8.0");
     SYSTEMTIME now;
     GetLocalTime(&now);
     EXPECT_EQ(form_.lblAutor.Caption(), L"© Nimbra 2004-" + std::to_wstring(now.wYear));
@@ -155,7 +156,7 @@ TEST_F(About, TheHelpProgramAndTheLinksStartAsTheyShould) {
     ASSERT_EQ(starts.size(), 2u);
     for (const Start& s : starts) {
         EXPECT_NE(s.command.find(help + L"\\NimbraHelp.exe"), std::wstring::npos) << s.command.c_str();
-        EXPECT_EQ(s.command.substr(s.command.size() - 12), L" /NimbraForm") << s.command.c_str();
+        EXPECT_EQ(s.command.substr(s.command.size() - 12), L" /about_unit") << s.command.c_str();
         EXPECT_TRUE(SameFolder(s.folder, help)) << s.folder.c_str();
         EXPECT_EQ(s.show, SW_SHOWMAXIMIZED);
     }

@@ -8,8 +8,10 @@
 #include <utility>
 
 #include "../../src/com/ComObject.h"
+#include "../../src/com/LateBound.h"
 #include "../../src/errors/Error.h"
 #include "../../src/errors/basError.h"
+#include "DispatchOnly.h"
 #include "TestSupport.h"
 
 using namespace nimbra;
@@ -17,15 +19,49 @@ using test::Boxes;
 
 namespace {
 
-const std::wstring kDrawXPReport =
-    L"Error no.: 5\r\nError description: Ungültiger Prozeduraufruf\r\nProject: NimbraForm\r\n"
-    L"Module: Formular frm\r\nLine/Procedure: 0/DrawXP\r\nVersion: 2.8.0";
-
 void ReportDrawXP() { RaiseError(5, L"Ungültiger Prozeduraufruf", L"DrawXP", 0, L"Formular", L"frm"); }
 
-void FailWin32() {
-    SetLastError(ERROR_FILE_NOT_FOUND);
+void FailWin32(DWORD error) {
+    SetLastError(error);
     CheckWin32(false);
+}
+
+// The system's own message for a Win32 error, as FormatMessage gives it.
+std::wstring SystemMessage(DWORD error) {
+    wchar_t text[512] = {};
+    DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                             HRESULT_FROM_WIN32(error), 0, text, 512, nullptr);
+    while (n && (text[n - 1] == L'\n' || text[n - 1] == L'\r' || text[n - 1] == L' ')) --n;
+    return std::wstring(text, n);
+}
+
+// A component that raises its own error from every late-bound call, as
+// DISP_E_EXCEPTION with the exception information filled in.
+class Raising : public test::DispatchOnly {
+public:
+    Raising(WORD code, HRESULT scode, const wchar_t* description) : code_(code), scode_(scode), text_(description) {}
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID* id) override {
+        *id = 1;
+        return S_OK;
+    }
+    STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO* e, UINT*) override {
+        *e = EXCEPINFO{};
+        e->wCode = code_;
+        e->scode = scode_;
+        e->bstrSource = SysAllocString(L"Komponente");
+        e->bstrDescription = text_ ? SysAllocString(text_) : nullptr;
+        return DISP_E_EXCEPTION;
+    }
+
+private:
+    WORD code_;
+    HRESULT scode_;
+    const wchar_t* text_;
+};
+
+void CallRaising(WORD code, HRESULT scode, const wchar_t* description) {
+    nimbra::Variant v;
+    GetByName(Make<Raising>(code, scode, description).Get(), L"Left", &v);
 }
 
 // The program the library runs in: its folder, and its name from the backslash on.
@@ -34,6 +70,19 @@ std::pair<std::wstring, std::wstring> Program() {
     const std::wstring path(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
     const size_t slash = path.find_last_of(L'\\');
     return {path.substr(0, slash), path.substr(slash)};
+}
+
+// The library's code is linked into this program, which is therefore the
+// library file whose name, without extension, the report gives as its project:
+// a renamed file says its own name.
+std::wstring Project() {
+    const std::wstring name = Program().second.substr(1);
+    return name.substr(0, name.find_last_of(L'.'));
+}
+
+std::wstring DrawXPReport() {
+    return L"Error no.: 5\r\nError description: Ungültiger Prozeduraufruf\r\nProject: " + Project() +
+           L"\r\nModule: Formular frm\r\nLine/Procedure: 0/DrawXP\r\nVersion: 2.8.0";
 }
 
 class Reporting : public ::testing::Test {
@@ -59,7 +108,7 @@ TEST_F(ErrorReport, GoesToTheHandlerOrElseToOneMessageBox) {
     const auto reports = recorded_.Reports();
     ASSERT_EQ(reports.size(), 1u);
     const std::vector<std::wstring> expected{
-        L"NimbraForm", L"2.8.0", L"5", L"Ungültiger Prozeduraufruf", L"DrawXP", L"0", L"Formular", L"frm", L"RRRRRR"};
+        Project(), L"2.8.0", L"5", L"Ungültiger Prozeduraufruf", L"DrawXP", L"0", L"Formular", L"frm", L"RRRRRR"};
     EXPECT_EQ(std::vector<std::wstring>(reports[0].begin() + 1, reports[0].end()), expected);
     const std::wstring exe = reports[0][0], name = Program().second;
     ASSERT_GE(exe.size(), name.size());
@@ -75,18 +124,20 @@ TEST_F(ErrorReport, GoesToTheHandlerOrElseToOneMessageBox) {
     Targets().handlerProgId = L"NimbraTest.NoSuchHandler";
     ReportDrawXP();
     EXPECT_EQ(Boxes().count, 2);
-    EXPECT_EQ(Boxes().text, kDrawXPReport);
+    EXPECT_EQ(Boxes().text, DrawXPReport());
     EXPECT_EQ(Boxes().caption, L"Error");
     EXPECT_EQ(Boxes().style, static_cast<UINT>(MB_OK | MB_ICONHAND));
 }
 
 // A failed call reports what the classic runtime would: its own number and
-// German text where it maps the failure, the raw HRESULT otherwise.
+// German text where it maps the failure, the raw HRESULT otherwise; a Win32
+// failure the system's own text; a component's raised error its own number
+// and words.
 TEST_F(Guard, FailuresCarryTheRuntimesNumbersAndTexts) {
     const struct {
         std::function<void()> fail;
         long number;
-        const wchar_t* text;  // nullptr: any non-empty text
+        std::wstring text;  // empty: any non-empty text
     } cases[] = {
         {[] { Check(DISP_E_TYPEMISMATCH); }, 13, L"Typen unverträglich"},
         {[] { Check(DISP_E_PARAMNOTOPTIONAL); }, 449, L"Argument ist nicht optional"},
@@ -97,7 +148,19 @@ TEST_F(Guard, FailuresCarryTheRuntimesNumbersAndTexts) {
         {[] { Check(MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, 53)); }, 53, L"Datei nicht gefunden"},
         {[] { Raise(76); }, 76, L"Pfad nicht gefunden"},
         {[] { throw std::bad_alloc(); }, 7, L"Nicht genügend Speicher"},
-        {FailWin32, HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND), nullptr},
+        // A container that refuses a request.
+        {[] { Check(E_NOTIMPL); }, 445, L"Objekt unterstützt diese Aktion nicht"},
+        // The skin's Tag read as a number.
+        {[] { CLng(L"zwölf"); }, 13, L"Typen unverträglich"},
+        {[] { CLng(L"4294967296"); }, 6, L"Überlauf"},
+        {[] { FailWin32(ERROR_FILE_NOT_FOUND); }, HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND),
+         SystemMessage(ERROR_FILE_NOT_FOUND)},
+        {[] { FailWin32(ERROR_INVALID_PARAMETER); }, 5, SystemMessage(ERROR_INVALID_PARAMETER)},
+        {[] { CallRaising(380, 0, L"Höhe zu klein"); }, 380, L"Höhe zu klein"},
+        {[] { CallRaising(380, 0, nullptr); }, 380, L"Ungültiger Eigenschaftswert"},
+        {[] { CallRaising(0, E_INVALIDARG, L"Nur ganze Zahlen"); }, 5, L"Nur ganze Zahlen"},
+        {[] { CallRaising(0, MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, 53), nullptr); }, 53,
+         L"Datei nicht gefunden"},
     };
     Procedure p{L"TextRead", kClassModule, L"SpEv"};
     for (const auto& c : cases) nimbra::Guard(p).Run(c.fail);
@@ -105,7 +168,7 @@ TEST_F(Guard, FailuresCarryTheRuntimesNumbersAndTexts) {
     ASSERT_EQ(r.size(), std::size(cases));
     for (size_t i = 0; i < r.size(); ++i) {
         EXPECT_EQ(r[i][3], std::to_wstring(cases[i].number)) << i;
-        EXPECT_TRUE(cases[i].text ? r[i][4] == cases[i].text : !r[i][4].empty()) << i << ": " << r[i][4];
+        EXPECT_TRUE(cases[i].text.empty() ? !r[i][4].empty() : r[i][4] == cases[i].text) << i << ": " << r[i][4];
     }
 }
 
@@ -127,7 +190,7 @@ TEST_F(LogFile, OnlyAnExistingFolderOrAppGetsTheFile) {
         {L"   ", cwd, false},   {L"*APP*", app, false}, {L"*app*", app, true}, {missing.c_str(), missing, false},
         {folder.c_str(), folder, true}, {withSlash.c_str(), folder, true},
     };
-    const std::wstring wide = L"\r\n" + kDrawXPReport + L"\r\n" + std::wstring(30, L'-') + L"\r\n";
+    const std::wstring wide = L"\r\n" + DrawXPReport() + L"\r\n" + std::wstring(30, L'-') + L"\r\n";
     const std::string record(wide.begin(), wide.end());  // in the ANSI code page: ü is one byte
     for (const auto& c : cases) {
         const std::wstring file = c.folder + L"\\NimbraError.txt", value = c.value ? c.value : L"";

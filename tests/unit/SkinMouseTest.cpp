@@ -6,6 +6,7 @@
 
 #include "EventSink.h"
 #include "Skinned.h"
+#include "StandInOwner.h"
 #include "../../src/forms/Units.h"
 
 using namespace nimbra;
@@ -258,6 +259,43 @@ TEST_F(SkinMouse, ARightClickInTheBandOpensTheSystemMenuWhoseEntriesFollowTheSki
     DoubleClick(skin, 100, 15);
     ASSERT_EQ(skin->WindowState(), forms::vbMaximized);
     EXPECT_EQ(Greyed(host), "011111");
+}
+
+// Under the silent switch a failed Resizeable read is one skipped statement:
+// the press still decides to move, the release still applies an armed resize.
+// Reported, the release ends there and the resize is not applied.
+TEST_F(SkinMouse, AFailedResizeableReadSkipsOnlyItsOwnStatement) {
+    Skinned s(Style(2));
+    auto& [h, skin] = s;
+    const ComPtr<SkinOwner> control = skin->OwnerControl;
+    auto owner = Make<StandInOwner>();  // Moveable and Resizeable True
+    skin->OwnerControl = owner;
+    owner->failing = {L"Resizeable"};
+    SetSilentError(true);
+    RECT from = WindowRect(skin->hWnd());
+    Mouse(skin, WM_LBUTTONDOWN, MK_LBUTTON, 100, 15);
+    Mouse(skin, WM_MOUSEMOVE, MK_LBUTTON, 130, 35);
+    Mouse(skin, WM_LBUTTONUP, 0, 130, 35);
+    EXPECT_EQ(Shift(skin, from), (Edges{30, 20, 30, 20}));
+
+    // The right edge armed while the read works; the release fails to read it.
+    for (bool silent : {true, false}) {
+        SetSilentError(silent);
+        const int W = skin->ScaleWidth();
+        owner->failing.clear();
+        from = WindowRect(skin->hWnd());
+        Mouse(skin, WM_LBUTTONDOWN, MK_LBUTTON, W - 2, 100);
+        owner->failing = {L"Resizeable"};
+        Mouse(skin, WM_LBUTTONUP, 0, W + 38, 100);
+        forms::DoEvents();
+        EXPECT_EQ(Shift(skin, from), (silent ? Edges{0, 0, 40, 0} : Edges{0, 0, 0, 0})) << silent;
+    }
+    reportsExpected_ = true;
+    const auto reports = reports_.Reports();
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0][5], L"Form_MouseUp");
+    owner->failing.clear();
+    skin->OwnerControl = control;
 }
 
 }  // namespace
