@@ -51,6 +51,10 @@ HRESULT FormObject::Call(DISPID id, WORD flags, DISPPARAMS& params, VARIANT* res
         VariantInit(&converted);
         HRESULT hr = VariantChangeType(&converted, &arg, 0, id == Caption ? VT_BSTR : VT_I4);
         if (FAILED(hr)) return hr;
+        // A classic form refuses to be moved or sized while minimised or
+        // maximised (runtime error 384); the system keeps its rectangle.
+        if ((id == Left || id == Top || id == Width || id == Height) && f.WindowState() != forms::vbNormal)
+            return MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, 384);
         switch (id) {
         case Left: f.SetLeft(converted.lVal); break;
         case Top: f.SetTop(converted.lVal); break;

@@ -163,9 +163,11 @@ private:
     HWND tooltips_ = nullptr;
     const wchar_t* restoreTip_ = nullptr;  // the restore button's tooltip text as last set
 
-    // MessageSink: the host form's messages. Never cancels, never changes them.
+    // MessageSink: the host form's messages. Changes none; cancels only
+    // Alt+Space, whose menu it opens below the skin's icon instead.
     void oSubClass_MessageCatched(HWND hwnd, UINT& uMsg, WPARAM& wParam, LPARAM& lParam,
-                                  VARIANT_BOOL& Cancel) override;
+                                  VARIANT_BOOL& cancelMessage) override;
+    void KeyMenu(VARIANT_BOOL& cancelMessage);
     void HostSized(Guard& g, long state);
     void HostActivated(Guard& g, HWND hwnd, DWORD kind);
     // The handler called with a made-up message: long parameter 0, no cancel.

@@ -6,11 +6,12 @@
 
 #include "../errors/basError.h"
 #include "../forms/Units.h"
+#include "../subclass/basForm.h"
 #include "frm.h"
 
 namespace nimbra {
 
-void frm::oSubClass_MessageCatched(HWND hwnd, UINT& uMsg, WPARAM& wParam, LPARAM& lParam, VARIANT_BOOL&) {
+void frm::oSubClass_MessageCatched(HWND hwnd, UINT& uMsg, WPARAM& wParam, LPARAM& lParam, VARIANT_BOOL& cancelMessage) {
     Guard g(InSkin(L"oSubClass_MessageCatched"));
     if (Unloading) {
         // The close action has begun: the host gets its own procedure back, nothing else.
@@ -31,6 +32,9 @@ void frm::oSubClass_MessageCatched(HWND hwnd, UINT& uMsg, WPARAM& wParam, LPARAM
         // The system menu's Close is the close button's click, event included.
         if (word == SC_CLOSE) g.Run([&] { bClose_Click(); });
         if (word == SC_MAXIMIZE) g.Run([&] { MessageToSelf(hwnd, WM_SIZE, SIZE_MAXIMIZED); });
+        // Alt+Space: the host's own default would open its menu at the host's
+        // corner, under the title bar; a native window shows it below its icon.
+        if ((word & 0xFFF0) == SC_KEYMENU && lParam == VK_SPACE) g.Run([&] { KeyMenu(cancelMessage); });
         break;
     case WM_INITMENUPOPUP:
         // The host's system menu is about to show: its entries say what the skin allows.
@@ -42,6 +46,15 @@ void frm::oSubClass_MessageCatched(HWND hwnd, UINT& uMsg, WPARAM& wParam, LPARAM
         break;
     default: break;
     }
+}
+
+void frm::KeyMenu(VARIANT_BOOL& cancelMessage) {
+    RECT skin{};
+    CheckWin32(GetWindowRect(hWnd(), &skin));
+    const POINT below{skin.left + 6, skin.top + static_cast<LONG>(std::lround(TitleHeight))};
+    // WM_POPUPSYSTEMMENU, posted: the menu runs once this message is done.
+    CheckWin32(PostMessageW(HostHwnd(), 0x313, 0, fLongVal(below.y, static_cast<short>(below.x))) != FALSE);
+    cancelMessage = VARIANT_TRUE;
 }
 
 void frm::SysMenuStates(HMENU menu) {
@@ -90,15 +103,17 @@ void frm::HostSized(Guard& g, long state) {
             [&] { SetHostLong(L"WindowState", state); },
             when(minimised, [&] { SetVisible(false); }),
             // Maximise: the system picks both rectangles; the host then goes
-            // under the title bar, across the whole width.
+            // under the title bar, across the whole width and down to the
+            // skin's bottom edge. Its height comes from the skin, not from the
+            // host's own: a nested WM_SIZE (the host's own maximise arriving
+            // inside this one) has already placed the host below the title.
             when(maximised, [&] { SetWindowState(forms::vbMaximized); }), when(maximised, [&] { SetFrameMetrics(); }),
             when(maximised, [&] { Form_Resize(); }), when(maximised, [&] { forms::DoEvents(); }),
             when(maximised,
                  [&] {
                      const int title = static_cast<int>(std::lround(TitleHeight));
-                     const int height = static_cast<int>(std::lround(forms::TwipsToPixelsY(HostLong(L"Height"))));
-                     MoveWindow(HostHwnd(), 0, title, static_cast<int>(std::lround(ScaleWidth())), height - title,
-                                FALSE);
+                     MoveWindow(HostHwnd(), 0, title, static_cast<int>(ScaleWidth()),
+                                static_cast<int>(ScaleHeight()) - title, FALSE);
                  }),
             when(maximised, [&] { forms::DoEvents(); }), when(maximised, [&] { KeepHostPos = true; }),
             when(maximised, [&] { Form_Resize(); }), when(maximised, [&] { KeepHostPos = false; }),

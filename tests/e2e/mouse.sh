@@ -53,7 +53,7 @@ x0=$X y0=$Y
 mx=$((X + 100)) my=$((Y - 15))
 before=$(xdotool search --onlyvisible --name '.*' 2>/dev/null | sort)
 xdotool mousemove $mx $my click 3
-menu_at_cursor() {
+menu_at() {
     local w
     for w in $(comm -13 <(echo "$before") <(xdotool search --onlyvisible --name '.*' 2>/dev/null | sort)); do
         eval "$(xdotool getwindowgeometry --shell "$w" | sed 's/^/MENU_/')"
@@ -61,12 +61,20 @@ menu_at_cursor() {
     done
     return 1
 }
-check "a right click on the title shows a menu at the cursor" until_true menu_at_cursor
+check "a right click on the title shows a menu at the cursor" until_true menu_at
 xdotool key Escape
 menu_gone() { ! xdotool search --onlyvisible --name '.*' 2>/dev/null | grep -qx "$MENU_WINDOW"; }
 check "Escape closes it" until_true menu_gone
 xdotool mousemove 1270 1010
 check "the form stayed where it was" is_at $x0 $y0
+# Alt+Space opens the same menu below the skin's icon (6 pixels in, under the
+# 30-pixel title bar), where a native window shows it.
+mx=$((x0 - 4 + 6)) my=$y0
+before=$(xdotool search --onlyvisible --name '.*' 2>/dev/null | sort)
+xdotool key alt+space
+check "Alt+Space shows it below the icon ($mx, $my)" until_true menu_at
+xdotool key Escape
+check "Escape closes it again" until_true menu_gone
 
 # A double click on the icon ends the host without CloseButtonClicked (first:
 # the host is gone before it has read the last release).
@@ -111,11 +119,22 @@ check "at the release the form is 60 wider" until_true is_sized $((w0 + 60)) $h0
 check "its left edge stayed" is_at $x1 $((y0 + 80))
 check "Resize was raised during the drag" grep -q '^Resize' "$scratch/drag.txt"
 
-# A double click on the title maximises: the pair spans the screen's width.
+# A double click on the title maximises: the host fills the screen below the
+# 26-pixel title bar, nothing of the skin left beside or below it. A second
+# one restores; the maximise button does the same as the first.
+read -r sw sh < <(xdotool getdisplaygeometry)
+maximised() { is_at 0 26 && is_sized "$sw" $((sh - 26)); }
 geometry
+x2=$X y2=$Y w2=$WIDTH h2=$HEIGHT
 xdotool mousemove $((X + 100)) $((Y - 15)) click --repeat 2 --delay 80 1
-check "a double click on the title maximises" until_true is_at 0 26
+check "a double click on the title maximises: the host is 0,26 ${sw}x$((sh - 26))" until_true maximised
 check "and raised TitleDblClicked" grep -q '^TitleDblClicked CancelMaxRestore=False' "$scratch/drag.txt"
+xdotool mousemove 100 10 click --repeat 2 --delay 80 1
+restored() { is_at $x2 $y2 && is_sized $w2 $h2; }
+check "a second double click restores it" until_true restored
+# The maximise button: 50 pixels from the skin's right edge, 6 below its top.
+xdotool mousemove $((x2 + w2 - 36)) $((y2 - 14)) click 1
+check "the maximise button maximises it the same way" until_true maximised
 # Closed from the keyboard: the host has taken every mouse event before it
 # ends, so no button stays down for the tests after this one.
 xdotool key alt+F4

@@ -67,12 +67,16 @@ TEST_F(SkinActions, TakenClicksActOnHostAndSkin) {
         forms::DoEvents();
         EXPECT_EQ(GetFocus(), s.Host());
         EXPECT_TRUE(skin->IsWindowActive());
+        const RECT normal = WindowRect(s.Host());
         Click(skin->bRestore);
         EXPECT_EQ(skin->WindowState(), forms::vbMaximized);
         EXPECT_EQ(h.Form().WindowState(), forms::vbMaximized);
+        ExpectMaximisedPair(skin, s.Host());
         Click(skin->bRestore);
         EXPECT_EQ(skin->WindowState(), forms::vbNormal);
         EXPECT_EQ(h.Form().WindowState(), forms::vbNormal);
+        EXPECT_TRUE(Same(WindowRect(s.Host()), normal));
+        ExpectWrapped(skin, s.Host());
         Click(skin->bMinimize);
         EXPECT_FALSE(skin->Visible());
         EXPECT_EQ(h.Form().WindowState(), forms::vbMinimized);

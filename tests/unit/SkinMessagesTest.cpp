@@ -58,10 +58,7 @@ TEST_F(SkinMessages, TheSkinFollowsActivationMinimiseMaximiseAndRestore) {
     EXPECT_EQ(skin->WindowState(), forms::vbMaximized);
     EXPECT_EQ(skin->LastWindowState, forms::vbMaximized);
     EXPECT_EQ(skin->TitleHeight, 26);
-    RECT outer = WindowRect(skin->hWnd()), inner = WindowRect(host);
-    EXPECT_EQ(inner.left, outer.left);
-    EXPECT_EQ(inner.right, outer.right);
-    EXPECT_EQ(inner.top, outer.top + 26);
+    ExpectMaximisedPair(skin, host);
     // Only the title strip is left of the outline, with square corners; the restore glyph stands in.
     EXPECT_EQ(Covered(skin->hWnd(), {{5, 25}, {5, 26}, {0, 0}}), "101");
     EXPECT_TRUE(skin->bRestore.Visible());
@@ -77,6 +74,7 @@ TEST_F(SkinMessages, TheSkinFollowsActivationMinimiseMaximiseAndRestore) {
     forms::DoEvents();
     EXPECT_EQ(skin->WindowState(), forms::vbMaximized);
     EXPECT_EQ(h.Form().WindowState(), forms::vbMaximized);
+    ExpectMaximisedPair(skin, host);
 }
 
 }  // namespace

@@ -164,12 +164,15 @@ TEST_F(SkinMouse, TitleClicksRaiseTheirEventsTheDoubleClickMaximisesOnTheIconClo
     DoubleClick(skin, 100, 15);
     EXPECT_EQ(skin->WindowState(), forms::vbMaximized);
     EXPECT_NE(Events().find(L"TitleDblClicked CancelMaxRestore=False"), std::wstring::npos);
+    ExpectMaximisedPair(skin, h.Form().hWnd());
     const RECT maximised = WindowRect(skin->hWnd());
     Drag(skin, 100, 10, 60, 40);  // a maximised form does not move
     EXPECT_TRUE(Same(maximised, WindowRect(skin->hWnd())));
+    ExpectMaximisedPair(skin, h.Form().hWnd());
     DoubleClick(skin, 100, 10);
     EXPECT_EQ(skin->WindowState(), forms::vbNormal);
     EXPECT_TRUE(Same(normal, WindowRect(skin->hWnd())));
+    ExpectWrapped(skin, h.Form().hWnd());
     // Right of the caption buttons' left edge nothing happens.
     DoubleClick(skin, static_cast<int>(skin->ButtonsLeft) + 1, 15);
     EXPECT_EQ(skin->WindowState(), forms::vbNormal);

@@ -47,6 +47,16 @@ inline void ExpectWrapped(nimbra::frm* skin, HWND host, int title = 30, int fram
     EXPECT_EQ(outer.bottom - inner.bottom, frame);
 }
 
+// Maximised: the host directly below the title band, across the skin's whole
+// width and down to its bottom edge, nothing of the skin left beside or below.
+inline void ExpectMaximisedPair(nimbra::frm* skin, HWND host, int title = 26) {
+    const RECT outer = WindowRect(skin->hWnd()), inner = WindowRect(host);
+    EXPECT_EQ(inner.left, outer.left);
+    EXPECT_EQ(inner.top, outer.top + title);
+    EXPECT_EQ(inner.right, outer.right);
+    EXPECT_EQ(inner.bottom, outer.bottom);
+}
+
 inline bool Same(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != FALSE; }
 
 // Which of the given client points the window's outline covers, as "1" and "0".
