@@ -26,6 +26,12 @@ inline RECT WindowRect(HWND hwnd) {
     return r;
 }
 
+// One property line of the control's block in a form file.
+inline std::string Prop(const std::string& name, long value) {
+    return "      " + name + std::string(name.size() < 16 ? 16 - name.size() : 0, ' ') + "=   " +
+           std::to_string(value) + "\r\n";
+}
+
 inline std::string FormText(const std::string& controlLines, const std::string& formLines = "") {
     return "VERSION 5.00\r\n"
            "Object = \"{1A11BA44-3123-4488-94E8-4A011C1E99A6}#1.1#0\"; \"NimbraForm.ocx\"\r\n"

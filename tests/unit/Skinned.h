@@ -17,11 +17,6 @@
 
 namespace test {
 
-// One property line of the control's block in a form file.
-inline std::string Prop(const std::string& name, long value) {
-    return "      " + name + std::string(name.size() < 16 ? 16 - name.size() : 0, ' ') + "=   " +
-           std::to_string(value) + "\r\n";
-}
 inline std::string Style(long borderStyle) { return Prop("BorderStyle", borderStyle); }
 const std::string kAllButtons = Style(2) + Prop("HelpButtonVisible", -1) + Prop("TrayButtonVisible", -1);
 
