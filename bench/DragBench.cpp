@@ -1,5 +1,6 @@
-// One step of a title drag: the skinned pair (the skin moved, the host placed
-// after it) against moving a plain window of the same size, side by side.
+// One step of a title drag, and one applied resize by the frame: the skinned
+// pair (the skin moved or resized, the host placed after it) against moving or
+// resizing a plain window of the same size, side by side.
 #include <windows.h>
 #include <ole2.h>
 
@@ -78,6 +79,49 @@ int main() {
     std::printf("drag: one step of the skinned pair %.0f us, of a plain window %.0f us (a last step of 7 moved skin %ld, host %ld)\n",
                 drag * 1e6, move * 1e6, after.left - outer.left, hostAfter.left - host.left);
     std::printf("drag ratio (skinned pair / plain window): %.2f (target <= 2.0)\n", drag / move);
+
+    // One applied resize: a press on the right edge and its release a pixel
+    // further out or back in, with the cursor where the real mouse would put
+    // it (the skin reads it at both ends), each round's pending paints pumped
+    // inside the timing. Press and release are timed apart: the press gives
+    // the skin the focus and draws it active, the release resizes.
+    GetWindowRect(skin, &outer);
+    int width = outer.right - outer.left;
+    const int y = 100;
+    double best = 1e30, bestPress = 0, bestRelease = 0;
+    for (int round = 0; round < 5; ++round) {
+        double press = 0, release = 0;
+        const double start = Now();
+        for (int i = 0; i < 100; ++i) {
+            const int dx = i % 2 ? -1 : 1, at = width - 2;
+            SetCursorPos(outer.left + at, outer.top + y);
+            double t = Now();
+            SendMessageW(skin, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at, y));
+            press += Now() - t;
+            SetCursorPos(outer.left + at + dx, outer.top + y);
+            t = Now();
+            SendMessageW(skin, WM_LBUTTONUP, 0, MAKELPARAM(at + dx, y));
+            release += Now() - t;
+            width += dx;
+        }
+        forms::DoEvents();
+        const double per = (Now() - start) / 100;
+        if (per < best) best = per, bestPress = press / 100, bestRelease = release / 100;
+    }
+    RECT resized{}, hostResized{};
+    GetWindowRect(skin, &resized);
+    GetWindowRect(skinned.hWnd(), &hostResized);
+    GetWindowRect(plain.hWnd(), &p);
+    int plainWidth = p.right - p.left;
+    const double plainResize = Best(5, 100, [&](int i) {
+        plainWidth += i % 2 ? -1 : 1;
+        SetWindowPos(plain.hWnd(), nullptr, 0, 0, plainWidth, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }, [] { forms::DoEvents(); });
+    std::printf("resize: one applied resize of the skinned pair %.0f us (press %.0f, release %.0f), of a plain window "
+                "%.0f us (after it the skin is %ld wide, its host %ld)\n",
+                best * 1e6, bestPress * 1e6, bestRelease * 1e6, plainResize * 1e6, resized.right - resized.left,
+                hostResized.right - hostResized.left);
+    std::printf("resize ratio (skinned pair / plain window): %.2f (target <= 3.0)\n", best / plainResize);
     skinned.Unload();
     plain.Unload();
     forms::DoEvents();
