@@ -1,0 +1,204 @@
+#!/usr/bin/env bash
+# A seeded random walk of real input (xdotool) over one or two skinned forms:
+# title drags, edge and corner resizes, double clicks, the system menu by a
+# right click and by the icon, the caption buttons, clicks in the client area.
+# After every step each skin must lie around its host (normal: 4 pixels of
+# frame, 30 of title; at the minimum size the host may be no taller or wider
+# than nothing; maximised: the host fills the screen below a 26-pixel title),
+# nothing may have been reported and NimbraHost must be alive. At the end the
+# close buttons end NimbraHost with exit code 0.
+# A few dozen steps by default, 2000 under --soak; NIMBRA_WALK_SEED replays a walk.
+# usage: walk.sh <wine> <build folder> <samples folder> <number of forms: 1 or 2>
+set -u
+wine=$1 build=$2 samples=$3 count=$4
+scratch=$build/test-scratch/walk-e2e-$count
+rm -rf "$scratch" && mkdir -p "$scratch"
+win() { echo "Z:$1"; }
+if [ -n "${NIMBRA_SOAK:-}" ]; then steps=2000 seed=${NIMBRA_WALK_SEED:-$(( $(date +%s) % 100000 ))}
+else steps=${NIMBRA_WALK_STEPS:-30} seed=${NIMBRA_WALK_SEED:-$((4711 + count))}; fi
+RANDOM=$seed
+echo "walk.sh: $count form(s), $steps steps, seed $seed (replay: NIMBRA_WALK_SEED=$seed)"
+passed=0 failed=0
+read -r sw sh < <(xdotool getdisplaygeometry)
+
+captions=('^Blau \(cXPBlue\)$' '^Silber \(cXPSilver\)$')
+files=("$samples/Blau.frm" "$samples/Silber.frm")
+reports=$scratch/reports.txt
+xdotool mousemove $((sw - 10)) $((sh - 14))
+rm -f "$scratch/ready" && mkfifo "$scratch/ready"
+args=()
+for ((i = 0; i < count; i++)); do args+=("$(win "${files[i]}")"); done
+NIMBRA_REPORT_LOG=$(win "$reports") "$wine" "$build/NimbraHost.exe" --quit-after $((steps * 3000 + 60000)) \
+    --ready "$(win "$scratch/ready")" "${args[@]}" > "$scratch/host.txt" 2>&1 &
+pid=$!
+timeout 30 cat "$scratch/ready" > /dev/null
+
+geom() {  # geom <prefix> <window>: sets <prefix>X, Y, W, H
+    local X Y WIDTH HEIGHT SCREEN WINDOW
+    local shell
+    shell=$(xdotool getwindowgeometry --shell "$2" 2>/dev/null) && [ -n "$shell" ] || return 1
+    eval "$shell"
+    printf -v "$1X" %s "$X"; printf -v "$1Y" %s "$Y"; printf -v "$1W" %s "$WIDTH"; printf -v "$1H" %s "$HEIGHT"
+}
+# Each host by its caption; its skin is NimbraHost's window that lies around
+# it, as it must once the forms have settled.
+hosts=() skins=()
+for ((i = 0; i < count; i++)); do
+    hosts[i]=$(timeout 10 xdotool search --all --sync --pid "$pid" --onlyvisible --name "${captions[i]}" | head -n 1)
+    geom H "${hosts[i]}" || { echo "FAILED: form $i did not show"; exit 1; }
+    for w in $(xdotool search --all --pid "$pid" --onlyvisible --name '.*' 2>/dev/null); do
+        [ "$w" != "${hosts[i]}" ] && geom S "$w" && [ "$SX" -eq $((HX - 4)) ] && [ "$SY" -eq $((HY - 30)) ] &&
+            [ "$SW" -eq $((HW + 8)) ] && skins[i]=$w
+    done
+    [ -n "${skins[i]:-}" ] || { echo "FAILED: no skin lies around form $i"; exit 1; }
+done
+
+maximised() { [ "$SX" -eq 0 ] && [ "$SY" -eq 0 ] && [ "$SW" -eq "$sw" ] && [ "$SH" -eq "$sh" ]; }
+# in_register <form>: the skin lies around the host as the geometry says.
+in_register() {
+    geom H "${hosts[$1]}" && geom S "${skins[$1]}" || return 1
+    if maximised; then
+        [ "$HX" -eq 0 ] && [ "$HY" -eq 26 ] && [ "$HW" -eq "$sw" ] && [ "$HH" -eq $((sh - 26)) ]
+    else
+        # At the minimum height (500 twips) the host has no height left, and X
+        # shows an empty window as 1 x 1.
+        if [ "$SH" -le 35 ] && [ "$HW" -eq 1 ] && [ "$HH" -eq 1 ]; then
+            [ "$SX" -eq $((HX - 4)) ] && [ "$SY" -eq $((HY - 30)) ]
+            return
+        fi
+        [ "$SX" -eq $((HX - 4)) ] && [ "$SY" -eq $((HY - 30)) ] &&
+            { [ "$SW" -eq $((HW + 8)) ] || [ "$SW" -le 9 ]; } && { [ "$SH" -eq $((HH + 34)) ] || [ "$SH" -le 35 ]; }
+    fi
+}
+all_in_register() {
+    local i
+    for ((i = 0; i < count; i++)); do in_register "$i" || return 1; done
+}
+# until_true <command...>: 5 s at most, for what X gives a shell no wait on.
+until_true() {
+    for _ in $(seq 100); do "$@" && return 0; sleep 0.05; done
+    return 1
+}
+visible() { xdotool search --onlyvisible --name '.*' 2>/dev/null | sort; }
+pick() { echo $((RANDOM % $1)); }
+# A point kept on the screen.
+clamp_x() { local v=$1; ((v < 2)) && v=2; ((v > sw - 3)) && v=$((sw - 3)); echo $v; }
+clamp_y() { local v=$1; ((v < 2)) && v=2; ((v > sh - 3)) && v=$((sh - 3)); echo $v; }
+
+# A menu opened by the step, if one opens (a click may land on the other
+# form, or in a maximised form's band), is closed with Escape.
+menu_step() {  # menu_step <xdotool arguments...>
+    local before now
+    before=$(visible)
+    xdotool "$@"
+    for _ in $(seq 40); do
+        now=$(visible)
+        if [ "$now" != "$before" ]; then
+            xdotool key Escape
+            until_true bash -c "[ \"\$(xdotool search --onlyvisible --name '.*' 2>/dev/null | sort)\" = '$before' ]"
+            return
+        fi
+        sleep 0.05
+    done
+}
+
+step() {  # one random action on form $1; its text in $what
+    local f=$1 kind x y dx dy zone
+    geom S "${skins[f]}"
+    kind=$(pick 8)
+    case $kind in
+    0)  x=$((SX + 40 + $(pick $((SW > 130 ? SW - 120 : 10))))) y=$((SY + 15))
+        # The skin stays on the screen, its title bar within reach.
+        dx=$(($(pick 201) - 100)) dy=$(($(pick 161) - 80))
+        ((SX + dx < 0)) && dx=$((-SX)); ((SX + SW + dx > sw)) && dx=$((sw - SX - SW))
+        ((SY + dy < 0)) && dy=$((-SY)); ((SY + 40 + dy > sh)) && dy=$((sh - SY - 40))
+        what="title drag from $x,$y by $dx,$dy"
+        xdotool mousemove "$x" "$y" mousedown 1 mousemove "$(clamp_x $((x + dx / 2)))" "$(clamp_y $((y + dy / 2)))" \
+            mousemove "$(clamp_x $((x + dx)))" "$(clamp_y $((y + dy)))" mouseup 1 ;;
+    1)  zone=$(pick 8)
+        local zx=(1 $((SW / 2)) $((SW - 2)) 1 $((SW - 2)) 1 $((SW / 2)) $((SW - 2)))
+        local zy=(1 1 1 $((SH / 2)) $((SH / 2)) $((SH - 2)) $((SH - 2)) $((SH - 2)))
+        x=$((SX + zx[zone])) y=$((SY + zy[zone])) dx=$(($(pick 241) - 120)) dy=$(($(pick 241) - 120))
+        what="resize from $x,$y (zone $zone) by $dx,$dy"
+        xdotool mousemove "$x" "$y" mousedown 1 mousemove "$x" $((y + 1)) \
+            mousemove "$(clamp_x $((x + dx)))" "$(clamp_y $((y + dy)))" mouseup 1 ;;
+    2)  x=$((SX + 40 + $(pick $((SW > 130 ? SW - 120 : 10))))) y=$((SY + 12))
+        what="double click on the title at $x,$y"
+        xdotool mousemove "$x" "$y" click --repeat 2 --delay 80 1 ;;
+    3)  x=$((SX + 40 + $(pick $((SW > 130 ? SW - 120 : 10))))) y=$((SY + 12))
+        what="right click on the title at $x,$y"
+        menu_step mousemove "$x" "$y" click 3 ;;
+    4)  x=$((SX + 14)) y=$((SY + 15))
+        what="click on the icon at $x,$y"
+        menu_step mousemove "$x" "$y" click 1 ;;
+    5)  # Over the caption buttons from right to left, then the maximise/restore button.
+        x=$((SX + SW - 40)) y=$((SY + 12))
+        what="hover over the buttons, click maximise/restore at $x,$y"
+        xdotool mousemove $((SX + SW - 17)) "$y" sleep 0.05 mousemove $((SX + SW - 63)) "$y" sleep 0.05 \
+            mousemove "$x" "$y" click 1 ;;
+    6)  geom H "${hosts[f]}"
+        x=$((HX + 10 + $(pick $((HW > 20 ? HW - 20 : 1))))) y=$((HY + 10 + $(pick $((HH > 20 ? HH - 20 : 1)))))
+        what="click in the client area at $x,$y"
+        xdotool mousemove "$x" "$y" click 1 ;;
+    7)  x=$((SX + 40 + $(pick $((SW > 130 ? SW - 120 : 10))))) y=$((SY + 15))
+        what="click on the title at $x,$y"
+        xdotool mousemove "$x" "$y" click 1 ;;
+    esac
+    # The pointer leaves the forms: over a button it keeps the hover poll running.
+    xdotool mousemove $((sw - 10)) $((sh - 14))
+}
+
+for ((n = 1; n <= steps; n++)); do
+    f=$(pick "$count")
+    step "$f"
+    if ! until_true all_in_register; then
+        failed=$((failed + 1))
+        echo "FAILED: step $n (seed $seed), form $f: $what: out of register"
+        for ((i = 0; i < count; i++)); do
+            geom H "${hosts[i]}"; geom S "${skins[i]}"
+            echo "  form $i: skin $SX,$SY ${SW}x$SH, host $HX,$HY ${HW}x$HH"
+        done
+        break
+    fi
+    if [ -s "$reports" ] || ! kill -0 "$pid" 2>/dev/null; then
+        failed=$((failed + 1))
+        echo "FAILED: step $n (seed $seed), form $f: $what: a report or NimbraHost's end"
+        cat "$reports" 2>/dev/null
+        break
+    fi
+    passed=$((passed + 1))
+    [ -n "${NIMBRA_WALK_VERBOSE:-}" ] && echo "step $n, form $f: $what"
+done
+
+# The close button, 27 pixels from the skin's right edge (23 when maximised),
+# ends its form; a form may lie over another's button, so the first form
+# whose click ends it counts. The end of one control unloads every skin of the
+# library: a second form is then a bare window, ended by Alt+F4 as a user would.
+shown() { xdotool search --all --pid "$pid" --onlyvisible --name "${captions[$1]}" > /dev/null 2>&1; }
+closed=
+for _ in 1 2; do
+    for ((i = 0; i < count; i++)); do
+        [ -z "$closed" ] && shown "$i" && geom S "${skins[i]}" || continue
+        if maximised; then xdotool mousemove $((sw - 13)) 12 click 1
+        else xdotool mousemove $((SX + SW - 17)) $((SY + 16)) click 1; fi
+        xdotool mousemove $((sw - 10)) $((sh - 14))
+        until_true bash -c "! xdotool search --all --pid $pid --onlyvisible --name '${captions[i]}' > /dev/null 2>&1" &&
+            closed=$i
+    done
+done
+if [ -n "$closed" ]; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: no close button ended its form"; fi
+for ((i = 0; i < count; i++)); do
+    shown "$i" && geom H "${hosts[i]}" || continue
+    xdotool mousemove $((HX + HW / 2)) $((HY + HH / 2)) click 1 key alt+F4
+done
+xdotool mousemove $((sw - 10)) $((sh - 14))
+( sleep 20; kill "$pid" 2>/dev/null ) &
+watchdog=$!
+wait "$pid"
+rc=$?
+kill "$watchdog" 2>/dev/null
+if [ "$rc" -eq 0 ]; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: the close buttons ended NimbraHost with $rc"; fi
+if [ -s "$reports" ]; then failed=$((failed + 1)); echo "FAILED: reported:"; cat "$reports"; fi
+
+echo "walk.sh: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
