@@ -32,7 +32,8 @@ constexpr RuntimeError kRuntimeErrors[] = {
     {76, L"Pfad nicht gefunden"},
     {91, L"Objektvariable oder With-Blockvariable nicht festgelegt"},
     {380, L"Ungültiger Eigenschaftswert"},
-    {384, L"Ein Formular kann nicht verschoben oder in der Größe verändert werden, solange es minimiert oder maximiert ist"},
+    {384, L"Ein Formular kann nicht verschoben oder in der Größe verändert werden, solange es minimiert oder "
+          L"maximiert ist"},
     {400, L"Formular wird bereits angezeigt; kann nicht modal angezeigt werden"},
     {424, L"Objekt erforderlich"},
     {429, L"Objekterstellung durch ActiveX-Komponente nicht möglich"},

@@ -11,7 +11,8 @@
 
 namespace nimbra {
 
-void frm::oSubClass_MessageCatched(HWND hwnd, UINT& uMsg, WPARAM& wParam, LPARAM& lParam, VARIANT_BOOL& cancelMessage) {
+void frm::oSubClass_MessageCatched(HWND hwnd, UINT& uMsg, WPARAM& wParam, LPARAM& lParam,
+                                   VARIANT_BOOL& cancelMessage) {
     Guard g(InSkin(L"oSubClass_MessageCatched"));
     if (Unloading) {
         // The close action has begun: the host gets its own procedure back, nothing else.

@@ -23,13 +23,13 @@ read -r sw sh < <(xdotool getdisplaygeometry)
 
 captions=('^Blau \(cXPBlue\)$' '^Silber \(cXPSilver\)$')
 files=("$samples/Blau.frm" "$samples/Silber.frm")
-reports=$scratch/reports.txt
+reports=$scratch/reports.txt events=$scratch/events.txt
 xdotool mousemove $((sw - 10)) $((sh - 14))
 rm -f "$scratch/ready" && mkfifo "$scratch/ready"
 args=()
 for ((i = 0; i < count; i++)); do args+=("$(win "${files[i]}")"); done
 NIMBRA_REPORT_LOG=$(win "$reports") "$wine" "$build/NimbraHost.exe" --quit-after $((steps * 3000 + 60000)) \
-    --ready "$(win "$scratch/ready")" "${args[@]}" > "$scratch/host.txt" 2>&1 &
+    --ready "$(win "$scratch/ready")" --events "$(win "$events")" "${args[@]}" > "$scratch/host.txt" 2>&1 &
 pid=$!
 timeout 30 cat "$scratch/ready" > /dev/null
 
@@ -79,6 +79,14 @@ until_true() {
     for _ in $(seq 100); do "$@" && return 0; sleep 0.05; done
     return 1
 }
+# until_seen <command...>: the same, 1 s at most, for what may not happen at all.
+until_seen() {
+    for _ in $(seq 20); do "$@" && return 0; sleep 0.05; done
+    return 1
+}
+resizes() { grep -c '^Resize' "$events" 2>/dev/null; }
+more_resizes() { [ "$(resizes)" -gt "$1" ]; }
+skin_moved() { geom T "${skins[$1]}" && [ "$TX,$TY,$TW,$TH" != "$2" ]; }
 visible() { xdotool search --onlyvisible --name '.*' 2>/dev/null | sort; }
 pick() { echo $((RANDOM % $1)); }
 # A point kept on the screen.
@@ -119,9 +127,28 @@ step() {  # one random action on form $1; its text in $what
         local zx=(1 $((SW / 2)) $((SW - 2)) 1 $((SW - 2)) 1 $((SW / 2)) $((SW - 2)))
         local zy=(1 1 1 $((SH / 2)) $((SH / 2)) $((SH - 2)) $((SH - 2)) $((SH - 2)))
         x=$((SX + zx[zone])) y=$((SY + zy[zone])) dx=$(($(pick 241) - 120)) dy=$(($(pick 241) - 120))
+        # Heights go down to the minimum; widths stay at 160 pixels or more, so
+        # that the icon is not under the caption buttons.
+        ((zx[zone] == 1 && SW - dx < 160)) && dx=$((SW - 160))
+        ((zx[zone] == SW - 2 && SW + dx < 160)) && dx=$((160 - SW))
         what="resize from $x,$y (zone $zone) by $dx,$dy"
-        xdotool mousemove "$x" "$y" mousedown 1 mousemove "$x" $((y + 1)) \
-            mousemove "$(clamp_x $((x + dx)))" "$(clamp_y $((y + dy)))" mouseup 1 ;;
+        # The press and the release read the cursor where their handlers find
+        # it, as the real mouse leaves it: each goes on only once the form has
+        # seen the move before it (a Resize event), and the pointer stays at the
+        # release until the skin has changed.
+        local seen before=$SX,$SY,$SW,$SH
+        if maximised; then  # no frame to take hold of
+            xdotool mousemove "$x" "$y" click 1
+            return
+        fi
+        seen=$(resizes)
+        xdotool mousemove "$x" "$y" mousedown 1 mousemove "$x" $((y + 1))
+        until_seen more_resizes "$seen"
+        seen=$(resizes)
+        xdotool mousemove "$(clamp_x $((x + dx)))" "$(clamp_y $((y + dy)))"
+        until_seen more_resizes "$seen"
+        xdotool mouseup 1
+        until_seen skin_moved "$f" "$before" ;;
     2)  x=$((SX + 40 + $(pick $((SW > 130 ? SW - 120 : 10))))) y=$((SY + 12))
         what="double click on the title at $x,$y"
         xdotool mousemove "$x" "$y" click --repeat 2 --delay 80 1 ;;
@@ -167,7 +194,10 @@ for ((n = 1; n <= steps; n++)); do
         break
     fi
     passed=$((passed + 1))
-    [ -n "${NIMBRA_WALK_VERBOSE:-}" ] && echo "step $n, form $f: $what"
+    if [ -n "${NIMBRA_WALK_VERBOSE:-}" ]; then
+        geom S "${skins[f]}"
+        echo "step $n, form $f: $what; skin now $SX,$SY ${SW}x$SH"
+    fi
 done
 
 # The close button, 27 pixels from the skin's right edge (23 when maximised),
