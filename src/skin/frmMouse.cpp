@@ -152,8 +152,12 @@ void frm::Form_MouseUp(int Button, int, float X, float Y) {
                [&] { SetMousePointer(forms::vbDefault); },
                [&] { Moving = false; },  // the last move put the window where it stays
                [&] {
+                   // The release the menu's end swallows also ends a resize armed
+                   // by its press: left armed, any later release, on a skin
+                   // maximised meanwhile too, would apply it.
                    stop = IgnoreNextMouseUp;
                    IgnoreNextMouseUp = false;
+                   if (stop) ResizeArmed = false;
                },
                [&] {
                    if (stop) return;
@@ -164,7 +168,8 @@ void frm::Form_MouseUp(int Button, int, float X, float Y) {
         stop)
         return;
     bool apply = false;
-    g.Run([&] { apply = ResizeArmed; },
+    // Only a normal skin has a frame to resize by.
+    g.Run([&] { apply = ResizeArmed && WindowState() == forms::vbNormal; },
           [&] {
               if (apply) ResizeArmed = false;
           },

@@ -15,7 +15,7 @@ scratch=$build/test-scratch/walk-e2e-$count
 rm -rf "$scratch" && mkdir -p "$scratch"
 win() { echo "Z:$1"; }
 if [ -n "${NIMBRA_SOAK:-}" ]; then steps=2000 seed=${NIMBRA_WALK_SEED:-$(( $(date +%s) % 100000 ))}
-else steps=${NIMBRA_WALK_STEPS:-30} seed=${NIMBRA_WALK_SEED:-$((4711 + count))}; fi
+else steps=${NIMBRA_WALK_STEPS:-24} seed=${NIMBRA_WALK_SEED:-$((4711 + count))}; fi
 RANDOM=$seed
 echo "walk.sh: $count form(s), $steps steps, seed $seed (replay: NIMBRA_WALK_SEED=$seed)"
 passed=0 failed=0
