@@ -88,6 +88,7 @@ resizes() { grep -c '^Resize' "$events" 2>/dev/null; }
 more_resizes() { [ "$(resizes)" -gt "$1" ]; }
 skin_moved() { geom T "${skins[$1]}" && [ "$TX,$TY,$TW,$TH" != "$2" ]; }
 visible() { xdotool search --onlyvisible --name '.*' 2>/dev/null | sort; }
+windows_are() { [ "$(visible)" = "$1" ]; }
 pick() { echo $((RANDOM % $1)); }
 # A point kept on the screen.
 clamp_x() { local v=$1; ((v < 2)) && v=2; ((v > sw - 3)) && v=$((sw - 3)); echo $v; }
@@ -103,7 +104,7 @@ menu_step() {  # menu_step <xdotool arguments...>
         now=$(visible)
         if [ "$now" != "$before" ]; then
             xdotool key Escape
-            until_true bash -c "[ \"\$(xdotool search --onlyvisible --name '.*' 2>/dev/null | sort)\" = '$before' ]"
+            until_true windows_are "$before"
             return
         fi
         sleep 0.05
@@ -205,6 +206,7 @@ done
 # whose click ends it counts. The end of one control unloads every skin of the
 # library: a second form is then a bare window, ended by Alt+F4 as a user would.
 shown() { xdotool search --all --pid "$pid" --onlyvisible --name "${captions[$1]}" > /dev/null 2>&1; }
+gone() { ! shown "$1"; }
 closed=
 for _ in 1 2; do
     for ((i = 0; i < count; i++)); do
@@ -212,8 +214,7 @@ for _ in 1 2; do
         if maximised; then xdotool mousemove $((sw - 13)) 12 click 1
         else xdotool mousemove $((SX + SW - 17)) $((SY + 16)) click 1; fi
         xdotool mousemove $((sw - 10)) $((sh - 14))
-        until_true bash -c "! xdotool search --all --pid $pid --onlyvisible --name '${captions[i]}' > /dev/null 2>&1" &&
-            closed=$i
+        until_true gone "$i" && closed=$i
     done
 done
 if [ -n "$closed" ]; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: no close button ended its form"; fi
@@ -222,11 +223,12 @@ for ((i = 0; i < count; i++)); do
     xdotool mousemove $((HX + HW / 2)) $((HY + HH / 2)) click 1 key alt+F4
 done
 xdotool mousemove $((sw - 10)) $((sh - 14))
-( sleep 20; kill "$pid" 2>/dev/null ) &
-watchdog=$!
+# NimbraHost ends once its last form is gone (a child that has ended stays a
+# zombie until waited for); one that does not is ended here and fails.
+ended() { ! ps -o stat= -p "$pid" | grep -qv Z; }
+until_true ended || kill "$pid" 2>/dev/null
 wait "$pid"
 rc=$?
-kill "$watchdog" 2>/dev/null
 if [ "$rc" -eq 0 ]; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: the close buttons ended NimbraHost with $rc"; fi
 if [ -s "$reports" ]; then failed=$((failed + 1)); echo "FAILED: reported:"; cat "$reports"; fi
 

@@ -26,14 +26,8 @@ void FailWin32(DWORD error) {
     CheckWin32(false);
 }
 
-// The system's own message for a Win32 error, as FormatMessage gives it.
-std::wstring SystemMessage(DWORD error) {
-    wchar_t text[512] = {};
-    DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                             HRESULT_FROM_WIN32(error), 0, text, 512, nullptr);
-    while (n && (text[n - 1] == L'\n' || text[n - 1] == L'\r' || text[n - 1] == L' ')) --n;
-    return std::wstring(text, n);
-}
+// The system's own message for a Win32 error, not the runtime's German text.
+std::wstring SystemMessage(DWORD error) { return SystemText(HRESULT_FROM_WIN32(error)); }
 
 // A component that raises its own error from every late-bound call, as
 // DISP_E_EXCEPTION with the exception information filled in.
