@@ -3,6 +3,11 @@
 // names, DISPIDs and help strings live here and nowhere else.
 #include "Library.h"
 
+#include <algorithm>
+#include <string_view>
+
+#include "xpFormMembers.h"
+
 namespace tlb {
 namespace {
 
@@ -24,68 +29,48 @@ void Property(std::vector<Member>& out, const wchar_t* name, long dispid, TypeRe
 }
 
 Param Cancel(const wchar_t* name) { return {name, kBool, In | Out | ByRef}; }
+// An event's parameters from its argument column: a Boolean of that name the
+// host may set, or none.
+std::vector<Param> EventParams(const wchar_t* argument) {
+    if (std::wstring_view(argument) == L"None") return {};
+    return {Cancel(argument)};
+}
 Param RefString(const wchar_t* name) { return {name, kString, In | Out | ByRef}; }
+
+constexpr TypeRef kColor = Enum(L"cColorStyle");
+constexpr TypeRef kBorder = Enum(L"cFormBorderStyle");
+constexpr TypeRef kByte = kUByte;
+constexpr TypeRef kText = kString;
 
 std::vector<Member> XpFormMembers() {
     std::vector<Member> m;
     m.push_back({L"About", -552, Kind::Method, kVoid, {},
                  L"öffnet das Info-Fenster der Nimbra-Komponenten"});
-    Property(m, L"ColorStyle", 0x68030012, Enum(L"cColorStyle"),
-             L"bestimmt das Farbschema des Objekts");
-    Property(m, L"CloseButtonVisible", 0x68030011, kBool,
-             L"bestimmt, ob der Schließen-Button angezeigt wird");
-    Property(m, L"CloseButtonEnabled", 0x68030010, kBool,
-             L"bestimmt, ob der Schließen-Button aktiviert ist");
-    Property(m, L"MaxButtonVisible", 0x6803000F, kBool,
-             L"bestimmt, ob der Maximier-Button angezeigt wird");
-    Property(m, L"MaxButtonEnabled", 0x6803000E, kBool,
-             L"bestimmt, ob der Maximier-Button aktiviert ist");
-    Property(m, L"MinButtonVisible", 0x6803000D, kBool,
-             L"bestimmt, ob der Minimier-Button angezeigt wird");
-    Property(m, L"MinButtonEnabled", 0x6803000C, kBool,
-             L"bestimmt, ob der Minimier-Button aktiviert ist");
-    Property(m, L"HelpButtonVisible", 0x6803000B, kBool,
-             L"bestimmt, ob der Hilfe-Button angezeigt wird");
-    Property(m, L"HelpButtonEnabled", 0x6803000A, kBool,
-             L"bestimmt, ob der Hilfe-Button aktiviert ist");
-    Property(m, L"TrayButtonVisible", 0x68030009, kBool, nullptr);
-    Property(m, L"TrayButtonEnabled", 0x68030008, kBool, nullptr);
-    Property(m, L"Icon", 0x68030007, kPicture, L"bestimmt das Formularicon");
-    Property(m, L"IconShow", 0x68030006, kBool,
-             L"bestimmt, ob das Formularicon angezeigt wird");
-    Property(m, L"Caption", 0x68030005, kString, L"bestimmt die Überschrift des Formulars");
-    Property(m, L"Moveable", 0x68030004, kBool, L"bestimmt, ob das Formular bewegt werden kann");
-    Property(m, L"Resizeable", 0x68030003, kBool,
-             L"bestimmt, ob die Größe des Formulars geändert werden kann");
-    Property(m, L"ShowInTaskBar", 0x68030002, kBool,
-             L"bestimmt, ob das Formular in der TaskBar angezeigt wird", true);
-    Property(m, L"BorderStyle", 0x68030001, Enum(L"cFormBorderStyle"), nullptr);
-    Property(m, L"Transparency", 0x68030000, kUByte, nullptr);
+    struct Row {
+        const wchar_t* name;
+        long dispid;
+        TypeRef type;
+        bool hidden;
+        const wchar_t* help;
+    };
+    // The interface's own order, which is also its vtable order: by falling DISPID.
+    std::vector<Row> rows = {
+#define NIMBRA_ROW(name, dispid, kind, fallback, stored, browsable, help) \
+    {L"" #name, dispid, k##kind, !(browsable), help},
+        NIMBRA_XPFORM_PROPERTIES(NIMBRA_ROW)
+#undef NIMBRA_ROW
+    };
+    std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) { return a.dispid > b.dispid; });
+    for (const Row& r : rows) Property(m, r.name, r.dispid, r.type, r.help, r.hidden);
     return m;
 }
 
 std::vector<Member> XpFormEvents() {
     return {
-        {L"CloseButtonClicked", 1, Kind::Method, kVoid, {Cancel(L"Cancel")},
-         L"wird ausgelöst, wenn auf den Schließen-Button geklickt wird"},
-        {L"MaxButtonClicked", 2, Kind::Method, kVoid, {Cancel(L"Cancel")},
-         L"wird ausgelöst, wenn auf den Maximier-Button geklickt wird"},
-        {L"MinButtonClicked", 3, Kind::Method, kVoid, {Cancel(L"Cancel")},
-         L"wird ausgelöst, wenn auf den Minimier-Button geklickt wird"},
-        {L"HelpButtonClicked", 4, Kind::Method, kVoid, {Cancel(L"Cancel")},
-         L"wird ausgelöst, wenn auf den Hilfe-Button geklickt wird"},
-        {L"TrayButtonClicked", 5, Kind::Method, kVoid, {Cancel(L"Cancel")}, nullptr},
-        {L"Move", 6, Kind::Method, kVoid, {}, L"wird ausgelöst, wenn das Formular bewegt wird"},
-        {L"Resize", 7, Kind::Method, kVoid, {},
-         L"wird ausgelöst, wenn das Formular in seiner Größe verändert wird"},
-        {L"TitleClicked", 8, Kind::Method, kVoid, {},
-         L"wird ausgelöst, wenn in der Titelleiste geklickt wird"},
-        {L"TitleDblClicked", 9, Kind::Method, kVoid, {Cancel(L"CancelMaxRestore")},
-         L"wird ausgelöst, wenn in der Titelleiste doppelgeklickt wird"},
-        {L"Activate", 10, Kind::Method, kVoid, {},
-         L"wird ausgelöst, wenn das Formular aktiviert wird"},
-        {L"Deactivate", 11, Kind::Method, kVoid, {},
-         L"wird ausgelöst, wenn das Formular deaktiviert wird"},
+#define NIMBRA_EVENT(name, dispid, argument, raiser, help) \
+    {L"" #name, dispid, Kind::Method, kVoid, EventParams(L"" #argument), help},
+        NIMBRA_XPFORM_EVENTS(NIMBRA_EVENT)
+#undef NIMBRA_EVENT
     };
 }
 

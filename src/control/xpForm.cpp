@@ -72,23 +72,6 @@ STDMETHODIMP xpForm::About() {
     return S_OK;
 }
 
-STDMETHODIMP xpForm::get_ColorStyle(cColorStyle* result) { return Get(L"ColorStyle", state_.ColorStyle, result); }
-STDMETHODIMP xpForm::put_ColorStyle(cColorStyle value) {
-    return Let(L"ColorStyle", _xpFormId::ColorStyle, state_.ColorStyle, value);
-}
-STDMETHODIMP xpForm::get_BorderStyle(cFormBorderStyle* result) {
-    return Get(L"BorderStyle", state_.BorderStyle, result);
-}
-STDMETHODIMP xpForm::put_BorderStyle(cFormBorderStyle value) {
-    return Let(L"BorderStyle", _xpFormId::BorderStyle, state_.BorderStyle, value);
-}
-
-STDMETHODIMP xpForm::get_Transparency(BYTE* result) { return Get(L"Transparency", state_.Transparency, result); }
-STDMETHODIMP xpForm::put_Transparency(BYTE value) {
-    // The skin's alpha is computed from 0..99.
-    return Let(L"Transparency", _xpFormId::Transparency, state_.Transparency, value > 99 ? BYTE{99} : value);
-}
-
 STDMETHODIMP xpForm::get_Icon(IPictureDisp** result) {
     if (!result) return E_POINTER;
     *result = nullptr;
@@ -195,45 +178,24 @@ void xpForm::UserControl_Terminate() {
 
 // ---- relays -----------------------------------------------------------------
 
-void xpForm::RaiseCancellable(DISPID id, VARIANT_BOOL& cancel, const wchar_t* relay) {
+void xpForm::FireEvent(DISPID id, const wchar_t* relay, VARIANT_BOOL* cancel) {
     Guard(InControl(relay)).Run([&] {
         if (frozen_) return;
+        if (!cancel) return events_.Fire(id);
         VARIANTARG arg;
         arg.vt = VT_BOOL | VT_BYREF;
-        arg.pboolVal = &cancel;
+        arg.pboolVal = cancel;
         events_.Fire(id, &arg, 1);
     });
 }
 
-void xpForm::RaisePlain(DISPID id, const wchar_t* relay) {
-    Guard(InControl(relay)).Run([&] {
-        if (!frozen_) events_.Fire(id);
-    });
-}
-
-void xpForm::evCloseButtonClicked(VARIANT_BOOL& Cancel) {
-    RaiseCancellable(__xpFormId::CloseButtonClicked, Cancel, L"evCloseButtonClicked");
-}
-void xpForm::evMaxButtonClicked(VARIANT_BOOL& Cancel) {
-    RaiseCancellable(__xpFormId::MaxButtonClicked, Cancel, L"evMaxButtonClicked");
-}
-void xpForm::evMinButtonClicked(VARIANT_BOOL& Cancel) {
-    RaiseCancellable(__xpFormId::MinButtonClicked, Cancel, L"evMinButtonClicked");
-}
-void xpForm::evHelpButtonClicked(VARIANT_BOOL& Cancel) {
-    RaiseCancellable(__xpFormId::HelpButtonClicked, Cancel, L"evHelpButtonClicked");
-}
-void xpForm::evTrayButtonClicked(VARIANT_BOOL& Cancel) {
-    RaiseCancellable(__xpFormId::TrayButtonClicked, Cancel, L"evTrayButtonClicked");
-}
-void xpForm::evTitleDblClicked(VARIANT_BOOL& CancelMaxRestore) {
-    RaiseCancellable(__xpFormId::TitleDblClicked, CancelMaxRestore, L"evTitleDblClicked");
-}
-void xpForm::evMove() { RaisePlain(__xpFormId::Move, L"evMove"); }
-void xpForm::evResize() { RaisePlain(__xpFormId::Resize, L"evResize"); }
-void xpForm::evTitleClicked() { RaisePlain(__xpFormId::TitleClicked, L"evTitleClicked"); }
-void xpForm::evActivate() { RaisePlain(__xpFormId::Activate, L"evActivate"); }
-void xpForm::evDeactivate() { RaisePlain(__xpFormId::Deactivate, L"evDeactivate"); }
+#define NIMBRA_CANCEL_None
+#define NIMBRA_CANCEL_Cancel , &Cancel
+#define NIMBRA_CANCEL_CancelMaxRestore , &CancelMaxRestore
+#define NIMBRA_RELAY(name, dispid, argument, raiser, help) \
+    void xpForm::ev##name(NIMBRA_EVENT_PARAMS(argument)) { FireEvent(dispid, L"ev" #name NIMBRA_CANCEL_##argument); }
+NIMBRA_XPFORM_EVENTS(NIMBRA_RELAY)
+#undef NIMBRA_RELAY
 
 // ---- connection points and class info ----------------------------------------
 

@@ -18,22 +18,12 @@ namespace nimbra {
 
 class ControlWindow;
 
-// The Boolean properties, in the order the type library lists them.
-#define NIMBRA_XPFORM_BOOLEANS(X)                                                                          \
-    X(CloseButtonVisible) X(CloseButtonEnabled) X(MaxButtonVisible) X(MaxButtonEnabled) X(MinButtonVisible) \
-    X(MinButtonEnabled) X(HelpButtonVisible) X(HelpButtonEnabled) X(TrayButtonVisible) X(TrayButtonEnabled) \
-    X(IconShow) X(Moveable) X(Resizeable) X(ShowInTaskBar)
-
-// The state of one control; Booleans are automation Booleans (True = -1).
+// The state of one control: a field per property of the list; Booleans are
+// automation Booleans (True = -1).
 struct xpFormState {
-    cColorStyle ColorStyle{};
-#define NIMBRA_FIELD(name) VARIANT_BOOL name = VARIANT_FALSE;
-    NIMBRA_XPFORM_BOOLEANS(NIMBRA_FIELD)
+#define NIMBRA_FIELD(name, dispid, kind, fallback, stored, browsable, help) Kind##kind name{};
+    NIMBRA_XPFORM_PROPERTIES(NIMBRA_FIELD)
 #undef NIMBRA_FIELD
-    ComPtr<IPictureDisp> Icon;
-    std::wstring Caption;
-    cFormBorderStyle BorderStyle{};
-    BYTE Transparency = 0;  // 0 to 99
     bool Started = false;
     HWND ControlHWnd = nullptr;
 };
@@ -52,27 +42,19 @@ public:
 
     // ---- _xpForm
     STDMETHODIMP About() override;
-    STDMETHODIMP get_ColorStyle(cColorStyle* result) override;
-    STDMETHODIMP put_ColorStyle(cColorStyle value) override;
-    STDMETHODIMP get_BorderStyle(cFormBorderStyle* result) override;
-    STDMETHODIMP put_BorderStyle(cFormBorderStyle value) override;
     STDMETHODIMP get_Icon(IPictureDisp** result) override;
     STDMETHODIMP putref_Icon(IPictureDisp* value) override;
     STDMETHODIMP get_Caption(BSTR* result) override;
     STDMETHODIMP put_Caption(BSTR value) override;
-    STDMETHODIMP get_Transparency(BYTE* result) override;
-    STDMETHODIMP put_Transparency(BYTE value) override;
-#define NIMBRA_WIDE(text) L"" text
-#define NIMBRA_ACCESSORS(name)                                                \
-    STDMETHODIMP get_##name(VARIANT_BOOL* result) override {                  \
-        return Get(NIMBRA_WIDE(#name), state_.name, result);                  \
-    }                                                                         \
-    STDMETHODIMP put_##name(VARIANT_BOOL value) override {                    \
-        return Let(NIMBRA_WIDE(#name), _xpFormId::name, state_.name, value);  \
-    }
-    NIMBRA_XPFORM_BOOLEANS(NIMBRA_ACCESSORS)
+    // The plain properties: stored under the guard; a set tells the container and the skin.
+#define NIMBRA_ACCESSORS(name, dispid, kind, fallback, stored, browsable, help)                            \
+    NIMBRA_IF_PLAIN(kind, STDMETHODIMP get_##name(Kind##kind* result) override {                          \
+        return Get(L"" #name, state_.name, result);                                                       \
+    } STDMETHODIMP put_##name(Kind##kind value) override {                                                \
+        return Let(L"" #name, dispid, state_.name, Accept(value));                                        \
+    })
+    NIMBRA_XPFORM_PROPERTIES(NIMBRA_ACCESSORS)
 #undef NIMBRA_ACCESSORS
-#undef NIMBRA_WIDE
 
     // ---- the control's own procedures
     // Container callbacks. The reader and writer return the failure of the keys
@@ -90,20 +72,13 @@ public:
     // True when the library has a current skin window (any control's, not only this one's).
     static bool FormSet();
 
-    // Relays: each raises one event; a by-reference Boolean comes back as the host left it.
-    void evCloseButtonClicked(VARIANT_BOOL& Cancel) override;
-    void evMaxButtonClicked(VARIANT_BOOL& Cancel) override;
-    void evMinButtonClicked(VARIANT_BOOL& Cancel) override;
-    void evHelpButtonClicked(VARIANT_BOOL& Cancel) override;
-    void evTrayButtonClicked(VARIANT_BOOL& Cancel) override;
-    void evResize() override;
-    void evTitleClicked() override;
-    void evTitleDblClicked(VARIANT_BOOL& CancelMaxRestore) override;
-    // Move, Activate and Deactivate are in the event interface, but the skin
-    // raises none of them: they are not part of what it needs of its owner.
-    void evMove();
-    void evActivate();
-    void evDeactivate();
+    // Relays: each raises one event; a by-reference Boolean comes back as the
+    // host left it. Move, Activate and Deactivate are in the event interface,
+    // but the skin raises none of them: nothing calls their relays.
+#define NIMBRA_RELAY(name, dispid, argument, raiser, help) \
+    void ev##name(NIMBRA_EVENT_PARAMS(argument)) NIMBRA_IF_SKIN(raiser, override);
+    NIMBRA_XPFORM_EVENTS(NIMBRA_RELAY)
+#undef NIMBRA_RELAY
 
     // What a classic user control reports, in the registry and to the container:
     // activate when visible, inside-out, client site first.
@@ -194,8 +169,12 @@ private:
     void RefreshSkin(DISPID id = DISPID_UNKNOWN, bool value = false);
     // Assigns the host form's own property of that name, failures ignored.
     void MirrorToHostForm(const wchar_t* property, const VARIANT& value, bool byReference);
-    void RaiseCancellable(DISPID id, VARIANT_BOOL& cancel, const wchar_t* relay);
-    void RaisePlain(DISPID id, const wchar_t* relay);
+    // Raises an event; with a Boolean the host may set, passed by reference.
+    void FireEvent(DISPID id, const wchar_t* relay, VARIANT_BOOL* cancel = nullptr);
+    // What a setter stores: the skin's alpha is computed from 0..99.
+    static BYTE Accept(BYTE value) { return value > 99 ? BYTE{99} : value; }
+    template <class T>
+    static T Accept(T value) { return value; }
     HRESULT InPlaceActivate(bool uiActivate);
 
     xpFormState state_;

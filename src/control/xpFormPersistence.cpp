@@ -8,6 +8,9 @@
 #include "../subclass/basForm.h"
 #include "xpForm.h"
 
+#include <type_traits>
+#include <vector>
+
 namespace nimbra {
 namespace {
 
@@ -34,12 +37,58 @@ HRESULT WriteKey(IPropertyBag* bag, const wchar_t* key, VARIANT value, const VAR
     return bag->Write(key, &value);
 }
 
-// Keys 10 to 18 in reading order: what follows Icon and Caption.
-struct LateKey {
-    const wchar_t* key;
+// The automation type a property is kept in, in the file and in its conversions.
+template <class T>
+constexpr VARTYPE VarTypeOf() {
+    if constexpr (std::is_same_v<T, VARIANT_BOOL>) return VT_BOOL;
+    else if constexpr (std::is_same_v<T, BYTE>) return VT_UI1;
+    else return VT_I4;  // the enumerations
+}
+
+template <class T>
+Variant ToVariant(T value) {
+    Variant v;
+    v.vt = VarTypeOf<T>();
+    if constexpr (std::is_same_v<T, VARIANT_BOOL>) v.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
+    else if constexpr (std::is_same_v<T, BYTE>) v.bVal = value;
+    else v.lVal = static_cast<LONG>(value);
+    return v;
+}
+
+// From a value already converted to VarTypeOf<T>.
+template <class T>
+T FromVariant(const VARIANT& v) {
+    if constexpr (std::is_same_v<T, VARIANT_BOOL>) return v.boolVal;
+    else if constexpr (std::is_same_v<T, BYTE>) return v.bVal;
+    else return static_cast<T>(v.lVal);
+}
+
+enum class Stored { Early, Host, Late, No };
+
+// A key of the form file with a plain value, and how it reaches the control.
+struct Key {
+    const wchar_t* name;
+    Stored stored;
     VARTYPE type;
-    VARIANT fallback;
+    Variant fallback;
+    void (*apply)(xpForm&, const VARIANT&);
+    Variant (*value)(const xpFormState&);
 };
+
+const std::vector<Key>& Keys() {
+    static const std::vector<Key> keys = [] {
+        std::vector<Key> k;
+#define NIMBRA_KEY(name, dispid, kind, fallback, stored, browsable, help)                                    \
+    NIMBRA_IF_PLAIN(kind, k.push_back({L"" #name, Stored::stored, VarTypeOf<Kind##kind>(),                   \
+                                      ToVariant(DefaultOf<Kind##kind>(fallback)),                           \
+                                      [](xpForm& c, const VARIANT& v) { c.put_##name(FromVariant<Kind##kind>(v)); }, \
+                                      [](const xpFormState& s) { return ToVariant(s.name); }});)
+        NIMBRA_XPFORM_PROPERTIES(NIMBRA_KEY)
+#undef NIMBRA_KEY
+        return k;
+    }();
+    return keys;
+}
 
 }  // namespace
 
@@ -53,25 +102,18 @@ void xpForm::UserControl_InitProperties() {
 
 HRESULT xpForm::UserControl_ReadProperties(IPropertyBag* bag) {
     if (!bag) return E_POINTER;
-    auto flag = [&](const wchar_t* key, bool fallback) {
-        Variant v;
-        Check(Convert(ReadKey(bag, key, Boolean(fallback)), VT_BOOL, v));
-        return v.boolVal;
-    };
-    const bool trapped = Guard(InControl(L"UserControl_ReadProperties"))
-                             .Run(
-                                 [&] {
-                                     Variant v;
-                                     Check(Convert(ReadKey(bag, L"ColorStyle", Int16(0)), VT_I4, v));
-                                     put_ColorStyle(static_cast<cColorStyle>(v.lVal));
-                                 },
-                                 [&] { put_CloseButtonVisible(flag(L"CloseButtonVisible", true)); },
-                                 [&] { put_CloseButtonEnabled(flag(L"CloseButtonEnabled", true)); },
-                                 [&] { put_MaxButtonVisible(flag(L"MaxButtonVisible", true)); },
-                                 [&] { put_MaxButtonEnabled(flag(L"MaxButtonEnabled", true)); },
-                                 [&] { put_MinButtonVisible(flag(L"MinButtonVisible", true)); },
-                                 [&] { put_MinButtonEnabled(flag(L"MinButtonEnabled", true)); });
-    if (!trapped) return S_OK;  // reported; the other keys keep their values
+    // The first keys each under the guard: one that fails is reported, and
+    // the other keys keep their values.
+    Guard g(InControl(L"UserControl_ReadProperties"));
+    for (const Key& k : Keys()) {
+        if (k.stored != Stored::Early) continue;
+        if (!g.Run([&] {
+                Variant v;
+                Check(Convert(ReadKey(bag, k.name, k.fallback), k.type, v));
+                k.apply(*this, v);
+            }))
+            return S_OK;
+    }
 
     // Icon and Caption default to the host form's own. Reading the host's
     // value is a statement of its own: a host that refuses it still leaves
@@ -100,27 +142,12 @@ HRESULT xpForm::UserControl_ReadProperties(IPropertyBag* bag) {
         });
 
     // From here on nothing is trapped: the first failure fails the container's load.
-    const LateKey late[] = {
-        {L"IconShow", VT_BOOL, Boolean(true)},       {L"HelpButtonEnabled", VT_BOOL, Boolean(true)},
-        {L"HelpButtonVisible", VT_BOOL, Boolean(false)}, {L"TrayButtonEnabled", VT_BOOL, Boolean(true)},
-        {L"TrayButtonVisible", VT_BOOL, Boolean(false)}, {L"Moveable", VT_BOOL, Boolean(true)},
-        {L"Resizeable", VT_BOOL, Boolean(true)},      {L"BorderStyle", VT_I4, Int16(2)},
-        {L"Transparency", VT_UI1, Int16(0)},
-    };
-    for (const LateKey& k : late) {
+    for (const Key& k : Keys()) {
+        if (k.stored != Stored::Late) continue;
         Variant v;
-        HRESULT hr = Convert(ReadKey(bag, k.key, k.fallback), k.type, v);
+        const HRESULT hr = Convert(ReadKey(bag, k.name, k.fallback), k.type, v);
         if (FAILED(hr)) return hr;
-        const std::wstring_view key = k.key;
-        if (key == L"IconShow") put_IconShow(v.boolVal);
-        else if (key == L"HelpButtonEnabled") put_HelpButtonEnabled(v.boolVal);
-        else if (key == L"HelpButtonVisible") put_HelpButtonVisible(v.boolVal);
-        else if (key == L"TrayButtonEnabled") put_TrayButtonEnabled(v.boolVal);
-        else if (key == L"TrayButtonVisible") put_TrayButtonVisible(v.boolVal);
-        else if (key == L"Moveable") put_Moveable(v.boolVal);
-        else if (key == L"Resizeable") put_Resizeable(v.boolVal);
-        else if (key == L"BorderStyle") put_BorderStyle(static_cast<cFormBorderStyle>(v.lVal));
-        else put_Transparency(v.bVal);
+        k.apply(*this, v);
     }
 
     if (!InDesignMode() && !state_.Started) {
@@ -145,18 +172,10 @@ HRESULT xpForm::UserControl_ReadProperties(IPropertyBag* bag) {
 HRESULT xpForm::UserControl_WriteProperties(IPropertyBag* bag) {
     if (!bag) return E_POINTER;
     const xpFormState& s = state_;
-    auto flag = [&](const wchar_t* key, VARIANT_BOOL value, bool fallback) {
-        Check(WriteKey(bag, key, Boolean(value != VARIANT_FALSE), Boolean(fallback)));
-    };
-    const bool trapped = Guard(InControl(L"UserControl_WriteProperties"))
-                             .Run([&] { Check(WriteKey(bag, L"ColorStyle", Int32(s.ColorStyle), Int16(0))); },
-                                  [&] { flag(L"CloseButtonVisible", s.CloseButtonVisible, true); },
-                                  [&] { flag(L"CloseButtonEnabled", s.CloseButtonEnabled, true); },
-                                  [&] { flag(L"MaxButtonVisible", s.MaxButtonVisible, true); },
-                                  [&] { flag(L"MaxButtonEnabled", s.MaxButtonEnabled, true); },
-                                  [&] { flag(L"MinButtonVisible", s.MinButtonVisible, true); },
-                                  [&] { flag(L"MinButtonEnabled", s.MinButtonEnabled, true); });
-    if (!trapped) return S_OK;
+    Guard g(InControl(L"UserControl_WriteProperties"));
+    for (const Key& k : Keys())
+        if (k.stored == Stored::Early && !g.Run([&] { Check(WriteKey(bag, k.name, k.value(s), k.fallback)); }))
+            return S_OK;
 
     // As in the reader, the host's value is read in a statement of its own.
     Variant hostCaption, hostIcon;
@@ -186,26 +205,12 @@ HRESULT xpForm::UserControl_WriteProperties(IPropertyBag* bag) {
             Check(bag->Write(L"Icon", &icon));
         });
 
-    const std::pair<const wchar_t*, VARIANT_BOOL> flags[] = {
-        {L"IconShow", s.IconShow},
-        {L"HelpButtonEnabled", s.HelpButtonEnabled},
-        {L"HelpButtonVisible", s.HelpButtonVisible},
-        {L"TrayButtonEnabled", s.TrayButtonEnabled},
-        {L"TrayButtonVisible", s.TrayButtonVisible},
-        {L"Moveable", s.Moveable},
-        {L"Resizeable", s.Resizeable},
-    };
-    const bool defaults[] = {true, true, false, true, false, true, true};
-    for (size_t i = 0; i < std::size(flags); ++i) {
-        HRESULT hr = WriteKey(bag, flags[i].first, Boolean(flags[i].second != VARIANT_FALSE), Boolean(defaults[i]));
+    for (const Key& k : Keys()) {
+        if (k.stored != Stored::Late) continue;
+        const HRESULT hr = WriteKey(bag, k.name, k.value(s), k.fallback);
         if (FAILED(hr)) return hr;
     }
-    HRESULT hr = WriteKey(bag, L"BorderStyle", Int32(s.BorderStyle), Int16(2));
-    if (FAILED(hr)) return hr;
-    VARIANT transparency;
-    transparency.vt = VT_UI1;
-    transparency.bVal = s.Transparency;
-    return WriteKey(bag, L"Transparency", transparency, Int16(0));
+    return S_OK;
 }
 
 // ---- IPersist* --------------------------------------------------------------

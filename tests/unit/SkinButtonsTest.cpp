@@ -145,6 +145,7 @@ TEST_F(SkinButtons, SilentSwitchSkipsOnlyTheStepThatFails) {
     auto owner = Make<StandInOwner>();
     owner->HelpButtonVisible = VARIANT_FALSE;
     owner->TrayButtonEnabled = VARIANT_FALSE;
+    owner->TrayButtonVisible = VARIANT_TRUE;
     owner->failing = {L"HelpButtonEnabled"};
     skin->OwnerControl = owner;
     skin->Buttons[2].Enabled = true;  // what the failing read leaves in place

@@ -15,32 +15,18 @@ class StandInOwner final : public nimbra::ComObject<nimbra::DispatchImpl<nimbra:
 public:
     std::set<std::wstring> failing;  // getters that fail, by property name
     std::vector<std::wstring> raised;
-    cColorStyle ColorStyle = cXPBlue;
-    cFormBorderStyle BorderStyle = cBorderSizeable;
-    BYTE Transparency = 0;
-#define NIMBRA_STANDIN_FIELD(name) VARIANT_BOOL name = VARIANT_TRUE;
-    NIMBRA_XPFORM_BOOLEANS(NIMBRA_STANDIN_FIELD)
-#undef NIMBRA_STANDIN_FIELD
+    // The plain properties start at the defaults an empty form file gives.
+#define NIMBRA_STANDIN(name, dispid, kind, fallback, stored, browsable, help)                         \
+    NIMBRA_IF_PLAIN(kind, nimbra::Kind##kind name = nimbra::DefaultOf<nimbra::Kind##kind>(fallback);  \
+                    STDMETHODIMP get_##name(nimbra::Kind##kind* result) override {                    \
+                        return Read(L"" #name, name, result);                                         \
+                    } STDMETHODIMP put_##name(nimbra::Kind##kind value) override {                    \
+                        return name = value, S_OK;                                                    \
+                    })
+    NIMBRA_XPFORM_PROPERTIES(NIMBRA_STANDIN)
+#undef NIMBRA_STANDIN
 
     STDMETHODIMP About() override { return S_OK; }
-#define NIMBRA_STANDIN_ACCESSORS(name)                                       \
-    STDMETHODIMP get_##name(VARIANT_BOOL* result) override {                 \
-        return Read(L"" #name, name, result);                                \
-    }                                                                        \
-    STDMETHODIMP put_##name(VARIANT_BOOL value) override {                   \
-        name = value;                                                        \
-        return S_OK;                                                         \
-    }
-    NIMBRA_XPFORM_BOOLEANS(NIMBRA_STANDIN_ACCESSORS)
-#undef NIMBRA_STANDIN_ACCESSORS
-    STDMETHODIMP get_ColorStyle(cColorStyle* result) override { return Read(L"ColorStyle", ColorStyle, result); }
-    STDMETHODIMP put_ColorStyle(cColorStyle value) override { return ColorStyle = value, S_OK; }
-    STDMETHODIMP get_BorderStyle(cFormBorderStyle* result) override {
-        return Read(L"BorderStyle", BorderStyle, result);
-    }
-    STDMETHODIMP put_BorderStyle(cFormBorderStyle value) override { return BorderStyle = value, S_OK; }
-    STDMETHODIMP get_Transparency(BYTE* result) override { return Read(L"Transparency", Transparency, result); }
-    STDMETHODIMP put_Transparency(BYTE value) override { return Transparency = value, S_OK; }
     STDMETHODIMP get_Icon(IPictureDisp** result) override {
         *result = nullptr;
         return failing.count(L"Icon") ? E_FAIL : S_OK;
@@ -53,14 +39,10 @@ public:
     STDMETHODIMP put_Caption(BSTR) override { return S_OK; }
 
     nimbra::ComPtr<IDispatch> GetParent() override { return nullptr; }
-    void evCloseButtonClicked(VARIANT_BOOL&) override { raised.push_back(L"CloseButtonClicked"); }
-    void evMaxButtonClicked(VARIANT_BOOL&) override { raised.push_back(L"MaxButtonClicked"); }
-    void evMinButtonClicked(VARIANT_BOOL&) override { raised.push_back(L"MinButtonClicked"); }
-    void evHelpButtonClicked(VARIANT_BOOL&) override { raised.push_back(L"HelpButtonClicked"); }
-    void evTrayButtonClicked(VARIANT_BOOL&) override { raised.push_back(L"TrayButtonClicked"); }
-    void evResize() override { raised.push_back(L"Resize"); }
-    void evTitleClicked() override { raised.push_back(L"TitleClicked"); }
-    void evTitleDblClicked(VARIANT_BOOL&) override { raised.push_back(L"TitleDblClicked"); }
+#define NIMBRA_STANDIN_RELAY(name, dispid, argument, raiser, help) \
+    NIMBRA_IF_SKIN(raiser, void ev##name(NIMBRA_EVENT_PARAMS(argument)) override { raised.push_back(L"" #name); })
+    NIMBRA_XPFORM_EVENTS(NIMBRA_STANDIN_RELAY)
+#undef NIMBRA_STANDIN_RELAY
 
 private:
     void* Find(REFIID riid) override {

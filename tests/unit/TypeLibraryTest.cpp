@@ -5,9 +5,14 @@
 #include <olectl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 #include "NimbraForm_h.h"
+#include "xpFormMembers.h"
 #include "TestSupport.h"
 
 namespace {
@@ -60,29 +65,72 @@ TEST(TypeLibrary, ClassesCarryTheFlagsContainersLookFor) {
     }
 }
 
-// The object browser shows help strings: they must come back as written,
-// umlauts included, and a member without one has none.
-TEST(TypeLibrary, HelpStringsKeepTheirUmlauts) {
-    const struct {
-        GUID type;
-        const wchar_t* member;
-        const wchar_t* help;
-    } expected[] = {
-        {IID__xpForm, L"Resizeable", L"bestimmt, ob die Größe des Formulars geändert werden kann"},
-        {IID__xpForm, L"TrayButtonVisible", L""},
-        {IID___xpForm, L"TitleDblClicked", L"wird ausgelöst, wenn in der Titelleiste doppelgeklickt wird"},
-    };
-    for (const auto& e : expected) {
-        Info info;
-        Find(e.type, info);
-        MEMBERID id = MEMBERID_NIL;
-        LPOLESTR name = const_cast<LPOLESTR>(e.member);
-        ASSERT_EQ(info.ti->GetIDsOfNames(&name, 1, &id), S_OK) << e.member;
-        BSTR help = nullptr;
-        info.ti->GetDocumentation(id, nullptr, &help, nullptr, nullptr);
-        EXPECT_STREQ(help ? help : L"", e.help) << e.member;
+// A property's type as the browser shows its getter, by the list's kind column.
+constexpr VARTYPE kBool = VT_BOOL, kColor = VT_USERDEFINED, kBorder = VT_USERDEFINED, kByte = VT_UI1,
+                  kPicture = VT_PTR, kText = VT_BSTR;
+
+struct Described {
+    std::wstring name;
+    MEMBERID id;
+    VARTYPE type;     // a property's type; an event's parameter count
+    bool hidden;        // not browsable
+    std::wstring help;  // umlauts included
+};
+
+// What the built library says of each member of one interface, by name: the
+// getter of a property, or an event.
+std::vector<Described> Members(const GUID& iid, INVOKEKIND kind) {
+    Info info;
+    Find(iid, info);
+    std::vector<Described> out;
+    for (UINT i = 0; info.attr && i < info.attr->cFuncs; ++i) {
+        FUNCDESC* f = nullptr;
+        if (info.ti->GetFuncDesc(i, &f) != S_OK) continue;
+        BSTR name = nullptr, help = nullptr;
+        info.ti->GetDocumentation(f->memid, &name, &help, nullptr, nullptr);
+        // IDispatch's own methods are restricted; About has a standard (negative) DISPID.
+        if (f->invkind == kind && f->memid >= 0 && !(f->wFuncFlags & FUNCFLAG_FRESTRICTED))
+            out.push_back({name, f->memid, kind == INVOKE_FUNC ? VARTYPE(f->cParams) : f->elemdescFunc.tdesc.vt,
+                           (f->wFuncFlags & FUNCFLAG_FNONBROWSABLE) != 0, help ? help : L""});
+        SysFreeString(name);
         SysFreeString(help);
+        info.ti->ReleaseFuncDesc(f);
     }
+    return out;
+}
+
+// The control's one description of its properties and events against what the
+// built library gives containers and object browsers: nothing more, nothing
+// less, every DISPID, type, visibility and help string as the list says.
+TEST(TypeLibrary, TheControlsMembersAreTheListsMembers) {
+    auto sorted = [](std::vector<Described> v) {
+        std::sort(v.begin(), v.end(), [](const Described& a, const Described& b) { return a.name < b.name; });
+        return v;
+    };
+    auto same = [](const std::vector<Described>& a, const std::vector<Described>& b) {
+        ASSERT_EQ(a.size(), b.size());
+        for (size_t i = 0; i < a.size(); ++i) {
+            EXPECT_EQ(a[i].name, b[i].name);
+            EXPECT_EQ(a[i].id, b[i].id) << a[i].name;
+            EXPECT_EQ(a[i].type, b[i].type) << a[i].name;
+            EXPECT_EQ(a[i].hidden, b[i].hidden) << a[i].name;
+            EXPECT_EQ(a[i].help, b[i].help) << a[i].name;
+        }
+    };
+    const std::vector<Described> properties = {
+#define NIMBRA_ROW(name, dispid, kind, fallback, stored, browsable, help) \
+    {L"" #name, dispid, k##kind, !(browsable), help ? help : L""},
+        NIMBRA_XPFORM_PROPERTIES(NIMBRA_ROW)
+#undef NIMBRA_ROW
+    };
+    same(sorted(Members(IID__xpForm, INVOKE_PROPERTYGET)), sorted(properties));
+    auto params = [](std::wstring_view argument) { return VARTYPE(argument == L"None" ? 0 : 1); };
+    const std::vector<Described> events = {
+#define NIMBRA_ROW(name, dispid, argument, raiser, help) {L"" #name, dispid, params(L"" #argument), false, help ? help : L""},
+        NIMBRA_XPFORM_EVENTS(NIMBRA_ROW)
+#undef NIMBRA_ROW
+    };
+    same(sorted(Members(IID___xpForm, INVOKE_FUNC)), sorted(events));
 }
 
 }  // namespace
