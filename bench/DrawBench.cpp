@@ -14,6 +14,7 @@
 #include "../src/forms/Units.h"
 #include "../src/skin/SkinWindow.h"
 #include "../src/skin/frm.h"
+#include "../tests/unit/SkinTestApi.h"
 
 using namespace nimbra;
 
@@ -32,7 +33,7 @@ int main() {
         std::printf("repaint: the skin window could not be created (no display?)\n");
         return 1;
     }
-    skin->OwnerControl = control;
+    SkinTestApi::SwapOwner(*skin, control);
     skin->SetDrawObj();
     skin->Move(0, 0, forms::PixelsToTwipsX(kWidth), forms::PixelsToTwipsY(kHeight));
     skin->SetFrameMetrics();

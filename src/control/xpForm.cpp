@@ -6,7 +6,6 @@
 #include "../forms/Form.h"
 #include "../forms/Placement.h"
 #include "../skin/SkinWindow.h"
-#include "../skin/frm.h"
 #include "../subclass/basForm.h"
 #include "ControlWindow.h"
 
@@ -46,13 +45,12 @@ void xpForm::PropertyChanged(DISPID id) {
     if (viewSink_) viewSink_->OnViewChange(DVASPECT_CONTENT, -1);
 }
 
-bool xpForm::FormSet() { return SkinWindow() != nullptr; }
+bool xpForm::FormSet() { return SkinSet(); }
 
 void xpForm::RefreshSkin(DISPID id, bool value) {
     if (!FormSet()) return;
-    // A disabled button takes no mouse input from now on; its look follows at the next refresh.
-    if (forms::PictureBox* button = SkinWindow()->ButtonOf(id)) button->SetEnabled(value);
-    SkinWindow()->RefreshForm();
+    EnableSkinButton(id, value);
+    RefreshCurrentSkin();
 }
 
 void xpForm::MirrorToHostForm(const wchar_t* property, const VARIANT& value, bool byReference) {

@@ -4,7 +4,6 @@
 #include "../com/PropertyBag.h"
 #include "../errors/basError.h"
 #include "../skin/SkinWindow.h"
-#include "../skin/frm.h"
 #include "../subclass/basForm.h"
 #include "xpForm.h"
 
@@ -155,15 +154,7 @@ HRESULT xpForm::UserControl_ReadProperties(IPropertyBag* bag) {
         state_.ControlHWnd = Window();
         if (!state_.ControlHWnd) return E_FAIL;
         TagControl(state_.ControlHWnd, Identity(), true);
-        // SkinWindow names the new skin before LoadForm runs, and Tag is set before
-        // LoadForm reads it.
-        frm* skin = NewSkinWindow();
-        if (!skin->Load(WS_POPUP | WS_CLIPCHILDREN)) return E_FAIL;
-        skin->SetUCParent(GetParent().Get());
-        skin->Tag = std::to_wstring(static_cast<LONG>(reinterpret_cast<LONG_PTR>(state_.ControlHWnd)));
-        skin->LoadForm();
-        skin->RefreshForm();
-        if (skin->Loaded()) skin->Show();
+        if (!StartSkin(GetParent().Get(), state_.ControlHWnd)) return E_FAIL;
         state_.Started = true;
     }
     return S_OK;

@@ -1,5 +1,6 @@
 #include "SkinWindow.h"
 
+#include <string>
 #include <vector>
 
 #include "frm.h"
@@ -47,5 +48,29 @@ void CollectSkinWindows() {
 }
 
 size_t LiveSkinWindows() { return State().all.size(); }
+
+bool StartSkin(IDispatch* hostForm, HWND control) {
+    // The skin is named current before LoadForm runs, and its Tag is set before
+    // LoadForm reads it: the skin finds its control from that window.
+    frm* skin = NewSkinWindow();
+    if (!skin->Load(WS_POPUP | WS_CLIPCHILDREN)) return false;
+    skin->SetUCParent(hostForm);
+    skin->Tag = std::to_wstring(static_cast<LONG>(reinterpret_cast<LONG_PTR>(control)));
+    skin->LoadForm();
+    skin->RefreshForm();
+    if (skin->Loaded()) skin->Show();
+    return true;
+}
+
+bool SkinSet() { return SkinWindow() != nullptr; }
+
+void RefreshCurrentSkin() {
+    if (frm* skin = SkinWindow()) skin->RefreshForm();
+}
+
+void EnableSkinButton(DISPID enabledProperty, bool enabled) {
+    if (frm* skin = SkinWindow())
+        if (forms::PictureBox* button = skin->ButtonOf(enabledProperty)) button->SetEnabled(enabled);
+}
 
 }  // namespace nimbra

@@ -13,6 +13,7 @@
 #include "../forms/Picture.h"
 #include "../subclass/clsFormSubclass.h"
 #include "SkinOwner.h"
+#include "SkinWindow.h"
 
 namespace nimbra {
 
@@ -39,8 +40,6 @@ public:
     static const PictureStore& o();  // olive
     void SetDrawObj();
     void DrawXP();
-    const PictureStore* DrawObj = nullptr;
-    COLORREF CaptionColor = 0, InactiveCaptionColor = 0, CaptionShadowColor = 0;
 
     // ---- caption buttons
     struct CaptionButton {
@@ -51,8 +50,6 @@ public:
         bool Visible = false;
     };
     forms::PictureBox bClose, bRestore, bMinimize, bHelp, bTray;
-    CaptionButton Buttons[7];  // rows 1 to 6
-    float ButtonsLeft = 0;     // pixels: the left edge of the button area
     forms::Timer tmrButtons;
     void InitButtons();
     void SetButtonProperties();
@@ -74,14 +71,6 @@ public:
     void PlaceHostForm();
     void SetMePos();
     void LockWinPos();
-
-    // ---- state other parts of the skin read and set
-    ComPtr<IDispatch> HostForm;
-    ComPtr<SkinOwner> OwnerControl;
-    ComPtr<clsFormSubclass> oSubClass;
-    float TitleHeight = 0;  // pixels
-    float BorderWidth = 0;  // pixels
-    short LastWindowState = 0;  // the skin's WindowState at the end of the last WM_SIZE handling
 
     // Whether the skin shows its active look; only activation changes it.
     bool IsWindowActive() const { return WindowActive; }
@@ -110,6 +99,21 @@ protected:
     void Form_DblClick() override;
 
 private:
+    // Reads and replaces what a test cannot reach from outside: the owner
+    // (for a stand-in whose reads fail) and the button table.
+    friend struct SkinTestApi;
+
+    const PictureStore* DrawObj = nullptr;
+    COLORREF CaptionColor = 0, InactiveCaptionColor = 0, CaptionShadowColor = 0;
+    CaptionButton Buttons[7];  // rows 1 to 6
+    float ButtonsLeft = 0;     // pixels: the left edge of the button area
+    ComPtr<IDispatch> HostForm;
+    ComPtr<SkinOwner> OwnerControl;
+    ComPtr<clsFormSubclass> oSubClass;
+    float TitleHeight = 0;      // pixels
+    float BorderWidth = 0;      // pixels
+    short LastWindowState = 0;  // the skin's WindowState at the end of the last WM_SIZE handling
+
     // The guard's identity of one of the skin's procedures.
     static Procedure InSkin(const wchar_t* procedure) { return {procedure, kFormModule, L"frm"}; }
 
@@ -215,5 +219,10 @@ private:
         frm& skin;
     };
 };
+
+// The library-wide current skin: the one the control started last.
+frm* SkinWindow();
+// A new skin window that becomes the current SkinWindow.
+frm* NewSkinWindow();
 
 }  // namespace nimbra

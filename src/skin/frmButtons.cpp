@@ -161,12 +161,6 @@ bool frm::MouseIn(forms::PictureBox& button) {
     return inside;
 }
 
-const forms::Picture& frm::Strip(short index) {
-    if (!DrawObj) Raise(91);
-    if (index < 0 || index >= static_cast<short>(std::size(DrawObj->piece))) Raise(9);
-    return DrawObj->piece[index];
-}
-
 void frm::DrawButtons() {
     // A step per statement of a row: with the silent switch on, a row that
     // fails leaves the later rows and the tooltip to be drawn.

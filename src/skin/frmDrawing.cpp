@@ -1,6 +1,7 @@
 // The skin's drawing: the colour schemes' picture stores, the frame metrics
 // of each border style, and the title bar, frame, caption and icon.
 #include "frm.h"
+#include "frmGeometry.h"
 
 #include <cmath>
 
@@ -13,12 +14,6 @@
 namespace nimbra {
 
 namespace {
-
-// Frame metrics by BorderStyle: title bar height normal and maximised, frame width (pixels).
-struct Metrics {
-    float title, titleMaximised, border;
-};
-constexpr Metrics kMetrics[] = {{0, 0, 0}, {29, 26, 3}, {30, 26, 4}, {29, 26, 3}, {21, 18, 3}, {22, 18, 4}};
 
 frm::PictureStore LoadStore(int scheme) {
     frm::PictureStore store;
@@ -44,28 +39,23 @@ const frm::PictureStore& frm::o() {
     return store;
 }
 
+const forms::Picture& frm::Strip(short index) {
+    if (!DrawObj) Raise(91);
+    if (index < 0 || index >= static_cast<short>(std::size(DrawObj->piece))) Raise(9);
+    return DrawObj->piece[index];
+}
+
 void frm::SetDrawObj() {
     Guard(InSkin(L"SetDrawObj")).Run([&] {
         cColorStyle scheme{};
         Check(Owner().get_ColorStyle(&scheme));
-        switch (scheme) {
-        case cXPBlue:
-            DrawObj = &b();
-            CaptionColor = RGB(255, 255, 255), InactiveCaptionColor = RGB(216, 228, 248);
-            CaptionShadowColor = RGB(10, 24, 131);
-            break;
-        case cXPSilver:
-            DrawObj = &s();
-            CaptionColor = RGB(0, 0, 0), InactiveCaptionColor = RGB(162, 161, 161);
-            CaptionShadowColor = RGB(199, 194, 209);
-            break;
-        case cXPOlive:
-            DrawObj = &o();
-            CaptionColor = RGB(255, 255, 255), InactiveCaptionColor = RGB(255, 255, 255);
-            CaptionShadowColor = RGB(65, 64, 10);
-            break;
-        default: break;  // nothing selected: the pieces fail in DrawXP, the caption stays black
-        }
+        // An unknown scheme selects nothing: the pieces fail in DrawXP, the caption stays black.
+        if (!skin::KnownScheme(scheme)) return;
+        static const PictureStore& (*const stores[])() = {&b, &s, &o};
+        DrawObj = &stores[scheme]();
+        const skin::SchemeLook& look = skin::kSchemes[scheme];
+        CaptionColor = look.caption, InactiveCaptionColor = look.inactiveCaption;
+        CaptionShadowColor = look.captionShadow;
     });
 }
 
@@ -140,17 +130,16 @@ void frm::DrawXP() {
                  cFormBorderStyle style{};
                  property(&SkinOwner::get_BorderStyle, style);
                  if (tool) {
-                     const float a = style == cBorderFixedToolBox ? 4 : 3;
-                     captionX = state == forms::vbNormal ? 3 : 0;
-                     captionY = state == forms::vbNormal ? 8 - a : 5 - a;
+                     captionX = skin::ToolCaptionLeft(state == forms::vbNormal);
+                     captionY = skin::ToolCaptionTop(state == forms::vbNormal, style == cBorderFixedToolBox);
                      return;
                  }
                  VARIANT_BOOL iconShow = VARIANT_FALSE;
                  property(&SkinOwner::get_IconShow, iconShow);
-                 captionX = iconShow ? 26 : 6;
+                 captionX = iconShow ? skin::kCaptionLeftAfterIcon : skin::kCaptionLeft;
                  cColorStyle scheme{};
                  property(&SkinOwner::get_ColorStyle, scheme);
-                 captionY = state == forms::vbMaximized ? 4 : scheme == cXPSilver ? 6 : 8;
+                 captionY = skin::CaptionTop(scheme, state == forms::vbMaximized);
              },
              [&] {
                  d.FontName = L"Trebuchet MS";
@@ -189,12 +178,14 @@ void frm::DrawXP() {
                  Check(picture->get_Type(&type));
                  Check(picture->get_Handle(&handle));
                  const HANDLE h = reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(handle));
+                 // The icon shares the caption's top.
+                 const int x = static_cast<int>(skin::kIconLeft), y = static_cast<int>(captionY);
+                 const int size = static_cast<int>(skin::kIconSize);
                  if (type == PICTYPE_ICON)
-                     DrawIconEx(d.hDC(), 6, static_cast<int>(captionY), static_cast<HICON>(h), 16, 16, 0, nullptr,
-                                DI_NORMAL);
+                     DrawIconEx(d.hDC(), x, y, static_cast<HICON>(h), size, size, 0, nullptr, DI_NORMAL);
                  else if (type == PICTYPE_BITMAP)
                      d.PaintPicture(forms::Picture::FromBitmap(static_cast<HBITMAP>(CopyImage(h, IMAGE_BITMAP, 0, 0, 0))),
-                                    6, static_cast<int>(captionY), 16, 16);
+                                    x, y, size, size);
              },
              [&] {
                  // Tool windows keep only their close button.
@@ -215,7 +206,7 @@ void frm::SetFrameMetrics() {
         cFormBorderStyle style{};
         Check(Owner().get_BorderStyle(&style));
         if (style < 0 || style > 5) return;  // unknown styles keep what was there
-        const Metrics& m = kMetrics[style];
+        const skin::Metrics& m = skin::kMetrics[style];
         TitleHeight = WindowState() == forms::vbMaximized ? m.titleMaximised : m.title;
         BorderWidth = m.border;
     });

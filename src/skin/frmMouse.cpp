@@ -2,6 +2,7 @@
 // sizing cursors, clicks and double clicks on the title, and the system menu.
 // Positions are pixels relative to the skin; Left/Top/Width/Height are twips.
 #include "frm.h"
+#include "frmGeometry.h"
 
 #include "../forms/Units.h"
 #include "../subclass/basForm.h"
@@ -50,7 +51,7 @@ short frm::GetResizeMode() {
 bool frm::AsksForSysMenu(int button, float x, float y) {
     if (y < 0 || y > TitleHeight || IsTool()) return false;
     // Right anywhere in the band, left on the icon's columns (both bounds outside).
-    return button == forms::vbRightButton || (button == forms::vbLeftButton && 6 < x && x < 22);
+    return button == forms::vbRightButton || (button == forms::vbLeftButton && skin::kIconLeft < x && x < skin::kIconRight);
 }
 
 void frm::Form_MouseDown(int Button, int, float X, float Y) {
@@ -220,8 +221,9 @@ void frm::Form_DblClick() {
     cColorStyle scheme{};
     bool tool = false;
     if (!g.Run([&] { Check(Owner().get_ColorStyle(&scheme)); }, [&] { tool = IsTool(); })) return;
-    const float iconTop = scheme == cXPSilver ? 6.0f : 8.0f;
-    if (6 <= MouseX && MouseX <= 22 && iconTop <= MouseY && MouseY <= iconTop + 16 &&
+    const float iconTop = skin::IconTop(scheme);
+    if (skin::kIconLeft <= MouseX && MouseX <= skin::kIconRight && iconTop <= MouseY &&
+        MouseY <= iconTop + skin::kIconSize &&
         LastButton == forms::vbLeftButton && !tool) {
         // The host form closes the way any of its forms is asked to: its own
         // QueryUnload and Unload run; no CloseButtonClicked.

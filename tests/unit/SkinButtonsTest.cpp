@@ -2,6 +2,7 @@
 // in each state, and the frame of the strip each look shows.
 #include "Activation.h"
 #include "Skinned.h"
+#include "SkinTestApi.h"
 #include "StandInOwner.h"
 #include "../../src/forms/Units.h"
 
@@ -31,7 +32,6 @@ TEST_F(SkinButtons, LaidOutFromTheRightEdgeInEveryState) {
         EXPECT_EQ(FromRight(skin), (std::vector<int>{27, 50, 73, 96, 119}));
         EXPECT_EQ(skin->bClose.Top(), 6);
         EXPECT_EQ(skin->bClose.Width(), 21);
-        EXPECT_EQ(skin->ButtonsLeft, skin->bTray.Left());
         for (forms::PictureBox* b : {&skin->bClose, &skin->bRestore, &skin->bMinimize, &skin->bHelp, &skin->bTray})
             EXPECT_TRUE(b->Visible());
         h.Form().SetWindowState(forms::vbMaximized);
@@ -61,11 +61,11 @@ TEST_F(SkinButtons, LaidOutFromTheRightEdgeInEveryState) {
 TEST_F(SkinButtons, EachLookShowsItsFrameOfTheStrip) {
     Skinned s(kAllButtons);
     auto& [h, skin] = s;
-    const forms::Picture& close = skin->DrawObj->piece[5];
+    const forms::Picture& close = frm::b().piece[5];
     ASSERT_TRUE(Activate(skin));
     skin->DrawButtons();
     EXPECT_EQ(ButtonPixel(skin->bClose), StripPixel(close, 0));
-    EXPECT_EQ(ButtonPixel(skin->bRestore), StripPixel(skin->DrawObj->piece[7], 0));  // the maximise glyph
+    EXPECT_EQ(ButtonPixel(skin->bRestore), StripPixel(frm::b().piece[7], 0));  // the maximise glyph
     const RECT r = WindowRect(skin->bClose.hWnd());
     SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
     EXPECT_TRUE(skin->MouseIn(skin->bClose));
@@ -119,51 +119,50 @@ TEST_F(SkinButtons, SilentSwitchSkipsOnlyTheStepThatFails) {
     reportsExpected_ = true;
     Skinned s(kAllButtons);
     auto& [h, skin] = s;
-    const short helpPicture = skin->Buttons[2].PictureIndex;
-    skin->Buttons[1].Visible = false;    // close: to be hidden
-    skin->Buttons[2].PictureIndex = 42;  // help: no such picture
-    skin->Buttons[6].Enabled = false;    // tray: to be painted disabled
+    const short helpPicture = SkinTestApi::Row(*skin, 2).PictureIndex;
+    SkinTestApi::Row(*skin, 1).Visible = false;    // close: to be hidden
+    SkinTestApi::Row(*skin, 2).PictureIndex = 42;  // help: no such picture
+    SkinTestApi::Row(*skin, 6).Enabled = false;    // tray: to be painted disabled
     SetSilentError(true);
     skin->DrawButtons();
     SetSilentError(false);
     EXPECT_FALSE(skin->bClose.Visible());
     EXPECT_TRUE(skin->bHelp.Visible());
-    const forms::Picture& tray = skin->DrawObj->piece[skin->Buttons[6].PictureIndex];
+    const forms::Picture& tray = frm::b().piece[SkinTestApi::Row(*skin, 6).PictureIndex];
     ASSERT_NE(StripPixel(tray, 3), StripPixel(tray, 0));
     ASSERT_NE(StripPixel(tray, 7), StripPixel(tray, 4));
     EXPECT_EQ(ButtonPixel(skin->bTray), StripPixel(tray, skin->IsWindowActive() ? 3 : 7));
     // Without the switch the failing row is reported and ends the drawing.
-    skin->Buttons[6].Enabled = true;
+    SkinTestApi::Row(*skin, 6).Enabled = true;
     skin->DrawButtons();
     EXPECT_EQ(ButtonPixel(skin->bTray), StripPixel(tray, skin->IsWindowActive() ? 3 : 7));  // not reached
     ASSERT_EQ(reports_.Reports().size(), 1u);
     EXPECT_EQ(reports_.Reports()[0][3], L"9");
     EXPECT_EQ(reports_.Reports()[0][5], L"DrawButtons");
     // A getter that fails leaves the rest of the table to be read.
-    skin->Buttons[2].PictureIndex = helpPicture;
-    const ComPtr<SkinOwner> control = skin->OwnerControl;
+    SkinTestApi::Row(*skin, 2).PictureIndex = helpPicture;
     auto owner = Make<StandInOwner>();
     owner->HelpButtonVisible = VARIANT_FALSE;
     owner->TrayButtonEnabled = VARIANT_FALSE;
     owner->TrayButtonVisible = VARIANT_TRUE;
     owner->failing = {L"HelpButtonEnabled"};
-    skin->OwnerControl = owner;
-    skin->Buttons[2].Enabled = true;  // what the failing read leaves in place
+    const ComPtr<SkinOwner> control = SkinTestApi::SwapOwner(*skin, owner);
+    SkinTestApi::Row(*skin, 2).Enabled = true;  // what the failing read leaves in place
     SetSilentError(true);
     skin->SetButtonProperties();
     SetSilentError(false);
-    EXPECT_TRUE(skin->Buttons[2].Enabled);
-    EXPECT_FALSE(skin->Buttons[2].Visible);  // the next read of the same row
-    EXPECT_FALSE(skin->Buttons[6].Enabled);  // and the later rows
-    EXPECT_TRUE(skin->Buttons[6].Visible);
+    EXPECT_TRUE(SkinTestApi::Row(*skin, 2).Enabled);
+    EXPECT_FALSE(SkinTestApi::Row(*skin, 2).Visible);  // the next read of the same row
+    EXPECT_FALSE(SkinTestApi::Row(*skin, 6).Enabled);  // and the later rows
+    EXPECT_TRUE(SkinTestApi::Row(*skin, 6).Visible);
     EXPECT_EQ(reports_.Reports().size(), 1u);
     // Reported, the failure ends the procedure: the later rows keep what they had.
-    skin->Buttons[6].Enabled = true;
+    SkinTestApi::Row(*skin, 6).Enabled = true;
     skin->SetButtonProperties();
-    EXPECT_TRUE(skin->Buttons[6].Enabled);
+    EXPECT_TRUE(SkinTestApi::Row(*skin, 6).Enabled);
     ASSERT_EQ(reports_.Reports().size(), 2u);
     EXPECT_EQ(reports_.Reports()[1][5], L"SetButtonProperties");
-    skin->OwnerControl = control;
+    SkinTestApi::SwapOwner(*skin, control);
 }
 
 }  // namespace

@@ -104,7 +104,7 @@ TEST_F(SkinDraw, TheIconOddSizesStylesAndLongCaptionsPaintWhereTheyBelong) {
     skin->SetWidth(forms::PixelsToTwipsX(80));
     ASSERT_EQ(skin->ScaleWidth(), 80);
     skin->DrawXP();
-    const forms::Picture& bar = skin->DrawObj->piece[3];
+    const forms::Picture& bar = frm::b().piece[3];
     int wrong = 0;
     // Rows above and below the caption's text, which covers the bar between.
     for (int y : {0, 1, 2, 3, 4, 5, 27, 28, 29})
@@ -127,16 +127,14 @@ TEST_F(SkinDraw, TheIconOddSizesStylesAndLongCaptionsPaintWhereTheyBelong) {
     EXPECT_GT(Count(skin, RGB(255, 255, 255), 3, 4, 100, 14), 10);
     // An unknown border style keeps the metrics it found.
     h.control->put_BorderStyle(static_cast<cFormBorderStyle>(9));
-    EXPECT_EQ(skin->TitleHeight, 21);
-    EXPECT_EQ(skin->BorderWidth, 3);
+    skin->SetMePos();
+    ExpectWrapped(skin, s.Host(), 21, 3);
 }
 
 TEST_F(SkinDraw, WithoutASchemeDrawXPFailsInsideItsGuard) {
     reportsExpected_ = true;
     Hosted h(Scheme(7), false);  // ColorStyle 7: SetDrawObj selects nothing
     frm* skin = SkinWindow();
-    EXPECT_EQ(skin->DrawObj, nullptr);
-    EXPECT_EQ(skin->CaptionColor, RGB(0, 0, 0));
     // The buttons and the title find no pictures: both report, as the skin's form.
     std::set<std::wstring> failed;
     for (const auto& r : reports_.Reports()) {

@@ -43,7 +43,6 @@ TEST_F(SkinMessages, TheSkinFollowsActivationMinimiseMaximiseAndRestore) {
     forms::DoEvents();
     EXPECT_FALSE(skin->Visible());
     EXPECT_EQ(skin->WindowState(), forms::vbNormal);  // only hidden: its state stays
-    EXPECT_EQ(skin->LastWindowState, forms::vbNormal);
     h.Form().SetWindowState(forms::vbNormal);
     SetActiveWindow(h.Form().hWnd());
     forms::DoEvents();
@@ -56,8 +55,6 @@ TEST_F(SkinMessages, TheSkinFollowsActivationMinimiseMaximiseAndRestore) {
     h.Form().SetWindowState(forms::vbMaximized);
     forms::DoEvents();
     EXPECT_EQ(skin->WindowState(), forms::vbMaximized);
-    EXPECT_EQ(skin->LastWindowState, forms::vbMaximized);
-    EXPECT_EQ(skin->TitleHeight, 26);
     ExpectMaximisedPair(skin, host);
     // Only the title strip is left of the outline, with square corners; the restore glyph stands in.
     EXPECT_EQ(Covered(skin->hWnd(), {{5, 25}, {5, 26}, {0, 0}}), "101");
@@ -65,8 +62,6 @@ TEST_F(SkinMessages, TheSkinFollowsActivationMinimiseMaximiseAndRestore) {
     h.Form().SetWindowState(forms::vbNormal);
     forms::DoEvents();
     EXPECT_EQ(skin->WindowState(), forms::vbNormal);
-    EXPECT_EQ(skin->LastWindowState, forms::vbNormal);
-    EXPECT_EQ(skin->TitleHeight, 30);
     EXPECT_TRUE(Same(WindowRect(host), normal));  // the system's remembered bounds
     ExpectWrapped(skin, host);
     // The system menu's Maximise takes the same path before the host sees it.

@@ -6,6 +6,7 @@
 
 #include "EventSink.h"
 #include "Skinned.h"
+#include "SkinTestApi.h"
 #include "StandInOwner.h"
 #include "../../src/forms/Units.h"
 
@@ -174,7 +175,7 @@ TEST_F(SkinMouse, TitleClicksRaiseTheirEventsTheDoubleClickMaximisesOnTheIconClo
     EXPECT_TRUE(Same(normal, WindowRect(skin->hWnd())));
     ExpectWrapped(skin, h.Form().hWnd());
     // Right of the caption buttons' left edge nothing happens.
-    DoubleClick(skin, static_cast<int>(skin->ButtonsLeft) + 1, 15);
+    DoubleClick(skin, skin->bTray.Left() + 1, 15);
     EXPECT_EQ(skin->WindowState(), forms::vbNormal);
     // On the icon (6 <= x <= 22, rows 8 to 24) it closes the host without the close event.
     const HWND host = h.Form().hWnd();
@@ -276,9 +277,8 @@ TEST_F(SkinMouse, ARightClickInTheBandOpensTheSystemMenuWhoseEntriesFollowTheSki
 TEST_F(SkinMouse, AFailedResizeableReadSkipsOnlyItsOwnStatement) {
     Skinned s(Style(2));
     auto& [h, skin] = s;
-    const ComPtr<SkinOwner> control = skin->OwnerControl;
     auto owner = Make<StandInOwner>();  // Moveable and Resizeable True
-    skin->OwnerControl = owner;
+    const ComPtr<SkinOwner> control = SkinTestApi::SwapOwner(*skin, owner);
     owner->failing = {L"Resizeable"};
     SetSilentError(true);
     RECT from = WindowRect(skin->hWnd());
@@ -304,7 +304,7 @@ TEST_F(SkinMouse, AFailedResizeableReadSkipsOnlyItsOwnStatement) {
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_EQ(reports[0][5], L"Form_MouseUp");
     owner->failing.clear();
-    skin->OwnerControl = control;
+    SkinTestApi::SwapOwner(*skin, control);
 }
 
 // A resize armed by a press whose release the menu's end swallows is over:

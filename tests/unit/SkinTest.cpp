@@ -20,8 +20,6 @@ TEST_F(Skin, WrapsTheRunningHostFormInEveryBorderStyle) {
         SCOPED_TRACE(style);
         Skinned s(Style(style));
         const auto [title, frame] = metrics[style];
-        EXPECT_EQ(s.skin->TitleHeight, title);
-        EXPECT_EQ(s.skin->BorderWidth, frame);
         // In twips, as the classic forms report them ...
         const long t = forms::PixelsToTwipsY(title), b = forms::PixelsToTwipsX(frame);
         EXPECT_EQ(s.skin->Left(), s.h.Form().Left() - b);
@@ -72,10 +70,12 @@ TEST_F(Skin, EverySkinnedFormKeepsItsOwnSkin) {
     // A property set on either control refreshes the current skin, the second
     // one, which reads its own control: the first skin keeps its metrics.
     first.h.control->put_BorderStyle(cBorderFixed);
-    EXPECT_EQ(first.skin->TitleHeight, 30);
-    EXPECT_EQ(second.skin->TitleHeight, 21);
+    for (Skinned* s : {&first, &second}) s->skin->SetMePos();
+    ExpectWrapped(first.skin, first.Host());
+    ExpectWrapped(second.skin, second.Host(), 21, 3);
     second.h.control->put_BorderStyle(cBorderFixed);
-    EXPECT_EQ(second.skin->TitleHeight, 29);
+    second.skin->SetMePos();
+    ExpectWrapped(second.skin, second.Host(), 29, 3);
 }
 
 TEST_F(Skin, AChildHostFormsSkinLivesInTheSameParent) {
@@ -114,11 +114,12 @@ TEST_F(Skin, AHostDestroyedFromOutsideEndsWithoutACrash) {
 }
 
 TEST_F(Skin, WithoutAHostOrAtDesignTimeNoSkinRuns) {
+    const size_t hooks = LiveHookRecords();
     frm* skin = NewSkinWindow();
     ASSERT_TRUE(skin->Load(WS_POPUP));
     skin->LoadForm();
     EXPECT_FALSE(skin->Loaded());
-    EXPECT_EQ(skin->oSubClass, nullptr);
+    EXPECT_EQ(LiveHookRecords(), hooks);  // nothing hooked
     frm* before = SkinWindow();
     Hosted h(Style(2), true);
     EXPECT_EQ(SkinWindow(), before);
