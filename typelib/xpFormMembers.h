@@ -17,20 +17,25 @@
 //                    container's load or save
 //            No    - not in the form file
 #define NIMBRA_XPFORM_PROPERTIES(X)                                                                     \
+    /* the look */                                                                                      \
     X(ColorStyle, 0x68030012, Color, 0, Early, 1, L"bestimmt das Farbschema des Objekts")                \
+    /* the caption buttons a window always has */                                                       \
     X(CloseButtonVisible, 0x68030011, Bool, 1, Early, 1, L"bestimmt, ob der Schließen-Button angezeigt wird") \
     X(CloseButtonEnabled, 0x68030010, Bool, 1, Early, 1, L"bestimmt, ob der Schließen-Button aktiviert ist")  \
     X(MaxButtonVisible, 0x6803000F, Bool, 1, Early, 1, L"bestimmt, ob der Maximier-Button angezeigt wird")    \
     X(MaxButtonEnabled, 0x6803000E, Bool, 1, Early, 1, L"bestimmt, ob der Maximier-Button aktiviert ist")     \
     X(MinButtonVisible, 0x6803000D, Bool, 1, Early, 1, L"bestimmt, ob der Minimier-Button angezeigt wird")    \
     X(MinButtonEnabled, 0x6803000C, Bool, 1, Early, 1, L"bestimmt, ob der Minimier-Button aktiviert ist")     \
+    /* what the host form has of its own */                                                             \
     X(Icon, 0x68030007, Picture, 0, Host, 1, L"bestimmt das Formularicon")                               \
     X(Caption, 0x68030005, Text, 0, Host, 1, L"bestimmt die Überschrift des Formulars")                  \
+    /* the icon, and the buttons a window rarely has */                                                 \
     X(IconShow, 0x68030006, Bool, 1, Late, 1, L"bestimmt, ob das Formularicon angezeigt wird")           \
     X(HelpButtonEnabled, 0x6803000A, Bool, 1, Late, 1, L"bestimmt, ob der Hilfe-Button aktiviert ist")    \
     X(HelpButtonVisible, 0x6803000B, Bool, 0, Late, 1, L"bestimmt, ob der Hilfe-Button angezeigt wird")   \
     X(TrayButtonEnabled, 0x68030008, Bool, 1, Late, 1, nullptr)                                          \
     X(TrayButtonVisible, 0x68030009, Bool, 0, Late, 1, nullptr)                                          \
+    /* moving, resizing, the frame */                                                                   \
     X(Moveable, 0x68030004, Bool, 1, Late, 1, L"bestimmt, ob das Formular bewegt werden kann")           \
     X(Resizeable, 0x68030003, Bool, 1, Late, 1, L"bestimmt, ob die Größe des Formulars geändert werden kann") \
     X(BorderStyle, 0x68030001, Border, 2, Late, 1, nullptr)                                              \

@@ -76,15 +76,20 @@ STDMETHODIMP xpForm::get_Icon(IPictureDisp** result) {
     Guard(InControl(L"Icon")).Run([&] { state_.Icon.CopyTo(result); });
     return S_OK;
 }
+template <class Store>
+HRESULT xpForm::LetMirrored(const wchar_t* name, DISPID id, Store store, const VARIANT& value, bool byReference) {
+    Guard g(InControl(name));
+    if (!g.Run(store)) return S_OK;
+    MirrorToHostForm(name, value, byReference);
+    g.Run([&] { RefreshSkin(); }, [&] { PropertyChanged(id); });
+    return S_OK;
+}
+
 STDMETHODIMP xpForm::putref_Icon(IPictureDisp* value) {
-    Guard g(InControl(L"Icon"));
-    if (!g.Run([&] { state_.Icon = value; })) return S_OK;
     VARIANT v;
     v.vt = VT_DISPATCH;
     v.pdispVal = value;
-    MirrorToHostForm(L"Icon", v, true);
-    g.Run([&] { RefreshSkin(); }, [&] { PropertyChanged(_xpFormId::Icon); });
-    return S_OK;
+    return LetMirrored(L"Icon", _xpFormId::Icon, [&] { state_.Icon = value; }, v, true);
 }
 
 STDMETHODIMP xpForm::get_Caption(BSTR* result) {
@@ -97,14 +102,11 @@ STDMETHODIMP xpForm::get_Caption(BSTR* result) {
     return S_OK;
 }
 STDMETHODIMP xpForm::put_Caption(BSTR value) {
-    Guard g(InControl(L"Caption"));
-    if (!g.Run([&] { state_.Caption.assign(value ? value : L"", SysStringLen(value)); })) return S_OK;
     VARIANT v;
     v.vt = VT_BSTR;
     v.bstrVal = value;
-    MirrorToHostForm(L"Caption", v, false);
-    g.Run([&] { RefreshSkin(); }, [&] { PropertyChanged(_xpFormId::Caption); });
-    return S_OK;
+    return LetMirrored(L"Caption", _xpFormId::Caption,
+                       [&] { state_.Caption.assign(value ? value : L"", SysStringLen(value)); }, v, false);
 }
 
 // ---- the control's life -----------------------------------------------------

@@ -10,6 +10,7 @@
 #include "../com/ComObject.h"
 #include "../com/ConnectionPoint.h"
 #include "../com/Dispatch.h"
+#include "../com/LateBound.h"
 #include "../errors/basError.h"
 #include "../skin/SkinOwner.h"
 #include "NimbraForm_h.h"
@@ -169,6 +170,12 @@ private:
     void RefreshSkin(DISPID id = DISPID_UNKNOWN, bool value = false);
     // Assigns the host form's own property of that name, failures ignored.
     void MirrorToHostForm(const wchar_t* property, const VARIANT& value, bool byReference);
+    // A setter whose value the host form's own property of that name takes too.
+    template <class Store>
+    HRESULT LetMirrored(const wchar_t* name, DISPID id, Store store, const VARIANT& value, bool byReference);
+    // The host form's own property of that name, read late bound; left empty
+    // without a host form. A refused read fails the calling step.
+    void HostProperty(const wchar_t* name, Variant& value);
     // Raises an event; with a Boolean the host may set, passed by reference.
     void FireEvent(DISPID id, const wchar_t* relay, VARIANT_BOOL* cancel = nullptr);
     // What a setter stores: the skin's alpha is computed from 0..99.

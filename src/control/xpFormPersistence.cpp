@@ -91,6 +91,10 @@ const std::vector<Key>& Keys() {
 
 }  // namespace
 
+void xpForm::HostProperty(const wchar_t* name, Variant& value) {
+    if (ComPtr<IDispatch> parent = GetParent()) GetByName(parent.Get(), name, &value);
+}
+
 void xpForm::UserControl_InitProperties() {
     Guard(InControl(L"UserControl_InitProperties")).Run([&] {
         // Every key from its default, and at run time the start, exactly as a load does.
@@ -119,9 +123,7 @@ HRESULT xpForm::UserControl_ReadProperties(IPropertyBag* bag) {
     // the stored value to be read.
     Variant hostIcon, hostCaption;
     IgnoreErrors(
-        [&] {
-            if (ComPtr<IDispatch> parent = GetParent()) GetByName(parent.Get(), L"Icon", &hostIcon);
-        },
+        [&] { HostProperty(L"Icon", hostIcon); },
         [&] {
             Variant stored = ReadKey(bag, L"Icon", hostIcon);
             ComPtr<IPictureDisp> picture;
@@ -131,9 +133,7 @@ HRESULT xpForm::UserControl_ReadProperties(IPropertyBag* bag) {
                 Raise(13);
             putref_Icon(picture.Get());
         },
-        [&] {
-            if (ComPtr<IDispatch> parent = GetParent()) GetByName(parent.Get(), L"Caption", &hostCaption);
-        },
+        [&] { HostProperty(L"Caption", hostCaption); },
         [&] {
             Variant caption;
             Check(Convert(ReadKey(bag, L"Caption", hostCaption), VT_BSTR, caption));
@@ -171,9 +171,7 @@ HRESULT xpForm::UserControl_WriteProperties(IPropertyBag* bag) {
     // As in the reader, the host's value is read in a statement of its own.
     Variant hostCaption, hostIcon;
     IgnoreErrors(
-        [&] {
-            if (ComPtr<IDispatch> parent = GetParent()) GetByName(parent.Get(), L"Caption", &hostCaption);
-        },
+        [&] { HostProperty(L"Caption", hostCaption); },
         [&] {
             Variant caption;
             caption.vt = VT_BSTR;
@@ -181,9 +179,7 @@ HRESULT xpForm::UserControl_WriteProperties(IPropertyBag* bag) {
             if (hostCaption.vt == VT_EMPTY) Check(bag->Write(L"Caption", &caption));
             else Check(WriteKey(bag, L"Caption", caption, hostCaption));
         },
-        [&] {
-            if (ComPtr<IDispatch> parent = GetParent()) GetByName(parent.Get(), L"Icon", &hostIcon);
-        },
+        [&] { HostProperty(L"Icon", hostIcon); },
         [&] {
             // The same picture object as the host form's is its default: left out.
             if ((hostIcon.vt == VT_DISPATCH || hostIcon.vt == VT_UNKNOWN) && hostIcon.punkVal &&
