@@ -1,26 +1,24 @@
 // The late-bound face of a host form, as a classic forms engine gives it to
-// controls: hWnd, Left, Top, Width, Height (twips, outer size), ScaleWidth,
-// ScaleHeight (twips, client size), WindowState, Caption and Icon.
+// controls: the window's classic names and units, with the form's own Icon.
 #pragma once
 #include <ocidl.h>
 
-#include "ComObject.h"
-#include "NamedDispatch.h"
+#include "WindowObject.h"
 
 namespace nimbra::host {
 
 class HostForm;
 
-class FormObject final : public ComObject<NamedDispatch> {
+class FormObject final : public WindowObject {
 public:
     explicit FormObject(HostForm* form) : form_(form) {}
     // The form is gone: every later call fails, as a call on an unloaded form does.
     void Detach() { form_ = nullptr; }
 
 private:
-    void* Find(REFIID riid) override;
-    std::span<const DispatchName> Names() const override;
-    HRESULT Call(DISPID id, WORD flags, DISPPARAMS& params, VARIANT* result) override;
+    HWND Window() const override;
+    HRESULT GetIcon(IPictureDisp** icon) override;
+    void PutIcon(IPictureDisp* icon) override;
 
     HostForm* form_;
 };

@@ -7,6 +7,7 @@
 #include "../forms/Placement.h"
 #include "../skin/SkinWindow.h"
 #include "../subclass/basForm.h"
+#include "../com/WindowObject.h"
 #include "ControlWindow.h"
 
 namespace nimbra {
@@ -123,13 +124,35 @@ ComPtr<IDispatch> xpForm::GetParent() {
         GetByName(extender.Get(), L"Parent", &v);
         if (v.vt == VT_DISPATCH && v.pdispVal) parent = v.pdispVal;
     });
-    return parent;
+    bool hasWindow = false;
+    IgnoreErrors([&] {
+        Variant h;
+        if (parent) GetByName(parent.Get(), L"hWnd", &h);
+        hasWindow = h.vt != VT_EMPTY;
+    });
+    return hasWindow ? parent : HolderForm();
+}
+
+ComPtr<IDispatch> xpForm::HolderForm() {
+    const HWND own = window_ ? window_->hWnd() : nullptr;
+    if (!own || !(GetWindowLongPtrW(own, GWL_STYLE) & WS_CHILD)) return nullptr;  // not placed yet
+    HWND holder = GetAncestor(own, GA_ROOT);
+    for (HWND w = ::GetParent(own); w; w = ::GetParent(w))
+        if (GetWindowLongPtrW(w, GWL_EXSTYLE) & WS_EX_MDICHILD) {
+            holder = w;
+            break;
+        }
+    if (holder != holderWindow_) holder_ = Make<WindowObject>(holder), holderWindow_ = holder;
+    return holder_;
 }
 
 bool xpForm::InDesignMode() {
     // Unknown counts as design time: a control never starts its skin by mistake.
+    // A container with no ambient properties at all is no form designer (a
+    // C++ program's control host): there the control runs.
     ComPtr<IDispatch> ambient;
-    if (!site_ || FAILED(site_.As(&ambient))) return true;
+    if (!site_) return true;
+    if (FAILED(site_.As(&ambient))) return false;
     DISPPARAMS none{};
     Variant userMode;
     if (FAILED(ambient->Invoke(DISPID_AMBIENT_USERMODE, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none,
@@ -158,7 +181,9 @@ void xpForm::UserControl_Resize() {
         r.right = r.left + icon.cx;
         r.bottom = r.top + icon.cy;
         window_->Site(nullptr, r);
-        Check(inPlaceSite_->OnPosRectChange(&r));
+        // A container may refuse the size: then it decides, and the control
+        // keeps the place it was given. A refusal is no error.
+        if (FAILED(inPlaceSite_->OnPosRectChange(&r))) window_->Site(nullptr, containerRect_);
     });
 }
 

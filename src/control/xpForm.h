@@ -66,7 +66,9 @@ public:
     void UserControl_Resize();
     void UserControl_Terminate();
 
-    // The form the control is placed on (the extender's Parent), or empty.
+    // The form the control is placed on: the extender's Parent; where the
+    // container gives none, or one without a window handle, the window that
+    // holds the control's window. Empty before the control is placed.
     ComPtr<IDispatch> GetParent() override;
     // True while the host form is being designed (ambient UserMode False, or unknown).
     bool InDesignMode();
@@ -183,6 +185,11 @@ private:
     template <class T>
     static T Accept(T value) { return value; }
     HRESULT InPlaceActivate(bool uiActivate);
+    // Starts the skin once, at run time, as soon as there is a host form.
+    HRESULT StartIfDue();
+    // The window holding the control's window, with a classic form's face:
+    // the MDI child it sits in, or its top-level window.
+    ComPtr<IDispatch> HolderForm();
 
     xpFormState state_;
     ConnectionPoint events_{static_cast<IConnectionPointContainer*>(this), IID___xpForm};
@@ -194,6 +201,9 @@ private:
     ComPtr<IAdviseSink> viewSink_;
     DWORD viewAspects_ = 0, viewFlags_ = 0;
     std::unique_ptr<ControlWindow> window_;
+    RECT containerRect_{};  // where the container last put the control
+    ComPtr<IDispatch> holder_;
+    HWND holderWindow_ = nullptr;
     bool inPlaceActive_ = false;
     bool dirty_ = false;
     bool terminated_ = false;  // the container closed us, or we were released

@@ -55,8 +55,11 @@ HRESULT xpForm::InPlaceActivate(bool uiActivate) {
         FAILED(inPlaceSite_->GetWindowContext(&frame, &document, &position, &clip, &info)))
         return E_FAIL;
     Window();
+    containerRect_ = position;
     window_->Site(parent, position);
     UserControl_Resize();
+    // A container that sites the control only now gives it its host form now.
+    StartIfDue();
     // Image1 is what a designer sees; the running form shows the skin instead.
     ShowWindow(window_->hWnd(), InDesignMode() ? SW_SHOWNA : SW_HIDE);
     if (uiActivate) {
@@ -145,6 +148,7 @@ STDMETHODIMP xpForm::UIDeactivate() {
 
 STDMETHODIMP xpForm::SetObjectRects(LPCRECT position, LPCRECT) {
     if (!position) return E_POINTER;
+    containerRect_ = *position;
     if (window_) window_->Site(nullptr, *position);
     UserControl_Resize();
     return S_OK;

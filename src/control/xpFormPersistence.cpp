@@ -149,14 +149,21 @@ HRESULT xpForm::UserControl_ReadProperties(IPropertyBag* bag) {
         k.apply(*this, v);
     }
 
-    if (!InDesignMode() && !state_.Started) {
-        // The control's window carries its address, so the skin finds it from the handle.
-        state_.ControlHWnd = Window();
-        if (!state_.ControlHWnd) return E_FAIL;
-        TagControl(state_.ControlHWnd, Identity(), true);
-        if (!StartSkin(GetParent().Get(), state_.ControlHWnd)) return E_FAIL;
-        state_.Started = true;
-    }
+    return StartIfDue();
+}
+
+HRESULT xpForm::StartIfDue() {
+    if (state_.Started || InDesignMode()) return S_OK;
+    // A container that loads the control before placing it has no host form
+    // for it yet: the in-place activation starts it.
+    const ComPtr<IDispatch> host = GetParent();
+    if (!host) return S_OK;
+    // The control's window carries its address, so the skin finds it from the handle.
+    state_.ControlHWnd = Window();
+    if (!state_.ControlHWnd) return E_FAIL;
+    TagControl(state_.ControlHWnd, Identity(), true);
+    if (!StartSkin(host.Get(), state_.ControlHWnd)) return E_FAIL;
+    state_.Started = true;
     return S_OK;
 }
 

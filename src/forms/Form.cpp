@@ -169,24 +169,11 @@ long Form::ScaleHeight() const {
 }
 
 int Form::WindowState() const {
-    if (!hwnd_) return vbNormal;
-    if (IsIconic(hwnd_)) return vbMinimized;
-    return IsZoomed(hwnd_) ? vbMaximized : vbNormal;
+    return hwnd_ ? ShowState(hwnd_) : vbNormal;
 }
 
 void Form::SetWindowState(int state) {
-    if (!hwnd_ || state == WindowState()) return;
-    switch (state) {
-    case vbMinimized: ShowWindow(hwnd_, SW_MINIMIZE); break;
-    case vbMaximized: ShowWindow(hwnd_, SW_MAXIMIZE); break;
-    case vbNormal:
-        // A minimised form that was maximised before restores to maximised;
-        // vbNormal means the normal size, so restore once more.
-        ShowWindow(hwnd_, SW_RESTORE);
-        if (IsZoomed(hwnd_)) ShowWindow(hwnd_, SW_RESTORE);
-        break;
-    default: break;
-    }
+    if (hwnd_ && state >= vbNormal && state <= vbMaximized) SetShowState(hwnd_, state);
 }
 
 bool Form::Visible() const { return hwnd_ && IsWindowVisible(hwnd_); }

@@ -31,4 +31,21 @@ inline void Place(HWND hwnd, long x, long y, long width, long height, UINT flags
     SetWindowPos(hwnd, nullptr, x, y, width, height, flags | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// A window's state as a classic form's WindowState tells it: normal (0),
+// minimised (1) or maximised (2).
+inline int ShowState(HWND hwnd) { return IsIconic(hwnd) ? 1 : IsZoomed(hwnd) ? 2 : 0; }
+
+// Shows a window in one of those states; a state it has already changes nothing.
+inline void SetShowState(HWND hwnd, int state) {
+    if (!hwnd || state == ShowState(hwnd)) return;
+    if (state == 1) ShowWindow(hwnd, SW_MINIMIZE);
+    else if (state == 2) ShowWindow(hwnd, SW_MAXIMIZE);
+    else {
+        // A minimised window that was maximised before restores to maximised;
+        // the normal size needs one restore more.
+        ShowWindow(hwnd, SW_RESTORE);
+        if (IsZoomed(hwnd)) ShowWindow(hwnd, SW_RESTORE);
+    }
+}
+
 }  // namespace nimbra::forms
