@@ -185,8 +185,9 @@ private:
     template <class T>
     static T Accept(T value) { return value; }
     HRESULT InPlaceActivate(bool uiActivate);
-    // Starts the skin once, at run time, as soon as there is a host form.
-    HRESULT StartIfDue();
+    // Starts the skin once, at run time, as soon as there is a host form;
+    // late: only the in-place activation has given the control its place.
+    HRESULT StartIfDue(bool late);
     // The window holding the control's window, with a classic form's face:
     // the MDI child it sits in, or its top-level window.
     ComPtr<IDispatch> HolderForm();

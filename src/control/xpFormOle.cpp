@@ -59,7 +59,7 @@ HRESULT xpForm::InPlaceActivate(bool uiActivate) {
     window_->Site(parent, position);
     UserControl_Resize();
     // A container that sites the control only now gives it its host form now.
-    StartIfDue();
+    StartIfDue(true);
     // Image1 is what a designer sees; the running form shows the skin instead.
     ShowWindow(window_->hWnd(), InDesignMode() ? SW_SHOWNA : SW_HIDE);
     if (uiActivate) {

@@ -149,15 +149,34 @@ HRESULT xpForm::UserControl_ReadProperties(IPropertyBag* bag) {
         k.apply(*this, v);
     }
 
-    return StartIfDue();
+    return StartIfDue(false);
 }
 
-HRESULT xpForm::StartIfDue() {
+HRESULT xpForm::StartIfDue(bool late) {
     if (state_.Started || InDesignMode()) return S_OK;
     // A container that loads the control before placing it has no host form
     // for it yet: the in-place activation starts it.
     const ComPtr<IDispatch> host = GetParent();
     if (!host) return S_OK;
+    if (late) {
+        // Loaded before there was a host form: what defaults to the host form's
+        // own and was left empty takes it now.
+        Variant caption, icon;
+        IgnoreErrors(
+            [&] {
+                if (state_.Caption.empty()) HostProperty(L"Caption", caption);
+            },
+            [&] {
+                if (caption.vt == VT_BSTR && SysStringLen(caption.bstrVal)) put_Caption(caption.bstrVal);
+            },
+            [&] {
+                if (!state_.Icon) HostProperty(L"Icon", icon);
+            },
+            [&] {
+                if (icon.vt == VT_DISPATCH && icon.pdispVal)
+                    Check(icon.pdispVal->QueryInterface(IID_PPV_ARGS(state_.Icon.ReleaseAndGetAddressOf())));
+            });
+    }
     // The control's window carries its address, so the skin finds it from the handle.
     state_.ControlHWnd = Window();
     if (!state_.ControlHWnd) return E_FAIL;
