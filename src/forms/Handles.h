@@ -19,16 +19,31 @@ inline std::atomic<long>& GdiCount() {
 }
 
 // What each kind of handle calls empty and how it is closed.
-// Files and snapshots: their failure value is INVALID_HANDLE_VALUE, not null.
-struct File {
+// Files, snapshots and directory searches: their failure value is
+// INVALID_HANDLE_VALUE, not null.
+struct InvalidIsEmpty {
     using Type = HANDLE;
     static HANDLE Empty() { return INVALID_HANDLE_VALUE; }
+};
+struct File : InvalidIsEmpty {
     static void Close(HANDLE h) { CloseHandle(h); }
+};
+struct Find : InvalidIsEmpty {
+    static void Close(HANDLE h) { FindClose(h); }  // a directory search's own closing
 };
 struct Key {
     using Type = HKEY;
     static HKEY Empty() { return nullptr; }
     static void Close(HKEY k) { RegCloseKey(k); }
+};
+// A window its object made. One the system already destroyed (an owned popup
+// goes with its owner window) is left alone.
+struct Window {
+    using Type = HWND;
+    static HWND Empty() { return nullptr; }
+    static void Close(HWND w) {
+        if (IsWindow(w)) DestroyWindow(w);
+    }
 };
 inline BOOL Delete(HDC dc) { return DeleteDC(dc); }
 inline BOOL Delete(HICON icon) { return DestroyIcon(icon); }  // a cursor from LoadImage too
@@ -108,7 +123,9 @@ private:
 };
 
 using FileHandle = Owned<handle::File>;
+using FindHandle = Owned<handle::Find>;
 using RegistryKey = Owned<handle::Key>;
+using WindowHandle = Owned<handle::Window>;
 template <class G>
 using GdiObject = Owned<handle::Gdi<G>>;
 using MemoryDc = Owned<handle::Gdi<HDC>>;
