@@ -14,7 +14,7 @@
 #include "../src/forms/Units.h"
 #include "../src/skin/SkinWindow.h"
 #include "../src/skin/frm.h"
-#include "../tests/unit/SkinTestApi.h"
+#include "../src/skin/SkinTestApi.h"
 
 using namespace nimbra;
 

@@ -1,7 +1,5 @@
 #include "FormBag.h"
 
-#include "PropertyBag.h"
-
 #include <olectl.h>
 
 #include <cmath>
@@ -112,32 +110,16 @@ HRESULT FormBag::FromVariant(const VARIANT& in, Value& out) {
     }
 }
 
-void* FormBag::Find(REFIID riid) {
-    return riid == IID_IUnknown || riid == IID_IPropertyBag ? static_cast<IPropertyBag*>(this) : nullptr;
-}
-
-STDMETHODIMP FormBag::Read(LPCOLESTR name, VARIANT* value, IErrorLog*) {
-    if (!name || !value) return E_POINTER;
+HRESULT FormBag::Load(LPCOLESTR name, VARIANT& out) {
     const std::string key = Narrow(name);
     read_.insert(key);
     const Value* stored = block_.Find(key);
-    if (!stored) return E_INVALIDARG;
-    VARIANT v;
-    HRESULT hr = ToVariant(*stored, &v);
-    if (FAILED(hr)) return hr;
-    hr = ReadAs(v, value);
-    VariantClear(&v);
-    return hr;
+    return stored ? ToVariant(*stored, &out) : E_INVALIDARG;
 }
 
-STDMETHODIMP FormBag::Write(LPCOLESTR name, VARIANT* value) {
-    if (!name || !value) return E_POINTER;
-    VARIANT v;
-    VariantInit(&v);
-    HRESULT hr = VariantCopyInd(&v, value);
+HRESULT FormBag::Store(LPCOLESTR name, Variant& value) {
     Value stored;
-    if (SUCCEEDED(hr)) hr = FromVariant(v, stored);
-    VariantClear(&v);
+    const HRESULT hr = FromVariant(value, stored);
     if (FAILED(hr)) return hr;
     block_.Set(Narrow(name), stored);
     return S_OK;

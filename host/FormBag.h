@@ -6,18 +6,14 @@
 #include <set>
 #include <string>
 
-#include "ComObject.h"
 #include "FormFile.h"
+#include "PropertyBag.h"
 
 namespace nimbra::host {
 
-class FormBag final : public ComObject<IPropertyBag> {
+class FormBag final : public StoredPropertyBag {
 public:
     explicit FormBag(Block& block) : block_(block) {}
-
-    // A missing key is E_INVALIDARG, which a control reads as "use the default".
-    STDMETHODIMP Read(LPCOLESTR name, VARIANT* value, IErrorLog* log) override;
-    STDMETHODIMP Write(LPCOLESTR name, VARIANT* value) override;
 
     const std::set<std::string>& KeysRead() const { return read_; }
 
@@ -26,7 +22,8 @@ public:
     static HRESULT FromVariant(const VARIANT& in, Value& out);
 
 private:
-    void* Find(REFIID riid) override;
+    HRESULT Load(LPCOLESTR name, VARIANT& out) override;
+    HRESULT Store(LPCOLESTR name, Variant& value) override;
     Block& block_;
     std::set<std::string> read_;
 };

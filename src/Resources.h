@@ -7,7 +7,7 @@
 // index 0-4 frame and title pieces, 5-10 caption-button strips.
 #define IDB_PICTURE(scheme, index) (1100 + 100 * (scheme) + (index))
 
-// The about window's art (src/about/pictures, drawn by the skin's picture generator).
+// The about window's art (src/about/pictures, drawn by tools/pictures/make_pictures.py).
 #define IDB_ABOUT_BACKGROUND 2000  // 400 x 230, the window's own background
 #define IDB_ABOUT_TAGLINE 2001     // 240 x 40, 32-bit with alpha
 #define IDI_ABOUT_HELP 2002        // 24 x 24

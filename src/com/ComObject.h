@@ -43,6 +43,23 @@ private:
     ModuleReference module_;
 };
 
+// An out-parameter answered with what make returns; make runs only when the
+// caller gave somewhere to put it.
+template <class T, class Make>
+HRESULT Answer(T* out, Make make) {
+    if (!out) return E_POINTER;
+    *out = make();
+    return S_OK;
+}
+
+// An enumeration the object does not offer, which connection points and their
+// containers may decline: no object, E_NOTIMPL.
+template <class T>
+HRESULT NoEnumerator(T** out) {
+    const HRESULT hr = Answer(out, [] { return static_cast<T*>(nullptr); });
+    return FAILED(hr) ? hr : E_NOTIMPL;
+}
+
 // Creates an object owned by the returned pointer. (MinGW's ComPtr::Attach adds
 // a reference, unlike the documented one, so nothing here relies on Attach.)
 template <class T, class... Args>

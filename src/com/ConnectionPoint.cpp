@@ -16,16 +16,14 @@ STDMETHODIMP ConnectionPoint::QueryInterface(REFIID riid, void** out) {
 }
 
 STDMETHODIMP ConnectionPoint::GetConnectionInterface(IID* iid) {
-    if (!iid) return E_POINTER;
-    *iid = iid_;
-    return S_OK;
+    return Answer(iid, [&] { return iid_; });
 }
 
 STDMETHODIMP ConnectionPoint::GetConnectionPointContainer(IConnectionPointContainer** out) {
-    if (!out) return E_POINTER;
-    owner_->AddRef();
-    *out = owner_;
-    return S_OK;
+    return Answer(out, [&] {
+        owner_->AddRef();
+        return owner_;
+    });
 }
 
 STDMETHODIMP ConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
@@ -51,9 +49,7 @@ STDMETHODIMP ConnectionPoint::Unadvise(DWORD cookie) {
 }
 
 STDMETHODIMP ConnectionPoint::EnumConnections(IEnumConnections** out) {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    return E_NOTIMPL;  // allowed for connection points; no container of ours needs it
+    return NoEnumerator(out);  // no container of ours needs it
 }
 
 std::vector<ComPtr<IUnknown>> ConnectionPoint::Sinks() const {

@@ -7,56 +7,30 @@
 #include <source_location>
 #include <string>
 
+#include "Variant.h"
+
 namespace nimbra {
 
-// A VARIANT that clears itself.
-class Variant : public VARIANT {
-public:
-    Variant() { VariantInit(this); }
-    Variant(Variant&& other) noexcept : VARIANT(other) { VariantInit(&other); }
-    Variant(const Variant&) = delete;
-    Variant& operator=(const Variant&) = delete;
-    ~Variant() { VariantClear(this); }
-};
+// A VARIANT of type vt whose one field set fills in. The values below differ
+// in nothing else.
+template <class Set>
+inline VARIANT Typed(VARTYPE vt, Set set) {
+    VARIANT x;
+    x.vt = vt;
+    set(x);
+    return x;
+}
 
 // Plain values as arguments and property values (nothing to clear).
-inline VARIANT Int16(SHORT v) {
-    VARIANT x;
-    x.vt = VT_I2;
-    x.iVal = v;
-    return x;
-}
-inline VARIANT Int32(LONG v) {
-    VARIANT x;
-    x.vt = VT_I4;
-    x.lVal = v;
-    return x;
-}
+inline VARIANT Int16(SHORT v) { return Typed(VT_I2, [&](VARIANT& x) { x.iVal = v; }); }
+inline VARIANT Int32(LONG v) { return Typed(VT_I4, [&](VARIANT& x) { x.lVal = v; }); }
 inline VARIANT Boolean(bool v) {
-    VARIANT x;
-    x.vt = VT_BOOL;
-    x.boolVal = v ? VARIANT_TRUE : VARIANT_FALSE;
-    return x;
+    return Typed(VT_BOOL, [&](VARIANT& x) { x.boolVal = v ? VARIANT_TRUE : VARIANT_FALSE; });
 }
 // Arguments the callee may change, as a classic ByRef parameter.
-inline VARIANTARG ByRef(LONG& v) {
-    VARIANTARG a;
-    a.vt = VT_I4 | VT_BYREF;
-    a.plVal = &v;
-    return a;
-}
-inline VARIANTARG ByRef(BSTR& v) {
-    VARIANTARG a;
-    a.vt = VT_BSTR | VT_BYREF;
-    a.pbstrVal = &v;
-    return a;
-}
-inline VARIANTARG ByRef(VARIANT_BOOL& v) {
-    VARIANTARG a;
-    a.vt = VT_BOOL | VT_BYREF;
-    a.pboolVal = &v;
-    return a;
-}
+inline VARIANTARG ByRef(LONG& v) { return Typed(VT_I4 | VT_BYREF, [&](VARIANT& x) { x.plVal = &v; }); }
+inline VARIANTARG ByRef(BSTR& v) { return Typed(VT_BSTR | VT_BYREF, [&](VARIANT& x) { x.pbstrVal = &v; }); }
+inline VARIANTARG ByRef(VARIANT_BOOL& v) { return Typed(VT_BOOL | VT_BYREF, [&](VARIANT& x) { x.pboolVal = &v; }); }
 
 // Arguments in source order (first argument first); by-reference arguments are
 // VT_BYREF variants the callee may change. Returns the call's HRESULT; an

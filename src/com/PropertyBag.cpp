@@ -44,30 +44,20 @@ MemoryPropertyBag::~MemoryPropertyBag() {
     for (auto& [name, value] : values_) VariantClear(&value);
 }
 
-void* MemoryPropertyBag::Find(REFIID riid) {
-    return riid == IID_IUnknown || riid == IID_IPropertyBag ? static_cast<IPropertyBag*>(this) : nullptr;
-}
-
-STDMETHODIMP MemoryPropertyBag::Read(LPCOLESTR name, VARIANT* value, IErrorLog*) {
-    if (!name || !value) return E_POINTER;
+HRESULT MemoryPropertyBag::Load(LPCOLESTR name, VARIANT& out) {
     for (auto& [key, stored] : values_)
-        if (_wcsicmp(key.c_str(), name) == 0) return ReadAs(stored, value);
+        if (_wcsicmp(key.c_str(), name) == 0) return VariantCopy(&out, &stored);
     return E_INVALIDARG;
 }
 
-STDMETHODIMP MemoryPropertyBag::Write(LPCOLESTR name, VARIANT* value) {
-    if (!name || !value) return E_POINTER;
-    VARIANT copy;
-    VariantInit(&copy);
-    HRESULT hr = VariantCopyInd(&copy, value);
-    if (FAILED(hr)) return hr;
+HRESULT MemoryPropertyBag::Store(LPCOLESTR name, Variant& value) {
     for (auto& [key, stored] : values_)
         if (_wcsicmp(key.c_str(), name) == 0) {
             VariantClear(&stored);
-            stored = copy;
+            stored = value.Detach();
             return S_OK;
         }
-    values_.emplace_back(name, copy);
+    values_.emplace_back(name, value.Detach());
     return S_OK;
 }
 

@@ -2,6 +2,7 @@
 
 #include "../Resources.h"
 #include "../com/Module.h"
+#include "../forms/PaintDc.h"
 
 namespace nimbra {
 namespace {
@@ -58,11 +59,9 @@ void ControlWindow::DrawImage1(HDC dc, const RECT& bounds) {
 
 LRESULT CALLBACK ControlWindow::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_PAINT) {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd, &ps);
+        const forms::PaintDc paint(hwnd);
         // Image1 sits at the top-left corner at its own size.
-        DrawImage1(dc, RECT{0, 0, Image1Size().cx, Image1Size().cy});
-        EndPaint(hwnd, &ps);
+        DrawImage1(paint.dc(), RECT{0, 0, Image1Size().cx, Image1Size().cy});
         return 0;
     }
     return DefWindowProcW(hwnd, msg, wParam, lParam);

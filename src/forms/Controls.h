@@ -1,5 +1,6 @@
 // Child controls of a form: picture box, image, label and timer. Their
-// events are std::function members the owner assigns.
+// events are std::function members the owner assigns. Each class's code is in
+// the file of its name.
 #pragma once
 #include <windows.h>
 
@@ -46,6 +47,8 @@ protected:
     ChildWindow() = default;
     virtual LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
     virtual void Paint(HDC dc, const RECT& area) {}
+    // What lies below a see-through control: its parent's picture.
+    void PaintParentBackground(HDC dc) const;
 
 private:
     template <class T>

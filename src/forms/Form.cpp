@@ -290,17 +290,9 @@ LRESULT Form::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         break;
     default: {
         // Runs the form's own mouse events; a handler may unload the form.
-        struct Receiver {
-            Form& f;
-            HWND hwnd;
-            bool Alive() const { return StillOurs(hwnd, &f); }
-            void MouseDown(int b, int shift, float x, float y) { f.Form_MouseDown(b, shift, x, y); }
-            void MouseUp(int b, int shift, float x, float y) { f.Form_MouseUp(b, shift, x, y); }
-            void MouseMove(int b, int shift, float x, float y) { f.Form_MouseMove(b, shift, x, y); }
-            void DblClick() { f.Form_DblClick(); }
-            void Click() { f.Form_Click(); }
-        };
-        if (Route(hwnd, msg, wParam, lParam, mouseDownLeft_, Receiver{*this, hwnd})) return 0;
+        using Events = EventsOf<Form, &Form::Form_MouseDown, &Form::Form_MouseUp, &Form::Form_MouseMove,
+                                &Form::Form_DblClick, &Form::Form_Click>;
+        if (Route(hwnd, msg, wParam, lParam, mouseDownLeft_, Events{*this, hwnd})) return 0;
         break;
     }
     }

@@ -4,6 +4,11 @@
 #pragma once
 #include <windows.h>
 
+#include <type_traits>
+
+#include "Handler.h"
+#include "WindowRoute.h"
+
 namespace nimbra::forms::mouse {
 
 inline int ButtonOf(UINT msg) {
@@ -89,5 +94,30 @@ bool Route(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, bool& leftDown, Re
         return false;
     }
 }
+
+// Route's receiver for an object whose five events are members of its own, in
+// the order MouseDown, MouseUp, MouseMove, DblClick, Click: member functions (a
+// form's events) or assigned handlers (a control's, run from a copy). Nothing
+// is raised once the window no longer belongs to the object.
+template <class Self, auto Down, auto Up, auto Move, auto Double, auto Single>
+struct EventsOf {
+    Self& self;
+    HWND hwnd;
+    bool Alive() const { return StillOurs(hwnd, &self); }
+    void MouseDown(int b, int shift, float x, float y) { Fire<Down>(b, shift, x, y); }
+    void MouseUp(int b, int shift, float x, float y) { Fire<Up>(b, shift, x, y); }
+    void MouseMove(int b, int shift, float x, float y) { Fire<Move>(b, shift, x, y); }
+    void DblClick() { Fire<Double>(); }
+    void Click() { Fire<Single>(); }
+
+private:
+    template <auto Event, class... Args>
+    void Fire(Args... args) {
+        if constexpr (std::is_member_function_pointer_v<decltype(Event)>)
+            (self.*Event)(args...);
+        else
+            RaiseHandler(self.*Event, args...);
+    }
+};
 
 }  // namespace nimbra::forms::mouse

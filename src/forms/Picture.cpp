@@ -6,62 +6,56 @@
 
 namespace nimbra::forms {
 
-// The one owner of the GDI handle; the size is read once because GetIconInfo
-// makes two bitmap copies on every call.
+// The one owner of the GDI handle, through the counted owners; the size is
+// read once because GetIconInfo makes two bitmap copies on every call.
 struct Picture::Handle {
-    HBITMAP bitmap = nullptr;
-    HICON icon = nullptr;
+    explicit Handle(HBITMAP b);
+    explicit Handle(HICON i);
+    GdiObject<HBITMAP> bitmap;
+    IconHandle icon;
     int width = 0, height = 0;
     bool alpha = false;
-
-    ~Handle() {
-        if (icon) DestroyIcon(icon);
-        if (bitmap) DeleteObject(bitmap);
-    }
 };
 
-Picture Picture::FromBitmap(HBITMAP bitmap) {
-    Picture p;
-    if (!bitmap) return p;
-    auto h = std::make_shared<Handle>();
-    h->bitmap = bitmap;
+Picture::Handle::Handle(HBITMAP b) : bitmap(b) {
     BITMAP info{};
-    if (GetObjectW(bitmap, sizeof info, &info)) {
-        h->width = info.bmWidth;
-        h->height = std::abs(info.bmHeight);  // bottom-up DIB sections report it negative
-        // Only a DIB section shows its bits; read once, as the size is.
-        if (info.bmBitsPixel == 32 && info.bmBits) {
-            const auto* pixel = static_cast<const DWORD*>(info.bmBits);
-            const size_t count = static_cast<size_t>(info.bmWidth) * h->height;
-            for (size_t i = 0; i < count && !h->alpha; ++i) h->alpha = (pixel[i] >> 24) != 0;
-        }
+    if (!GetObjectW(b, sizeof info, &info)) return;
+    width = info.bmWidth;
+    height = std::abs(info.bmHeight);  // bottom-up DIB sections report it negative
+    // Only a DIB section shows its bits; read once, as the size is.
+    if (info.bmBitsPixel == 32 && info.bmBits) {
+        const auto* pixel = static_cast<const DWORD*>(info.bmBits);
+        const size_t count = static_cast<size_t>(info.bmWidth) * height;
+        for (size_t i = 0; i < count && !alpha; ++i) alpha = (pixel[i] >> 24) != 0;
     }
-    p.handle_ = std::move(h);
+}
+
+Picture::Handle::Handle(HICON i) : icon(i) {
+    ICONINFO info{};
+    if (!GetIconInfo(i, &info)) return;
+    // GetIconInfo hands out copies, ours to delete.
+    const GdiObject<HBITMAP> color(info.hbmColor), mask(info.hbmMask);
+    BITMAP bm{};
+    if (info.hbmColor && GetObjectW(info.hbmColor, sizeof bm, &bm)) {
+        width = bm.bmWidth;
+        height = bm.bmHeight;
+    } else if (info.hbmMask && GetObjectW(info.hbmMask, sizeof bm, &bm)) {
+        // A monochrome icon keeps its AND and XOR masks stacked in one bitmap.
+        width = bm.bmWidth;
+        height = bm.bmHeight / 2;
+    }
+}
+
+template <class H>
+Picture Picture::Owning(H handle) {
+    Picture p;
+    if (handle) p.handle_ = std::make_shared<Handle>(handle);
     return p;
 }
 
-Picture Picture::FromIcon(HICON icon) {
-    Picture p;
-    if (!icon) return p;
-    auto h = std::make_shared<Handle>();
-    h->icon = icon;
-    ICONINFO info{};
-    if (GetIconInfo(icon, &info)) {
-        BITMAP bm{};
-        if (info.hbmColor && GetObjectW(info.hbmColor, sizeof bm, &bm)) {
-            h->width = bm.bmWidth;
-            h->height = bm.bmHeight;
-        } else if (info.hbmMask && GetObjectW(info.hbmMask, sizeof bm, &bm)) {
-            // A monochrome icon keeps its AND and XOR masks stacked in one bitmap.
-            h->width = bm.bmWidth;
-            h->height = bm.bmHeight / 2;
-        }
-        // GetIconInfo hands out copies, ours to delete.
-        const GdiObject<HBITMAP> color(info.hbmColor), mask(info.hbmMask);
-    }
-    p.handle_ = std::move(h);
-    return p;
-}
+Picture Picture::FromBitmap(HBITMAP bitmap) { return Owning(bitmap); }
+
+Picture Picture::FromIcon(HICON icon) { return Owning(icon); }
 
 Picture Picture::BitmapResource(HINSTANCE module, int id) {
     // A DIB section keeps the stored colours whatever the screen depth.
@@ -82,8 +76,8 @@ Picture Picture::CursorResource(HINSTANCE module, int id) {
 
 bool Picture::HasAlpha() const { return handle_ && handle_->alpha; }
 bool Picture::IsIcon() const { return handle_ && handle_->icon; }
-HBITMAP Picture::Bitmap() const { return handle_ ? handle_->bitmap : nullptr; }
-HICON Picture::Icon() const { return handle_ ? handle_->icon : nullptr; }
+HBITMAP Picture::Bitmap() const { return handle_ ? handle_->bitmap.get() : nullptr; }
+HICON Picture::Icon() const { return handle_ ? handle_->icon.get() : nullptr; }
 int Picture::Width() const { return handle_ ? handle_->width : 0; }
 int Picture::Height() const { return handle_ ? handle_->height : 0; }
 

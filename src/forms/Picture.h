@@ -30,6 +30,8 @@ public:
 
 private:
     struct Handle;
+    template <class H>
+    static Picture Owning(H handle);  // empty for a null handle
     std::shared_ptr<Handle> handle_;  // copies share the one GDI handle
 };
 

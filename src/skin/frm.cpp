@@ -135,6 +135,9 @@ void frm::Form_Unload(int&) {
     // runs nothing: a menu request or a hover poll may still be pending.
     tmrSysMenu.SetEnabled(false);
     tmrButtons.SetEnabled(false);
+    // The window goes next and takes its tooltips along; gone now, they leave
+    // no handle behind that a later window could be given.
+    tooltips_.reset();
     HostForm.Reset();
     OwnerControl.Reset();
 }

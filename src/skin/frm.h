@@ -164,7 +164,7 @@ private:
     bool ClickTaken(Guard& g, HRESULT (STDMETHODCALLTYPE SkinOwner::*enabled)(VARIANT_BOOL*),
                     void (SkinOwner::*relay)(VARIANT_BOOL&));
     VARIANT_BOOL Cancel = VARIANT_FALSE;  // the host's answer to the last cancellable event
-    HWND tooltips_ = nullptr;
+    forms::WindowHandle tooltips_;
     const wchar_t* restoreTip_ = nullptr;  // the restore button's tooltip text as last set
 
     // MessageSink: the host form's messages. Changes none; cancels only

@@ -14,8 +14,8 @@ void frm::Form_Load() {
     // The five buttons are made with the window: borderless picture boxes in
     // magenta (the strips' corner colour), 255 twips (17 pixels at 96 dpi) square.
     const int size = static_cast<int>(forms::TwipsToPixelsX(255));
-    tooltips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hWnd(), nullptr, nullptr, nullptr);
+    tooltips_.reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hWnd(), nullptr, nullptr, nullptr));
     struct Made {
         forms::PictureBox& box;
         const wchar_t* tip;
@@ -72,10 +72,10 @@ bool frm::SetTooltip(forms::PictureBox& button, const wchar_t* text) {
     // would pile up in the tooltip control).
     TOOLINFOW known = tool;
     known.lpszText = nullptr;
-    if (SendMessageW(tooltips_, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&known)))
-        SendMessageW(tooltips_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    if (SendMessageW(tooltips_.get(), TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&known)))
+        SendMessageW(tooltips_.get(), TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
     else
-        SendMessageW(tooltips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+        SendMessageW(tooltips_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     return true;
 }
 

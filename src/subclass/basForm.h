@@ -13,7 +13,7 @@ namespace nimbra {
 
 class clsFormSubclass;
 
-// ---- controls and their windows
+// ---- controls and their windows (basForm.cpp)
 // The window property "xpForm:Control" on a control's own window holds the
 // address of the control's IUnknown (no counted reference).
 
@@ -50,7 +50,7 @@ LONG fLongVal(double high, short low);
 // closed. The chosen command reaches hwnd as WM_SYSCOMMAND.
 void ShowSysMenu(HWND hwnd);
 
-// ---- hooked windows
+// ---- hooked windows (HookTable.cpp)
 // A hooked window carries a hook record: the procedure its messages go on to
 // and the object they reach first. A record whose object has let go keeps
 // forwarding until the window is destroyed, so whoever hooked the window after

@@ -116,23 +116,17 @@ void clsFormSubclass::RaiseMessageCatched(HWND hwnd, UINT& uMsg, WPARAM& wParam,
 // ---- COM face -----------------------------------------------------------------
 
 STDMETHODIMP clsFormSubclass::StartSubclass(LONG hwnd, VARIANT_BOOL* Result) {
-    if (!Result) return E_POINTER;
     // Window handles are 32-bit values, sign-extended on 64-bit Windows.
-    *Result = StartSubclass(reinterpret_cast<HWND>(static_cast<LONG_PTR>(hwnd))) ? VARIANT_TRUE : VARIANT_FALSE;
-    return S_OK;
+    return Answer(Result, [&] {
+        return StartSubclass(reinterpret_cast<HWND>(static_cast<LONG_PTR>(hwnd))) ? VARIANT_TRUE : VARIANT_FALSE;
+    });
 }
 
 STDMETHODIMP clsFormSubclass::StopSubClass(VARIANT_BOOL* Result) {
-    if (!Result) return E_POINTER;
-    *Result = StopSubClass() ? VARIANT_TRUE : VARIANT_FALSE;
-    return S_OK;
+    return Answer(Result, [&] { return StopSubClass() ? VARIANT_TRUE : VARIANT_FALSE; });
 }
 
-STDMETHODIMP clsFormSubclass::EnumConnectionPoints(IEnumConnectionPoints** out) {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    return E_NOTIMPL;
-}
+STDMETHODIMP clsFormSubclass::EnumConnectionPoints(IEnumConnectionPoints** out) { return NoEnumerator(out); }
 
 STDMETHODIMP clsFormSubclass::FindConnectionPoint(REFIID iid, IConnectionPoint** out) {
     return FindPoint({&events_}, iid, out);

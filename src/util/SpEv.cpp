@@ -197,9 +197,8 @@ STDMETHODIMP SpEv::FileExists(BSTR* sFile, VARIANT_BOOL* result) {
     if (!result) return E_POINTER;
     // No guard: FindFirstFile reports everything through its handle.
     WIN32_FIND_DATAW data;
-    HANDLE h = FindFirstFileW(Text(sFile).c_str(), &data);
-    *result = h != INVALID_HANDLE_VALUE ? VARIANT_TRUE : VARIANT_FALSE;
-    if (h != INVALID_HANDLE_VALUE) FindClose(h);
+    const forms::FindHandle found(FindFirstFileW(Text(sFile).c_str(), &data));
+    *result = found ? VARIANT_TRUE : VARIANT_FALSE;
     return S_OK;
 }
 

@@ -2,7 +2,7 @@
 // in each state, and the frame of the strip each look shows.
 #include "Activation.h"
 #include "Skinned.h"
-#include "SkinTestApi.h"
+#include "../../src/skin/SkinTestApi.h"
 #include "StandInOwner.h"
 #include "../../src/forms/Units.h"
 

@@ -6,7 +6,7 @@
 
 #include "EventSink.h"
 #include "Skinned.h"
-#include "SkinTestApi.h"
+#include "../../src/skin/SkinTestApi.h"
 #include "StandInOwner.h"
 #include "../../src/forms/Units.h"
 

@@ -3,20 +3,25 @@
 the three colour schemes (b blue, s silver, o olive), eleven pictures each; and
 the about window's art (background, tagline, icons, hand cursor).
 
-    python3 make_pictures.py            writes b0.bmp ... o10.bmp next to this file
+    python3 make_pictures.py            writes b0.bmp ... o10.bmp into src/skin/pictures
                                         and the about art into src/about/pictures
     python3 make_pictures.py --check    re-reads them and checks layout and content
+
+The colours come from palette.json beside this script.
 
 Only the standard library is used, so the art can be regenerated anywhere and
 the output is byte-for-byte the same every time.
 """
 import argparse
+import json
 import os
 import struct
 import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-ABOUT_DIR = os.path.join(HERE, "..", "..", "about", "pictures")
+ROOT = os.path.join(HERE, "..", "..")
+SKIN_DIR = os.path.normpath(os.path.join(ROOT, "src", "skin", "pictures"))
+ABOUT_DIR = os.path.normpath(os.path.join(ROOT, "src", "about", "pictures"))
 
 MAGENTA = (255, 0, 255)   # the skin's transparent colour: cut away by the window region
 WHITE = (255, 255, 255)
@@ -81,121 +86,46 @@ def gradient(stops, height):
     return rows
 
 
-# Per scheme and window state:
-#   title    gradient stops of the title bar; row 0 is its top line
-#   outline  the frame's outer line, also drawn along the rounded corners
+# The colours live in palette.json beside this script, as hex RGB strings, per
+# scheme and window state:
+#   title    the title bar's colours at TITLE_ROWS (see gradient); row 0 is its top line
 #   edge     frame profile from outside in; sides and bottom share it so the
-#            bottom corners join without a seam
+#            bottom corners join without a seam. Its first colour is the frame's
+#            outer line, also drawn along the rounded corners (the outline).
 #   button   caption button tones: light (top-left), base, glow (bottom-right),
-#            border, glyph
+#            border, glyph; normal, hot and pressed for the active window, normal
+#            for the inactive one (its hot and pressed are made from it below).
+# "close" holds the close button's tones, red-orange in every scheme, always
+# with a white X. The olive inactive title stays dark enough for the white
+# inactive caption.
+TITLE_ROWS = (0, 1, 2, 3, 4, 7, 0.55, -6, -3, -2, -1)
+
+
 def _btn(light, base, glow, border, glyph):
     return {"light": light, "base": base, "glow": glow,
             "border": border, "glyph": glyph}
 
 
-PALETTE = {
-    "b": {
-        "active": {
-            "title": [(0, (0, 72, 224)), (1, (61, 149, 255)), (2, (44, 132, 254)),
-                      (3, (16, 106, 248)), (4, (0, 88, 238)), (7, (0, 80, 226)),
-                      (0.55, (0, 90, 240)), (-6, (8, 108, 255)), (-3, (0, 86, 230)),
-                      (-2, (0, 72, 208)), (-1, (0, 61, 178))],
-            "outline": (0, 40, 170),
-            "edge": [(0, 40, 170), (22, 104, 248), (0, 85, 234), (0, 66, 200)],
-            "button": {
-                "normal": _btn((96, 156, 255), (20, 90, 242), (88, 150, 255), WHITE, WHITE),
-                "hot": _btn((140, 190, 255), (52, 128, 255), (140, 196, 255), WHITE, WHITE),
-                "pressed": _btn((0, 46, 170), (0, 62, 200), (30, 104, 236), WHITE, WHITE),
-            },
-        },
-        "inactive": {
-            "title": [(0, (112, 140, 218)), (1, (170, 195, 246)), (2, (156, 183, 240)),
-                      (3, (138, 166, 231)), (4, (122, 150, 223)), (7, (118, 146, 219)),
-                      (0.55, (124, 152, 225)), (-6, (130, 158, 230)), (-3, (120, 148, 221)),
-                      (-2, (110, 137, 210)), (-1, (96, 122, 194))],
-            "outline": (90, 114, 190),
-            "edge": [(90, 114, 190), (158, 182, 242), (122, 150, 223), (106, 132, 206)],
-            "button": {
-                "normal": _btn((168, 192, 246), (128, 156, 228), (162, 188, 246),
-                               (236, 242, 255), (244, 248, 255)),
-            },
-        },
-    },
-    "s": {
-        "active": {
-            "title": [(0, (192, 192, 208)), (1, (255, 255, 255)), (2, (246, 246, 250)),
-                      (3, (232, 232, 240)), (4, (218, 218, 231)), (7, (212, 212, 226)),
-                      (0.55, (196, 196, 212)), (-6, (182, 182, 199)), (-3, (170, 170, 188)),
-                      (-2, (160, 160, 180)), (-1, (128, 128, 150))],
-            "outline": (116, 116, 138),
-            "edge": [(116, 116, 138), (238, 238, 244), (200, 200, 214), (170, 170, 188)],
-            "button": {
-                "normal": _btn(WHITE, (224, 224, 234), (196, 196, 212), (124, 124, 146),
-                               (36, 36, 52)),
-                "hot": _btn(WHITE, (240, 240, 248), (214, 214, 228), (110, 110, 134),
-                            (0, 0, 16)),
-                "pressed": _btn((170, 170, 190), (196, 196, 212), (226, 226, 236),
-                                (100, 100, 124), (0, 0, 16)),
-            },
-        },
-        "inactive": {
-            "title": [(0, (214, 214, 226)), (1, (255, 255, 255)), (2, (251, 251, 253)),
-                      (3, (244, 244, 248)), (4, (238, 238, 244)), (7, (235, 235, 242)),
-                      (0.55, (228, 228, 236)), (-6, (220, 220, 230)), (-3, (214, 214, 225)),
-                      (-2, (206, 206, 218)), (-1, (186, 186, 202))],
-            "outline": (166, 166, 184),
-            "edge": [(166, 166, 184), (250, 250, 252), (228, 228, 236), (210, 210, 222)],
-            "button": {
-                "normal": _btn(WHITE, (238, 238, 244), (220, 220, 230), (170, 170, 188),
-                               (120, 120, 138)),
-            },
-        },
-    },
-    "o": {
-        "active": {
-            "title": [(0, (128, 146, 92)), (1, (204, 218, 164)), (2, (184, 202, 142)),
-                      (3, (162, 182, 118)), (4, (148, 168, 106)), (7, (142, 162, 100)),
-                      (0.55, (146, 166, 104)), (-6, (150, 170, 108)), (-3, (132, 150, 92)),
-                      (-2, (120, 138, 82)), (-1, (100, 116, 66))],
-            "outline": (84, 98, 56),
-            "edge": [(84, 98, 56), (180, 198, 138), (146, 166, 104), (122, 140, 84)],
-            "button": {
-                "normal": _btn((196, 212, 152), (136, 158, 94), (186, 204, 140),
-                               (250, 252, 240), WHITE),
-                "hot": _btn((220, 232, 184), (166, 188, 120), (212, 228, 170),
-                            WHITE, WHITE),
-                "pressed": _btn((92, 110, 58), (110, 130, 72), (146, 166, 104),
-                                (240, 244, 228), WHITE),
-            },
-        },
-        "inactive": {
-            # Dark enough for the white inactive caption.
-            "title": [(0, (140, 150, 108)), (1, (204, 212, 176)), (2, (184, 194, 152)),
-                      (3, (170, 180, 136)), (4, (162, 172, 128)), (7, (158, 168, 124)),
-                      (0.55, (160, 170, 126)), (-6, (164, 174, 130)), (-3, (152, 162, 118)),
-                      (-2, (144, 154, 110)), (-1, (124, 134, 94))],
-            "outline": (146, 154, 118),
-            "edge": [(146, 154, 118), (228, 232, 208), (198, 206, 170), (180, 188, 152)],
-            "button": {
-                "normal": _btn((224, 230, 204), (190, 200, 160), (220, 226, 196),
-                               (246, 248, 238), (250, 252, 246)),
-            },
-        },
-    },
-}
+def _colours(text):
+    """ "0048E0 3D95FF" -> [(0, 72, 224), (61, 149, 255)]"""
+    return [tuple(int(word[k:k + 2], 16) for k in (0, 2, 4)) for word in text.split()]
 
-# The close button is red-orange in every scheme, always with a white X.
-CLOSE = {
-    "active": {
-        "normal": _btn((240, 146, 112), (224, 86, 50), (244, 158, 120), WHITE, WHITE),
-        "hot": _btn((252, 184, 150), (240, 118, 78), (255, 190, 152), WHITE, WHITE),
-        "pressed": _btn((150, 40, 16), (184, 56, 28), (214, 94, 60), WHITE, WHITE),
-    },
-    "inactive": {
-        "normal": _btn((236, 184, 170), (214, 138, 120), (236, 186, 170),
-                       (250, 240, 238), (255, 250, 248)),
-    },
-}
+
+def _buttons(table):
+    return {state: _btn(*_colours(tones)) for state, tones in table.items()}
+
+
+def _window(table):
+    edge = _colours(table["edge"])
+    return {"title": list(zip(TITLE_ROWS, _colours(table["title"]))),
+            "outline": edge[0], "edge": edge, "button": _buttons(table["button"])}
+
+
+with open(os.path.join(HERE, "palette.json")) as _f:
+    _PALETTE = json.load(_f)
+PALETTE = {s: {state: _window(_PALETTE[s][state]) for state in ("active", "inactive")}
+           for s in SCHEMES}
+CLOSE = {state: _buttons(_PALETTE["close"][state]) for state in ("active", "inactive")}
 
 def _inactive_hover_and_press(table):
     """An inactive window's hot and pressed buttons: the pale face lit up or
@@ -942,7 +872,7 @@ def main(argv):
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--check", action="store_true",
                         help="verify the BMP files instead of writing them")
-    parser.add_argument("--dir", default=HERE, help="folder of the BMP files")
+    parser.add_argument("--dir", default=SKIN_DIR, help="folder of the skin's BMP files")
     parser.add_argument("--about-dir", default=ABOUT_DIR, help="folder of the about window's art")
     args = parser.parse_args(argv)
     if args.check:

@@ -1,8 +1,8 @@
-// What a test cannot reach from outside a running skin: its owner, to put a
-// stand-in whose reads fail in place of the control, and its button table,
-// to make one row fail.
+// What a test or benchmark cannot reach from outside a running skin: its
+// owner, to put a stand-in (whose reads may fail) in place of the control,
+// and its button table, to make one row fail. The control never includes it.
 #pragma once
-#include "../../src/skin/frm.h"
+#include "frm.h"
 
 namespace nimbra {
 
