@@ -87,14 +87,11 @@ void frm::Form_MouseDown(int Button, int, float X, float Y) {
           },
           [&] {
               if (arm) return;
-              if (WindowState() == forms::vbNormal && MouseY < TitleHeight && moveable && !IgnoreNextMouseUp) {
-                  Moving = true;
-                  LockWindowUpdate(nullptr);
-                  GrabX = X;
-                  GrabY = Y;
-              } else {
-                  Moving = false;
-              }
+              Moving = WindowState() == forms::vbNormal && MouseY < TitleHeight && moveable && !IgnoreNextMouseUp;
+              if (!Moving) return;
+              LockWindowUpdate(nullptr);
+              GrabX = X;
+              GrabY = Y;
           },
           [&] {
               if (!arm) ResizeArmed = false;
