@@ -57,9 +57,18 @@ void HostForm::SetIcon(IPictureDisp* picture) {
 bool HostForm::Create(std::vector<std::wstring>& errors) {
     DWORD style, exStyle;
     StylesFor(block_.NumberOr("BorderStyle", 2), style, exStyle);
-    if (!Load(style, exStyle)) {
-        errors.push_back(L"Das Formular " + std::wstring(block_.name.begin(), block_.name.end()) +
-                         L" kann nicht erzeugt werden.");
+    const std::wstring name(block_.name.begin(), block_.name.end());
+    // An MDI parent form holds the MDI child forms (MDIChild = True) in its client.
+    const bool mdiChild = block_.NumberOr("MDIChild", 0) != 0;
+    if (mdiChild && !options_.mdiClient) {
+        errors.push_back(L"Das MDI-Kindformular " + name + L" braucht ein MDI-Formular.");
+        return false;
+    }
+    const bool made = block_.type == "VB.MDIForm" ? LoadMdiFrame(style)
+                      : mdiChild                  ? LoadMdiChild(options_.mdiClient, style | WS_CHILD)
+                                                  : Load(style, exStyle);
+    if (!made) {
+        errors.push_back(L"Das Formular " + name + L" kann nicht erzeugt werden.");
         return false;
     }
     // ClientLeft/ClientTop/ClientWidth/ClientHeight place the inside of the form (twips).
@@ -133,6 +142,12 @@ HRESULT HostForm::SaveTo(std::vector<std::wstring>& errors) {
 void HostForm::Adopt(ControlSite* site) { controls_.push_back(site); }
 
 void HostForm::Form_Unload(int&) {
+    // An MDI parent form's children end first, as its own end would destroy their windows.
+    if (HWND client = MdiClient()) {
+        const auto all = forms::LoadedForms();
+        for (forms::Form* f : all)
+            if (f != this && f->Loaded() && ::GetParent(f->hWnd()) == client) f->Unload(forms::vbFormMDIForm);
+    }
     // A form's end: its controls end with it, and the last form ends the application.
     for (const auto& site : controls_) site->Close();
     controls_.clear();

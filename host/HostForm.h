@@ -19,6 +19,7 @@ class EventLog;
 struct HostOptions {
     bool design = false;  // ambient UserMode False
     EventLog* events = nullptr;
+    HWND mdiClient = nullptr;  // the MDI parent form's client, for the forms with MDIChild = True
 };
 
 class HostForm final : public forms::Form {
@@ -36,6 +37,7 @@ public:
 
     IDispatch* Object();  // the late-bound face handed to controls as their Parent
     const HostOptions& Options() const { return options_; }
+    const Block& Definition() const { return block_; }  // the form file's block it was made from
     const std::vector<ComPtr<ControlSite>>& Controls() const { return controls_; }
     // A site made outside Create ends with the form like the ones it made.
     void Adopt(ControlSite* site);

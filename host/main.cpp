@@ -5,8 +5,9 @@
 //   NimbraHost [--design] [--save OUT.frm] [--set Property=Value]...
 //              [--events LOG] [--cancel Event]... [--quit-after MS] [--windows LOG] [--ready FILE] FORM.frm
 //
-// --windows writes, when the application ends, every visible top-level window of
-// the host's thread with its screen rectangle: what a test checks the skin by.
+// --windows writes every visible top-level window of the host's thread with its
+// screen rectangle, and an MDI client's windows: what a test checks the skin by.
+// It is written anew whenever the windows have settled, and at the end.
 // --ready writes FILE once the forms are shown and their messages have run
 // out: what a script waits for before it takes a picture or clicks.
 #include <windows.h>
@@ -113,24 +114,41 @@ HRESULT ApplySetting(HostForm& form, const std::wstring& name, const std::wstrin
     return result;
 }
 
+void AddLine(std::wstring& text, const std::wstring& title, HWND hwnd) {
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    text += title + L"|" + std::to_wstring(r.left) + L" " + std::to_wstring(r.top) + L" " + std::to_wstring(r.right) +
+            L" " + std::to_wstring(r.bottom) + L"\n";
+}
+
 BOOL CALLBACK AddWindow(HWND hwnd, LPARAM param) {
     if (!IsWindowVisible(hwnd)) return TRUE;
     wchar_t title[256] = L"";
     GetWindowTextW(hwnd, title, 256);
-    RECT r;
-    GetWindowRect(hwnd, &r);
-    *reinterpret_cast<std::wstring*>(param) += std::wstring(title) + L"|" + std::to_wstring(r.left) + L" " +
-                                               std::to_wstring(r.top) + L" " + std::to_wstring(r.right) + L" " +
-                                               std::to_wstring(r.bottom) + L"\n";
+    AddLine(*reinterpret_cast<std::wstring*>(param), title, hwnd);
     return TRUE;
 }
 
-// "caption|left top right bottom" for each visible top-level window of this thread.
+// "caption|left top right bottom" for each visible top-level window of this
+// thread; then an MDI client's line ("MDICLIENT|...") and one for each visible
+// window inside it (MDI child forms and their skins).
 void WriteWindows(const std::wstring& path) {
     std::wstring text;
     EnumThreadWindows(GetCurrentThreadId(), AddWindow, reinterpret_cast<LPARAM>(&text));
-    const forms::FileHandle f(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    if (f) Print(f.get(), text);
+    for (forms::Form* f : forms::LoadedForms())
+        if (HWND client = f->MdiClient()) {
+            AddLine(text, L"MDICLIENT", client);
+            for (HWND w = GetWindow(client, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
+                if (IsWindowVisible(w)) AddWindow(w, reinterpret_cast<LPARAM>(&text));
+        }
+    // Written beside it and then put in its place: a reader never sees half of it.
+    const std::wstring next = path + L".neu";
+    {
+        const forms::FileHandle f(CreateFileW(next.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        if (!f) return;
+        Print(f.get(), text);
+    }
+    MoveFileExW(next.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);
 }
 
 void CALLBACK QuitTimer(HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(0); }
@@ -149,7 +167,14 @@ int Run(const Options& o) {
     HostOptions hostOptions{o.design, &events};
     std::vector<std::unique_ptr<HostForm>> forms;
     std::vector<std::wstring> errors;
+    // An MDI parent form is made first, whatever the order: its client holds the MDI child forms.
+    for (const auto& file : files)
+        if (file->Form().type == "VB.MDIForm" && !hostOptions.mdiClient) {
+            forms.push_back(std::make_unique<HostForm>(file->Form(), hostOptions));
+            if (forms.back()->Create(errors)) hostOptions.mdiClient = forms.back()->MdiClient();
+        }
     for (const auto& file : files) {
+        if (!forms.empty() && &forms.front()->Definition() == &file->Form()) continue;
         forms.push_back(std::make_unique<HostForm>(file->Form(), hostOptions));
         forms.back()->Create(errors);
     }
@@ -191,10 +216,21 @@ int Run(const Options& o) {
         // Opening the file (a pipe the caller waits on) is the signal.
         forms::FileHandle(CreateFileW(o.ready.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     }
+    // With --windows the file is written anew once the messages after a change
+    // have run out (100 ms without one): a test reads where the windows stand
+    // while the program runs. Idle, the loop waits for the next message.
     MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    for (bool changed = true;;) {
+        if (!o.windows.empty() && changed &&
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT) == WAIT_TIMEOUT) {
+            WriteWindows(o.windows);
+            changed = false;
+            continue;
+        }
+        if (GetMessageW(&msg, nullptr, 0, 0) <= 0) break;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
+        changed = true;
     }
     if (!o.windows.empty()) WriteWindows(o.windows);
     forms.clear();

@@ -45,17 +45,27 @@ Form::~Form() {
     // from this half-destroyed object.
     if (HWND hwnd = hwnd_) {
         Detach();
-        DestroyWindow(hwnd);
+        Destroy(hwnd);
     }
+}
+
+// Registered once for every form: a second registration would find the class
+// in use and fail.
+bool Form::ClassRegistered() {
+    static const bool registered = RegisterWindowClass(kFormClass, StaticProc);
+    return registered;
 }
 
 bool Form::Load(DWORD style, DWORD exStyle, HWND parent) {
     if (hwnd_) return true;
-    static const bool registered = RegisterWindowClass(kFormClass, StaticProc);
-    if (!registered) return false;
+    if (!ClassRegistered()) return false;
     // CW_USEDEFAULT lets Windows cascade overlapped forms; pop-ups and children get 0,0.
     HWND hwnd = CreateWindowExW(exStyle, kFormClass, L"", style & ~WS_VISIBLE, CW_USEDEFAULT, 0, 300, 200, parent,
                                 nullptr, ThisModule(), this);
+    return Created(hwnd);
+}
+
+bool Form::Created(HWND hwnd) {
     if (!hwnd || hwnd_ != hwnd) return false;
     surface_ = new Surface(hwnd);
     Forms().push_back(this);
@@ -63,11 +73,48 @@ bool Form::Load(DWORD style, DWORD exStyle, HWND parent) {
     return true;
 }
 
+bool Form::LoadMdiFrame(DWORD style) {
+    if (!Load(style | WS_CLIPCHILDREN)) return false;
+    if (mdiClient_) return true;
+    // All child styles: the children are made hidden and shown by their Show,
+    // as every other form.
+    CLIENTCREATESTRUCT client{nullptr, 0xFF00};
+    RECT inside{};
+    GetClientRect(hwnd_, &inside);
+    mdiClient_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr,
+                                 WS_CHILD | WS_CLIPCHILDREN | WS_VISIBLE | MDIS_ALLCHILDSTYLES, 0, 0, inside.right,
+                                 inside.bottom, hwnd_, nullptr, ThisModule(), &client);
+    return mdiClient_ != nullptr;
+}
+
+bool Form::LoadMdiChild(HWND mdiClient, DWORD style) {
+    if (hwnd_) return true;
+    if (!ClassRegistered() || !mdiClient) return false;
+    mdiChild_ = true;
+    // The client makes the window; this object arrives in the MDICREATESTRUCT.
+    MDICREATESTRUCTW create{kFormClass, L"", ThisModule(), CW_USEDEFAULT, CW_USEDEFAULT, 300, 200,
+                            style & ~WS_VISIBLE, reinterpret_cast<LPARAM>(this)};
+    return Created(reinterpret_cast<HWND>(SendMessageW(mdiClient, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&create))));
+}
+
+void Form::Destroy(HWND hwnd) {
+    if (mdiChild_) SendMessageW(::GetParent(hwnd), WM_MDIDESTROY, reinterpret_cast<WPARAM>(hwnd), 0);
+    else DestroyWindow(hwnd);
+}
+
+LRESULT Form::Default(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (mdiChild_) return DefMDIChildProcW(hwnd_, msg, wParam, lParam);
+    if (mdiClient_) return DefFrameProcW(hwnd_, mdiClient_, msg, wParam, lParam);
+    return DefWindowProcW(hwnd_, msg, wParam, lParam);
+}
+
 bool Form::Show(int style) {
     if (modal_) return false;
     if (!hwnd_) Load();
     if (!hwnd_) return true;  // it could not load, or Form_Load unloaded it again
     ShowWindow(hwnd_, SW_SHOW);
+    // Showing activates a form; an MDI child is activated by its client.
+    if (mdiChild_) SendMessageW(::GetParent(hwnd_), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(hwnd_), 0);
     if (style != vbModal) return true;
     HWND hwnd = hwnd_;
     modal_ = true;
@@ -105,7 +152,7 @@ bool Form::Unload(int mode) {
     // Form_Unload was the last event: detached first, the destruction's own
     // messages raise nothing, so an active form gets no Form_Deactivate.
     Detach();
-    DestroyWindow(hwnd);
+    Destroy(hwnd);
     return true;
 }
 
@@ -250,7 +297,22 @@ LRESULT Form::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         // Minimised, the client is 0x0; the buffer keeps its content for the restore.
         if (surface_ && LOWORD(lParam) > 0 && HIWORD(lParam) > 0) surface_->Resize(LOWORD(lParam), HIWORD(lParam));
         if (loaded) Form_Resize();
+        if (!StillOurs(hwnd, this)) return 0;
+        // An MDI parent's client fills its inside; an MDI child's sizes go to
+        // the MDI machinery as well (a maximised child, the client's scroll range).
+        if (mdiClient_) MoveWindow(mdiClient_, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+        if (mdiChild_) Default(msg, wParam, lParam);
         return 0;
+    case WM_MDIACTIVATE:
+        // An MDI child is activated and deactivated by its client, without WM_ACTIVATE.
+        if (loaded && (reinterpret_cast<HWND>(lParam) == hwnd || reinterpret_cast<HWND>(wParam) == hwnd)) {
+            if (reinterpret_cast<HWND>(lParam) == hwnd)
+                Form_Activate();
+            else
+                Form_Deactivate();
+            if (!StillOurs(hwnd, this)) return 0;
+        }
+        break;
     case WM_ACTIVATE:
         if (loaded) {
             if (LOWORD(wParam) == WA_INACTIVE)
@@ -296,7 +358,7 @@ LRESULT Form::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         break;
     }
     }
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
+    return Default(msg, wParam, lParam);
 }
 
 }  // namespace nimbra::forms

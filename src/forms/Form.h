@@ -21,7 +21,7 @@ enum { vbModeless = 0, vbModal = 1 };
 enum { vbLeftButton = 1, vbRightButton = 2, vbMiddleButton = 4 };
 enum { vbShiftMask = 1, vbCtrlMask = 2, vbAltMask = 4 };
 // Why a form is being unloaded (Form_QueryUnload's UnloadMode).
-enum { vbFormControlMenu = 0, vbFormCode = 1, vbAppWindows = 2, vbAppTaskManager = 3 };
+enum { vbFormControlMenu = 0, vbFormCode = 1, vbAppWindows = 2, vbAppTaskManager = 3, vbFormMDIForm = 4 };
 
 class Form {
 public:
@@ -34,6 +34,12 @@ public:
     // window styles; parent makes it a child (MDI client) or owned window.
     // Loading twice does nothing. Returns false when the window cannot be made.
     bool Load(DWORD style = WS_POPUP, DWORD exStyle = 0, HWND parent = nullptr);
+    // An MDI parent form: the window with an MDI client filling its inside,
+    // which holds the MDI child forms.
+    bool LoadMdiFrame(DWORD style);
+    HWND MdiClient() const { return mdiClient_; }
+    // An MDI child form inside an MDI parent form's client.
+    bool LoadMdiChild(HWND mdiClient, DWORD style);
     bool Loaded() const { return hwnd_ != nullptr; }
     // Loads if needed, then shows (and so activates) the window. vbModal then
     // runs the thread's messages until the form is unloaded (the form object
@@ -102,9 +108,17 @@ private:
     template <class T>
     friend LRESULT RouteMessage(HWND, UINT, WPARAM, LPARAM);
     static LRESULT CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    static bool ClassRegistered();
     void Detach();  // the window is going: forget it, its surface and the list entry
+    bool Created(HWND hwnd);  // after the window is made: the surface, the list, Form_Load
+    void Destroy(HWND hwnd);  // an MDI child goes through its client, any other window directly
+    // What the system does with a message the form leaves to it: MDI forms
+    // have default procedures of their own.
+    LRESULT Default(UINT msg, WPARAM wParam, LPARAM lParam);
 
     HWND hwnd_ = nullptr;
+    HWND mdiClient_ = nullptr;  // an MDI parent form's client
+    bool mdiChild_ = false;
     Surface* surface_ = nullptr;  // owned; exists while loaded
     int mousePointer_ = vbDefault;
     bool mouseDownLeft_ = false;

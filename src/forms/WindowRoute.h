@@ -43,7 +43,12 @@ inline bool StillOurs(HWND hwnd, const void* self) {
 template <class T>
 LRESULT RouteMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_NCCREATE) {
-        auto* self = static_cast<T*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        const auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        // An MDI child's creation data is the MDICREATESTRUCT its client was sent.
+        auto* self = static_cast<T*>(create->dwExStyle & WS_EX_MDICHILD
+                                         ? reinterpret_cast<void*>(
+                                               reinterpret_cast<MDICREATESTRUCTW*>(create->lpCreateParams)->lParam)
+                                         : create->lpCreateParams);
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
         self->hwnd_ = hwnd;
     }

@@ -29,6 +29,15 @@ void frm::oSubClass_MessageCatched(HWND hwnd, UINT& uMsg, WPARAM& wParam, LPARAM
     switch (uMsg) {
     case WM_SIZE: HostSized(g, static_cast<long>(word)); break;
     case WM_ACTIVATE: HostActivated(g, hwnd, word); break;
+    case WM_MDIACTIVATE: {
+        // An MDI child is activated by its client, without WM_ACTIVATE, and its
+        // skin, a child window beside it, never is: the activation the host is
+        // given counts for the skin as its own would.
+        const bool active = reinterpret_cast<HWND>(lParam) == hwnd;
+        if (active) g.Run([&] { Form_Activate(); });
+        HostActivated(g, hwnd, active ? WA_ACTIVE : WA_INACTIVE);
+        break;
+    }
     case WM_SYSCOMMAND:
         // The system menu's Close is the close button's click, event included.
         if (word == SC_CLOSE) g.Run([&] { bClose_Click(); });

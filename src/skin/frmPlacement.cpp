@@ -22,12 +22,11 @@ void frm::PlaceHostForm() {
 }
 
 void frm::SetMePos() {
-    bool topLevel = true;
     int hostState = 0;
-    IgnoreErrors([&] { topLevel = ::GetParent(HostHwnd()) == nullptr; },
-                 [&] { hostState = HostLong(L"WindowState"); });
-    // A maximised top-level pair is where the system put it.
-    if (topLevel && (hostState == forms::vbMaximized || WindowState() == forms::vbMaximized)) return;
+    IgnoreErrors([&] { hostState = HostLong(L"WindowState"); });
+    // A maximised top-level pair is where the system put it; a maximised pair
+    // inside a parent (an MDI child's) fills the parent's inside the same way.
+    if (hostState == forms::vbMaximized || WindowState() == forms::vbMaximized) return;
     InSetMePos = true;
     IgnoreErrors([&] { SetLeft(HostLong(L"Left") - forms::PixelsToTwipsX(BorderWidth)); },
                  [&] { SetTop(HostLong(L"Top") - forms::PixelsToTwipsY(TitleHeight)); },
