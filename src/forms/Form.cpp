@@ -102,10 +102,10 @@ void Form::Destroy(HWND hwnd) {
     else DestroyWindow(hwnd);
 }
 
-LRESULT Form::Default(UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (mdiChild_) return DefMDIChildProcW(hwnd_, msg, wParam, lParam);
-    if (mdiClient_) return DefFrameProcW(hwnd_, mdiClient_, msg, wParam, lParam);
-    return DefWindowProcW(hwnd_, msg, wParam, lParam);
+LRESULT Form::Default(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (mdiChild_) return DefMDIChildProcW(hwnd, msg, wParam, lParam);
+    if (mdiClient_) return DefFrameProcW(hwnd, mdiClient_, msg, wParam, lParam);
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
 bool Form::Show(int style) {
@@ -301,7 +301,7 @@ LRESULT Form::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         // An MDI parent's client fills its inside; an MDI child's sizes go to
         // the MDI machinery as well (a maximised child, the client's scroll range).
         if (mdiClient_) MoveWindow(mdiClient_, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
-        if (mdiChild_) Default(msg, wParam, lParam);
+        if (mdiChild_) Default(hwnd, msg, wParam, lParam);
         return 0;
     case WM_MDIACTIVATE:
         // An MDI child is activated and deactivated by its client, without WM_ACTIVATE.
@@ -358,7 +358,9 @@ LRESULT Form::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         break;
     }
     }
-    return Default(msg, wParam, lParam);
+    // The window may have been let go above (a handler unloaded the form): the
+    // system still gets the message, for the window it was sent to.
+    return Default(hwnd, msg, wParam, lParam);
 }
 
 }  // namespace nimbra::forms

@@ -114,7 +114,7 @@ private:
     void Destroy(HWND hwnd);  // an MDI child goes through its client, any other window directly
     // What the system does with a message the form leaves to it: MDI forms
     // have default procedures of their own.
-    LRESULT Default(UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT Default(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
     HWND hwnd_ = nullptr;
     HWND mdiClient_ = nullptr;  // an MDI parent form's client

@@ -92,6 +92,7 @@ void frm::RefreshForm() {
 }
 
 void frm::MeFocus() {
+    if (!Loaded()) return;
     Guard(InSkin(L"MeFocus")).Run([&] { WindowActive = true; }, [&] { DrawXP(); }, [&] { DrawButtons(); },
                                   [&] { SetFocus(HostHwnd()); });
 }
@@ -143,6 +144,7 @@ void frm::Form_Unload(int&) {
 }
 
 void frm::Form_Resize() {
+    if (!Loaded()) return;
     if (InSetMePos) return;
     Guard(InSkin(L"Form_Resize"))
         .Run([&] { SetCornersTransparency(); },

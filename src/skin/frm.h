@@ -30,6 +30,10 @@ public:
     void RefreshForm();
     LONG_PTR ClassAddress() const { return classAddress_; }
 
+    // The drawing, shape and placement procedures below do nothing once the
+    // skin is unloaded: a click handled in a nested message loop (DoEvents, a
+    // made-up WM_SIZE) may close the form under the procedure that called them.
+
     // ---- drawing
     // One colour scheme's pictures: 0-4 frame and title pieces, 5-10 button strips.
     struct PictureStore {
@@ -173,6 +177,14 @@ private:
                                   VARIANT_BOOL& cancelMessage) override;
     void KeyMenu(VARIANT_BOOL& cancelMessage);
     void HostSized(Guard& g, long state);
+    // Runs the steps under g, each only while the skin is still loaded: a step
+    // that pumps messages may see the form closed.
+    template <class... Steps>
+    bool RunLoaded(Guard& g, Steps... steps) {
+        return g.Run([this, steps] {
+            if (Loaded()) steps();
+        }...);
+    }
     void HostActivated(Guard& g, HWND hwnd, DWORD kind);
     // The handler called with a made-up message: long parameter 0, no cancel.
     void MessageToSelf(HWND hwnd, UINT message, WPARAM state);

@@ -119,6 +119,7 @@ void frm::SetButtonProperties() {
 }
 
 void frm::LayoutButtons() {
+    if (!Loaded()) return;
     // No report: a failing step is skipped and the next one runs.
     const int t = WindowState() == forms::vbMaximized ? 2 : 6;
     auto top = [&](forms::PictureBox& b, int y) { IgnoreErrors([&] { b.Move(b.Left(), y, b.Width(), b.Height()); }); };
@@ -162,6 +163,7 @@ bool frm::MouseIn(forms::PictureBox& button) {
 }
 
 void frm::DrawButtons() {
+    if (!Loaded()) return;
     // A step per statement of a row: with the silent switch on, a row that
     // fails leaves the later rows and the tooltip to be drawn.
     Guard g(InSkin(L"DrawButtons"));

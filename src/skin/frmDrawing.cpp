@@ -60,6 +60,7 @@ void frm::SetDrawObj() {
 }
 
 void frm::DrawXP() {
+    if (!Loaded()) return;
     forms::Surface& d = Draw();
     const int sw = static_cast<int>(ScaleWidth()), sh = static_cast<int>(ScaleHeight());
     const int state = WindowState();

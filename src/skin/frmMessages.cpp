@@ -111,7 +111,7 @@ void frm::HostSized(Guard& g, long state) {
                 if (condition) step();
             };
         };
-        const bool ran = g.Run(
+        const bool ran = RunLoaded(g,
             [&] { SetHostLong(L"WindowState", state); },
             when(minimised, [&] { SetVisible(false); }),
             // Maximise: the system picks both rectangles; the host then goes

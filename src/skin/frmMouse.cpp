@@ -58,7 +58,7 @@ void frm::Form_MouseDown(int Button, int, float X, float Y) {
     BusyScope busy(*this);
     Guard g(InSkin(L"Form_MouseDown"));
     bool menu = false;
-    if (!g.Run([&] { MeFocus(); },
+    if (!RunLoaded(g, [&] { MeFocus(); },
                [&] {
                    MouseX = X;
                    MouseY = Y;
@@ -74,7 +74,7 @@ void frm::Form_MouseDown(int Button, int, float X, float Y) {
     // Resizeable read counts as not resizeable and the move decision still runs.
     VARIANT_BOOL resizeable = VARIANT_FALSE, moveable = VARIANT_FALSE;
     bool arm = false;
-    g.Run([&] { ResizeMode = GetResizeMode(); }, [&] { Check(Owner().get_Resizeable(&resizeable)); },
+    RunLoaded(g, [&] { ResizeMode = GetResizeMode(); }, [&] { Check(Owner().get_Resizeable(&resizeable)); },
           // Any button arms a resize on a frame zone; the release applies it.
           [&] { arm = resizeable && GetResizeMode() != kNoZone; },
           [&] {
@@ -105,7 +105,7 @@ void frm::Form_MouseMove(int Button, int, float X, float Y) {
     if (Button == forms::vbLeftButton && Moving) {
         // X and Y are relative to the window that moves with them: the grabbed
         // point stays under the cursor. One placement moves the skin.
-        g.Run([&] {
+        RunLoaded(g, [&] {
             Move(Left() + forms::PixelsToTwipsX(X - GrabX), Top() + forms::PixelsToTwipsY(Y - GrabY), Width(),
                  Height());
         },
@@ -114,7 +114,7 @@ void frm::Form_MouseMove(int Button, int, float X, float Y) {
     }
     bool resizeable = false;
     short zone = kNoZone;
-    g.Run(
+    RunLoaded(g, 
         [&] {
             MouseX = X;
             MouseY = Y;
@@ -141,7 +141,7 @@ void frm::Form_MouseUp(int Button, int, float X, float Y) {
     // A failed Resizeable read is skipped under the silent switch: an armed
     // resize is still applied and disarmed.
     bool stop = false;
-    if (!g.Run([&] { forms::DoEvents(); },
+    if (!RunLoaded(g, [&] { forms::DoEvents(); },
                [&] {
                    MouseX = X;
                    MouseY = Y;
@@ -167,7 +167,7 @@ void frm::Form_MouseUp(int Button, int, float X, float Y) {
         return;
     bool apply = false;
     // Only a normal skin has a frame to resize by.
-    g.Run([&] { apply = ResizeArmed && WindowState() == forms::vbNormal; },
+    RunLoaded(g, [&] { apply = ResizeArmed && WindowState() == forms::vbNormal; },
           [&] {
               if (apply) ResizeArmed = false;
           },
@@ -217,27 +217,27 @@ void frm::Form_DblClick() {
     Guard g(InSkin(L"Form_DblClick"));
     cColorStyle scheme{};
     bool tool = false;
-    if (!g.Run([&] { Check(Owner().get_ColorStyle(&scheme)); }, [&] { tool = IsTool(); })) return;
+    if (!RunLoaded(g, [&] { Check(Owner().get_ColorStyle(&scheme)); }, [&] { tool = IsTool(); })) return;
     const float iconTop = skin::IconTop(scheme);
     if (skin::kIconLeft <= MouseX && MouseX <= skin::kIconRight && iconTop <= MouseY &&
         MouseY <= iconTop + skin::kIconSize &&
         LastButton == forms::vbLeftButton && !tool) {
         // The host form closes the way any of its forms is asked to: its own
         // QueryUnload and Unload run; no CloseButtonClicked.
-        g.Run([&] { SendMessageW(HostHwnd(), WM_CLOSE, 0, 0); });
+        RunLoaded(g, [&] { SendMessageW(HostHwnd(), WM_CLOSE, 0, 0); });
         return;
     }
     if (!tool && MouseY < TitleHeight && LastButton == forms::vbLeftButton && MouseX < ButtonsLeft) {
         VARIANT_BOOL CancelMaxRestore = VARIANT_FALSE;
-        if (!g.Run([&] { HeldOwner()->evTitleDblClicked(CancelMaxRestore); })) return;
+        if (!RunLoaded(g, [&] { HeldOwner()->evTitleDblClicked(CancelMaxRestore); })) return;
         if (!CancelMaxRestore &&
-            !g.Run([&] {
+            !RunLoaded(g, [&] {
                 MessageToSelf(HostHwnd(), WM_SIZE, WindowState() == forms::vbNormal ? SIZE_MAXIMIZED : SIZE_RESTORED);
             },
                    [&] { SetCornersTransparency(); }, [&] { LayoutButtons(); }))
             return;
     }
-    g.Run([&] {
+    RunLoaded(g, [&] {
         if (MouseY < TitleHeight) MeFocus();
     });
 }

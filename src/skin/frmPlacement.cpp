@@ -8,6 +8,7 @@
 namespace nimbra {
 
 void frm::PlaceHostForm() {
+    if (!Loaded()) return;
     // Every step runs, whatever the host refuses.
     IgnoreErrors([&] { SetHostLong(L"Top", Top() + forms::PixelsToTwipsY(TitleHeight)); });
     if (WindowState() == forms::vbNormal) {
@@ -22,6 +23,7 @@ void frm::PlaceHostForm() {
 }
 
 void frm::SetMePos() {
+    if (!Loaded()) return;
     int hostState = 0;
     IgnoreErrors([&] { hostState = HostLong(L"WindowState"); });
     // A maximised top-level pair is where the system put it; a maximised pair
@@ -36,6 +38,7 @@ void frm::SetMePos() {
 }
 
 void frm::LockWinPos() {
+    if (!Loaded()) return;
     HWND host = nullptr;
     Guard(InSkin(L"LockWinPos"))
         .Run([&] { host = HostHwnd(); }, [&] { LockWindow(host, true); },

@@ -23,6 +23,7 @@ void frm::KillBorder() {
 }
 
 void frm::SetCornersTransparency() {
+    if (!Loaded()) return;
     Guard(InSkin(L"SetCornersTransparency")).Run([&] {
         const int sw = static_cast<int>(ScaleWidth()), sh = static_cast<int>(ScaleHeight());
         const int t = static_cast<int>(std::lround(TitleHeight)), b = static_cast<int>(std::lround(BorderWidth));
@@ -62,6 +63,7 @@ void frm::SetCornersTransparency() {
 }
 
 void frm::RoundButtons() {
+    if (!Loaded()) return;
     Guard(InSkin(L"RoundButtons")).Run([&] {
         for (forms::PictureBox* b : {&bClose, &bHelp, &bTray, &bMinimize, &bRestore}) {
             if (!b->hWnd()) continue;
