@@ -7,27 +7,24 @@
 set -u
 wine=$1 script=$3/About.vbs
 cat "$2/Check.vbs" "$2/About.vbs" > "$script"
-passed=0 failed=0
-check() {  # check <description> <command...>
-    local what=$1; shift
-    if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $what"; fi
-}
+. "$(dirname "$0")/lib.sh"
 # The script's output comes through a pipe: it says when each About has come
 # back, which is when its window is gone.
 out=$3/about.pipe
 rm -f "$out" && mkfifo "$out"
-timeout 90 "$wine" cscript //nologo "Z:$script" > "$out" 2> "$3/about.err" &
+timeout 90 "$wine" cscript //nologo "$(win "$script")" > "$out" 2> "$3/about.err" &
 pid=$!
 exec 3< "$out"
 for round in 1 2; do
     # The window itself is waited for (30 s at most); the click lands below the
-    # links, where only the window is, and the pointer moves out of the way.
+    # links, where only the window is.
     id=$(timeout 30 xdotool search --sync --onlyvisible --name '^Nimbra About$' 2>/dev/null | head -n 1)
     check "the about window appears (round $round)" test -n "$id"
     [ -n "$id" ] || break
-    eval "$(xdotool getwindowgeometry --shell "$id")"
-    check "it is 400x230 (${WIDTH}x$HEIGHT)" test "$WIDTH" = 400 -a "$HEIGHT" = 230
-    xdotool mousemove $((X + 200)) $((Y + 215)) click 1 mousemove 1270 1010
+    geom A "$id"
+    check "it is 400x230 (${AW}x$AH)" test "$AW" = 400 -a "$AH" = 230
+    xdotool mousemove $((AX + 200)) $((AY + 215)) click 1
+    park
     back=
     while IFS= read -r -t 10 -u 3 text; do
         text=${text%$'\r'}
@@ -42,4 +39,5 @@ grep -v '^About.vbs:' <<< "$rest"
 line=$(grep '^About.vbs:' <<< "$rest")
 check "the script ends with its result line" test -n "$line"
 read -r sp sf < <(sed -n 's/^About.vbs: \([0-9]*\) passed, \([0-9]*\) failed$/\1 \2/p' <<< "$line")
-echo "about.sh: $((passed + ${sp:-0})) passed, $((failed + ${sf:-0})) failed"
+passed=$((passed + ${sp:-0})) failed=$((failed + ${sf:-0}))
+finish about.sh

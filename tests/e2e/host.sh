@@ -7,13 +7,8 @@ set -u
 wine=$1 build=$2 samples=$3
 scratch=$build/test-scratch/host-e2e
 rm -rf "$scratch" && mkdir -p "$scratch"
+. "$(dirname "$0")/lib.sh"
 host() { timeout 60 "$wine" "$build/NimbraHost.exe" "$@"; }
-win() { echo "Z:$1"; }
-passed=0 failed=0
-check() {  # check <description> <command...>
-    local what=$1; shift
-    if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $what"; fi
-}
 
 # Saving what NimbraHost saved changes nothing, .frx included: what it writes, it reads back unchanged.
 mkdir -p "$scratch/eins" "$scratch/zwei"
@@ -27,11 +22,11 @@ check "a change marks the form modified" grep -q 'geändert' <<< "$out"
 check "the changed value is saved" grep -q 'ColorStyle      =   2' "$scratch/Neu.frm"
 
 # Bad form files: file, line and reason, exit code 2, never a crash or a hang.
+# Garbage names its first line, a truncated file the line of the block left
+# open, a missing .frx that file.
 head -c 1048576 /dev/urandom > "$scratch/Müll.frm"
 head -n 20 "$samples/Kunden.frm" > "$scratch/Kurz.frm"
 mkdir -p "$scratch/ohne" && cp "$samples/Kunden.frm" "$scratch/ohne/OhneBild.frm"
-# Each file with what its message names: garbage its first line, a truncated
-# file the line of the block left open, a missing .frx that file.
 for bad in "Müll.frm|Müll.frm, Zeile 1" "Kurz.frm|Kurz.frm, Zeile" "ohne/OhneBild.frm|Kunden.frx"; do
     err=$(host --design --quit-after 3000 "$(win "$scratch/${bad%%|*}")" 2>&1 >/dev/null); rc=$?
     check "${bad%%|*} is refused with code 2 ($rc)" test $rc -eq 2
@@ -43,28 +38,19 @@ host --quit-after 1500 "$(win "$samples/Einfach.frm")"; rc=$?
 check "run mode ends cleanly ($rc)" test $rc -eq 0
 check "usage errors are code 1" test "$(host --nonsense >/dev/null 2>&1; echo $?)" -eq 1
 
-# A real click on the close button, as a user ends the program. Where the skin
-# lies comes from a first run; the close button stands 6 pixels below its top,
-# 21 pixels square, 27 pixels from its right edge. (The rest is the skin tests'.)
-host --quit-after 1500 --windows "$(win "$scratch/blau.txt")" "$(win "$samples/Blau.frm")" > /dev/null
-read -r right top < <(tr -d '\r' < "$scratch/blau.txt" | awk -F'|' '$1 == "" { split($2, r, " "); print r[3], r[2] }')
-# NimbraHost opens the --ready file once its forms have settled; as a pipe, reading
-# it waits for exactly that (30 s at most). The pointer waits off every form: over
-# a caption button it keeps the hover poll running, and the forms would never settle.
-rm -f "$scratch/ready" && mkfifo "$scratch/ready"
-xdotool mousemove 1270 1010
-start=$(date +%s)
-host --events "$(win "$scratch/close.txt")" --ready "$(win "$scratch/ready")" --quit-after 10000 \
-    "$(win "$samples/Blau.frm")" > /dev/null &
-pid=$!
-timeout 30 cat "$scratch/ready" > /dev/null ||
-    echo "the form did not settle (host $(kill -0 $pid 2>/dev/null && echo running || echo gone))"
+# A real click on the close button, as a user ends the program. The skin lies
+# around the host form, 4 pixels of frame and 30 of title; the close button
+# stands 6 pixels below its top, 21 pixels square, 27 pixels from its right
+# edge. (The rest is the skin tests'.)
+start=$SECONDS
+start_host "$scratch" --events "$(win "$scratch/close.txt")" --quit-after 10000 "$(win "$samples/Blau.frm")"
+geom H "$(timeout 10 xdotool search --sync --onlyvisible --name '^Blau \(cXPBlue\)$' | head -n 1)"
 # X delivers the click before the move away, in this order.
-xdotool mousemove $((right - 27 + 10)) $((top + 16)) click 1 mousemove 1270 1010
+xdotool mousemove $((HX + HW + 4 - 27 + 10)) $((HY - 30 + 16)) click 1
+park
 wait $pid; rc=$?
-check "a click on close ends the form before its time ($rc, $(( $(date +%s) - start )) s)" \
-    test $rc -eq 0 -a $(( $(date +%s) - start )) -lt 9
+check "a click on close ends the form before its time ($rc, $((SECONDS - start)) s)" \
+    test $rc -eq 0 -a $((SECONDS - start)) -lt 9
 check "and raised CloseButtonClicked" grep -q '^CloseButtonClicked Cancel=False' "$scratch/close.txt"
 
-echo "host.sh: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish host.sh

@@ -2,96 +2,74 @@
 # A skinned form under the real mouse (xdotool on the X server Wine draws on):
 # dragged by its title, resized by its frame, double-clicked, given its system
 # menu, closed by its icon. Checked by the windows' rectangles and the event
-# log. Locked and cancelling forms take the same handlers; the unit tests have them.
+# log. Which events fire, and the edges that stay, the unit tests check with
+# the same handlers (SkinMouse); locked and cancelling forms are theirs too.
 # usage: mouse.sh <wine> <build folder> <samples folder>
 set -u
 wine=$1 build=$2 samples=$3
 scratch=$build/test-scratch/mouse-e2e
 rm -rf "$scratch" && mkdir -p "$scratch"
-win() { echo "Z:$1"; }
-passed=0 failed=0
-check() {  # check <description> <command...>
-    local what=$1; shift
-    if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $what"; fi
-}
-# until <command...>: runs it until it succeeds, 5 s at most. Only for what X
-# gives a shell no wait on: a window that moved, resized or went away.
-until_true() {
-    for _ in $(seq 100); do "$@" && return 0; sleep 0.05; done
-    return 1
-}
+. "$(dirname "$0")/lib.sh"
 
 # The host form's window is found by its caption; the skin lies around it,
 # 4 pixels of frame and 30 of title bar (BorderStyle 2).
-form_caption='^Blau \(cXPBlue\)$'
-geometry() {  # sets X Y WIDTH HEIGHT of the host form
-    eval "$(xdotool getwindowgeometry --shell "$host_id")"
-}
+geometry() { geom F "$host_id" && X=$FX Y=$FY W=$FW H=$FH; }  # of the host form
 is_at() { geometry; [ "$X" -eq "$1" ] && [ "$Y" -eq "$2" ]; }
-is_sized() { geometry; [ "$WIDTH" -eq "$1" ] && [ "$HEIGHT" -eq "$2" ]; }
-
-start() {  # start <events file> [host options...]: one skinned form, up and settled
-    local events=$1; shift
-    xdotool mousemove 1270 1010
-    rm -f "$scratch/ready" && mkfifo "$scratch/ready"
-    timeout 60 "$wine" "$build/NimbraHost.exe" --events "$(win "$events")" --ready "$(win "$scratch/ready")" \
-        --quit-after 30000 "$@" "$(win "$samples/Blau.frm")" > /dev/null &
-    pid=$! started=$SECONDS
-    timeout 30 cat "$scratch/ready" > /dev/null
-    host_id=$(timeout 10 xdotool search --sync --onlyvisible --name "$form_caption" | head -n 1)
+is_sized() { geometry; [ "$W" -eq "$1" ] && [ "$H" -eq "$2" ]; }
+start() {  # start <events file>: one skinned form, up and settled
+    started=$SECONDS
+    start_host "$scratch" --events "$(win "$1")" --quit-after 30000 "$(win "$samples/Blau.frm")"
+    host_id=$(timeout 10 xdotool search --sync --onlyvisible --name '^Blau \(cXPBlue\)$' | head -n 1)
     geometry
 }
 stop() { kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; }
-
 # Waits for NimbraHost's end: true when it came well before its --quit-after.
 ended() { wait "$pid" 2>/dev/null; [ $((SECONDS - started)) -lt 25 ]; }
+# A menu that opened at (mx, my) since the windows in $before were listed.
+menu_at() {
+    local w
+    for w in $(comm -13 <(echo "$before") <(visible)); do
+        geom MENU_ "$w" && [ "$MENU_X" -eq $mx ] && [ "$MENU_Y" -eq $my ] && menu=$w && return 0
+    done
+    return 1
+}
+menu_gone() { ! visible | grep -qx "$menu"; }
 
 # A right click in the title band opens the host's system menu at the cursor;
 # Escape closes it and the form has not moved.
 start "$scratch/menu.txt"
-x0=$X y0=$Y
-mx=$((X + 100)) my=$((Y - 15))
-before=$(xdotool search --onlyvisible --name '.*' 2>/dev/null | sort)
+x0=$X y0=$Y mx=$((X + 100)) my=$((Y - 15))
+before=$(visible)
 xdotool mousemove $mx $my click 3
-menu_at() {
-    local w
-    for w in $(comm -13 <(echo "$before") <(xdotool search --onlyvisible --name '.*' 2>/dev/null | sort)); do
-        eval "$(xdotool getwindowgeometry --shell "$w" | sed 's/^/MENU_/')"
-        [ "$MENU_X" -eq $mx ] && [ "$MENU_Y" -eq $my ] && return 0
-    done
-    return 1
-}
 check "a right click on the title shows a menu at the cursor" until_true menu_at
 xdotool key Escape
-menu_gone() { ! xdotool search --onlyvisible --name '.*' 2>/dev/null | grep -qx "$MENU_WINDOW"; }
 check "Escape closes it" until_true menu_gone
-xdotool mousemove 1270 1010
+park
 check "the form stayed where it was" is_at $x0 $y0
 # Alt+Space opens the same menu below the skin's icon (6 pixels in, under the
 # 30-pixel title bar), where a native window shows it.
 mx=$((x0 - 4 + 6)) my=$y0
-before=$(xdotool search --onlyvisible --name '.*' 2>/dev/null | sort)
+before=$(visible)
 xdotool key alt+space
 check "Alt+Space shows it below the icon ($mx, $my)" until_true menu_at
 xdotool key Escape
 check "Escape closes it again" until_true menu_gone
 
-# A double click on the icon ends the host without CloseButtonClicked (first:
-# the host is gone before it has read the last release).
-geometry
-xdotool mousemove $((X + 10)) $((Y - 14)) click --repeat 2 --delay 80 1 mousemove 1270 1010
+# A double click on the icon ends the host without CloseButtonClicked, though
+# its first click opens the system menu (first: the host is gone before it has
+# read the last release).
+xdotool mousemove $((X + 10)) $((Y - 14)) click --repeat 2 --delay 80 1
+park
 check "a double click on the icon ends NimbraHost" ended
 check "without CloseButtonClicked" bash -c "! grep -q CloseButtonClicked '$scratch/menu.txt'"
 stop
 
 # A title drag by (+120, +80): skin and host follow at every step.
 start "$scratch/drag.txt"
-x0=$X y0=$Y w0=$WIDTH h0=$HEIGHT
-tx=$((X + 100)) ty=$((Y - 15))  # in the title band
+x0=$X y0=$Y w0=$W h0=$H tx=$((X + 100)) ty=$((Y - 15))
 xdotool mousemove $tx $ty mousedown 1 mousemove $((tx + 60)) $((ty + 40))
 check "half way the form is 60, 40 further" until_true is_at $((x0 + 60)) $((y0 + 40))
-skin=$(xdotool getmouselocation --shell | sed -n 's/^WINDOW=//p')
-eval "$(xdotool getwindowgeometry --shell "$skin" | sed 's/^/SKIN_/')"
+geom SKIN_ "$(xdotool getmouselocation --shell | sed -n 's/^WINDOW=//p')"
 check "the skin lies around the host ($SKIN_X, $SKIN_Y)" test "$SKIN_X" -eq $((x0 + 56)) -a "$SKIN_Y" -eq $((y0 + 10))
 # SpEv, asked from another process while the real button is down: the left one.
 printf 'Set s = CreateObject("NimbraForm.SpEv")\r\nWScript.Echo s.MouseButtonPressed\r\n' > "$scratch/button.vbs"
@@ -102,33 +80,27 @@ check "at the release the form is 120, 80 further" until_true is_at $((x0 + 120)
 # The release leaves the "pressed since last asked" bit for one query.
 button > /dev/null
 check "and none once it is released" test "$(button)" = 0
-check "and kept its size" is_sized $w0 $h0
 
-# The right edge: nothing during the drag, the new width at the release.
+# The right edge: nothing during the drag, the new width at the release. The
+# press reads the cursor where the handler finds it: the pointer first slides
+# along the edge (a Resize) and goes on only once the form has seen that.
 geometry
-x1=$X
-ex=$((X + WIDTH + 2)) ey=$((Y + 50))
-# The press reads the cursor where the handler finds it: the pointer first
-# slides along the edge (a Resize) and goes on only once the form has seen that.
+ex=$((X + W + 2)) ey=$((Y + 50))
 xdotool mousemove $ex $ey mousedown 1 mousemove $ex $((ey + 1))
 until_true grep -q Resize "$scratch/drag.txt"
 xdotool mousemove $((ex + 30)) $((ey + 1)) mousemove $((ex + 60)) $((ey + 1))
-check "during the drag the width stays ($WIDTH)" is_sized $w0 $h0
+check "during the drag the width stays ($W)" is_sized $w0 $h0
 xdotool mouseup 1
 check "at the release the form is 60 wider" until_true is_sized $((w0 + 60)) $h0
-check "its left edge stayed" is_at $x1 $((y0 + 80))
-check "Resize was raised during the drag" grep -q '^Resize' "$scratch/drag.txt"
 
 # A double click on the title maximises: the host fills the screen below the
 # 26-pixel title bar, nothing of the skin left beside or below it. A second
 # one restores; the maximise button does the same as the first.
-read -r sw sh < <(xdotool getdisplaygeometry)
 maximised() { is_at 0 26 && is_sized "$sw" $((sh - 26)); }
 geometry
-x2=$X y2=$Y w2=$WIDTH h2=$HEIGHT
+x2=$X y2=$Y w2=$W h2=$H
 xdotool mousemove $((X + 100)) $((Y - 15)) click --repeat 2 --delay 80 1
 check "a double click on the title maximises: the host is 0,26 ${sw}x$((sh - 26))" until_true maximised
-check "and raised TitleDblClicked" grep -q '^TitleDblClicked CancelMaxRestore=False' "$scratch/drag.txt"
 xdotool mousemove 100 10 click --repeat 2 --delay 80 1
 restored() { is_at $x2 $y2 && is_sized $w2 $h2; }
 check "a second double click restores it" until_true restored
@@ -141,4 +113,4 @@ xdotool key alt+F4
 check "Alt+F4 ends the maximised form" ended
 stop
 
-echo "mouse.sh: $passed passed, $failed failed"
+finish mouse.sh

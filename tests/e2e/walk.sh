@@ -7,39 +7,27 @@
 # than nothing; maximised: the host fills the screen below a 26-pixel title),
 # nothing may have been reported and NimbraHost must be alive. At the end the
 # close buttons end NimbraHost with exit code 0.
-# A few dozen steps by default, 2000 under --soak; NIMBRA_WALK_SEED replays a walk.
+# A few dozen steps by default, 2000 under --soak; NIMBRA_WALK_SEED replays a
+# walk, NIMBRA_WALK_VERBOSE prints each step.
 # usage: walk.sh <wine> <build folder> <samples folder> <number of forms: 1 or 2>
 set -u
 wine=$1 build=$2 samples=$3 count=$4
 scratch=$build/test-scratch/walk-e2e-$count
 rm -rf "$scratch" && mkdir -p "$scratch"
-win() { echo "Z:$1"; }
+. "$(dirname "$0")/lib.sh"
 if [ -n "${NIMBRA_SOAK:-}" ]; then steps=2000 seed=${NIMBRA_WALK_SEED:-$(( $(date +%s) % 100000 ))}
 else steps=${NIMBRA_WALK_STEPS:-24} seed=${NIMBRA_WALK_SEED:-$((4711 + count))}; fi
+# RANDOM is only ever read in this shell: a subshell reseeds it, and the walk
+# would not replay.
 RANDOM=$seed
 echo "walk.sh: $count form(s), $steps steps, seed $seed (replay: NIMBRA_WALK_SEED=$seed)"
-passed=0 failed=0
-read -r sw sh < <(xdotool getdisplaygeometry)
 
 captions=('^Blau \(cXPBlue\)$' '^Silber \(cXPSilver\)$')
-files=("$samples/Blau.frm" "$samples/Silber.frm")
+files=("$(win "$samples/Blau.frm")" "$(win "$samples/Silber.frm")")
 reports=$scratch/reports.txt events=$scratch/events.txt
-xdotool mousemove $((sw - 10)) $((sh - 14))
-rm -f "$scratch/ready" && mkfifo "$scratch/ready"
-args=()
-for ((i = 0; i < count; i++)); do args+=("$(win "${files[i]}")"); done
-NIMBRA_REPORT_LOG=$(win "$reports") "$wine" "$build/NimbraHost.exe" --quit-after $((steps * 3000 + 60000)) \
-    --ready "$(win "$scratch/ready")" --events "$(win "$events")" "${args[@]}" > "$scratch/host.txt" 2>&1 &
-pid=$!
-timeout 30 cat "$scratch/ready" > /dev/null
+export NIMBRA_REPORT_LOG=$(win "$reports")
+start_host "$scratch" --quit-after $((steps * 3000 + 60000)) --events "$(win "$events")" "${files[@]:0:count}"
 
-geom() {  # geom <prefix> <window>: sets <prefix>X, Y, W, H
-    local X Y WIDTH HEIGHT SCREEN WINDOW
-    local shell
-    shell=$(xdotool getwindowgeometry --shell "$2" 2>/dev/null) && [ -n "$shell" ] || return 1
-    eval "$shell"
-    printf -v "$1X" %s "$X"; printf -v "$1Y" %s "$Y"; printf -v "$1W" %s "$WIDTH"; printf -v "$1H" %s "$HEIGHT"
-}
 # Each host by its caption; its skin is NimbraHost's window that lies around
 # it, as it must once the forms have settled.
 hosts=() skins=()
@@ -59,101 +47,76 @@ in_register() {
     geom H "${hosts[$1]}" && geom S "${skins[$1]}" || return 1
     if maximised; then
         [ "$HX" -eq 0 ] && [ "$HY" -eq 26 ] && [ "$HW" -eq "$sw" ] && [ "$HH" -eq $((sh - 26)) ]
-    else
-        # At the minimum height (500 twips) the host has no height left, and X
-        # shows an empty window as 1 x 1.
-        if [ "$SH" -le 35 ] && [ "$HW" -eq 1 ] && [ "$HH" -eq 1 ]; then
-            [ "$SX" -eq $((HX - 4)) ] && [ "$SY" -eq $((HY - 30)) ]
-            return
-        fi
-        [ "$SX" -eq $((HX - 4)) ] && [ "$SY" -eq $((HY - 30)) ] &&
-            { [ "$SW" -eq $((HW + 8)) ] || [ "$SW" -le 9 ]; } && { [ "$SH" -eq $((HH + 34)) ] || [ "$SH" -le 35 ]; }
+        return
     fi
+    # At the minimum height (500 twips) the host has no height left, and X
+    # shows an empty window as 1 x 1: its width then says nothing.
+    local empty=$([ "$HW$HH" = 11 ] && [ "$SH" -le 35 ] && echo 1)
+    [ "$SX" -eq $((HX - 4)) ] && [ "$SY" -eq $((HY - 30)) ] &&
+        { [ -n "$empty" ] || [ "$SW" -eq $((HW + 8)) ] || [ "$SW" -le 9 ]; } &&
+        { [ "$SH" -eq $((HH + 34)) ] || [ "$SH" -le 35 ]; }
 }
 all_in_register() {
     local i
     for ((i = 0; i < count; i++)); do in_register "$i" || return 1; done
 }
-# until_true <command...>: 5 s at most, for what X gives a shell no wait on.
-until_true() {
-    for _ in $(seq 100); do "$@" && return 0; sleep 0.05; done
-    return 1
-}
-# until_seen <command...>: the same, 1 s at most, for what may not happen at all.
-until_seen() {
-    for _ in $(seq 20); do "$@" && return 0; sleep 0.05; done
-    return 1
-}
 resizes() { grep -c '^Resize' "$events" 2>/dev/null; }
 more_resizes() { [ "$(resizes)" -gt "$1" ]; }
 skin_moved() { geom T "${skins[$1]}" && [ "$TX,$TY,$TW,$TH" != "$2" ]; }
-visible() { xdotool search --onlyvisible --name '.*' 2>/dev/null | sort; }
+changed() { [ "$(visible)" != "$before" ]; }
 windows_are() { [ "$(visible)" = "$1" ]; }
-pick() { echo $((RANDOM % $1)); }
-# A point kept on the screen.
-clamp_x() { local v=$1; ((v < 2)) && v=2; ((v > sw - 3)) && v=$((sw - 3)); echo $v; }
-clamp_y() { local v=$1; ((v < 2)) && v=2; ((v > sh - 3)) && v=$((sh - 3)); echo $v; }
+clamp() { local v=$1; ((v < 2)) && v=2; ((v > $2 - 3)) && v=$(($2 - 3)); echo $v; }  # a point kept on the screen
 
 # A menu opened by the step, if one opens (a click may land on the other
 # form, or in a maximised form's band), is closed with Escape.
 menu_step() {  # menu_step <xdotool arguments...>
-    local before now
+    local before
     before=$(visible)
     xdotool "$@"
-    for _ in $(seq 40); do
-        now=$(visible)
-        if [ "$now" != "$before" ]; then
-            xdotool key Escape
-            until_true windows_are "$before"
-            return
-        fi
-        sleep 0.05
-    done
+    poll 40 changed && xdotool key Escape && until_true windows_are "$before"
 }
 
 step() {  # one random action on form $1; its text in $what
-    local f=$1 kind x y dx dy zone
+    local f=$1 x y dx dy zone seen before
     geom S "${skins[f]}"
-    kind=$(pick 8)
-    case $kind in
-    0)  x=$((SX + 40 + $(pick $((SW > 130 ? SW - 120 : 10))))) y=$((SY + 15))
+    case $((RANDOM % 8)) in
+    0)  x=$((SX + 40 + RANDOM % (SW > 130 ? SW - 120 : 10))) y=$((SY + 15))
         # The skin stays on the screen, its title bar within reach.
-        dx=$(($(pick 201) - 100)) dy=$(($(pick 161) - 80))
+        dx=$((RANDOM % 201 - 100)) dy=$((RANDOM % 161 - 80))
         ((SX + dx < 0)) && dx=$((-SX)); ((SX + SW + dx > sw)) && dx=$((sw - SX - SW))
         ((SY + dy < 0)) && dy=$((-SY)); ((SY + 40 + dy > sh)) && dy=$((sh - SY - 40))
         what="title drag from $x,$y by $dx,$dy"
-        xdotool mousemove "$x" "$y" mousedown 1 mousemove "$(clamp_x $((x + dx / 2)))" "$(clamp_y $((y + dy / 2)))" \
-            mousemove "$(clamp_x $((x + dx)))" "$(clamp_y $((y + dy)))" mouseup 1 ;;
-    1)  zone=$(pick 8)
+        xdotool mousemove "$x" "$y" mousedown 1 mousemove "$(clamp $((x + dx / 2)) $sw)" "$(clamp $((y + dy / 2)) $sh)" \
+            mousemove "$(clamp $((x + dx)) $sw)" "$(clamp $((y + dy)) $sh)" mouseup 1 ;;
+    1)  zone=$((RANDOM % 8))
         local zx=(1 $((SW / 2)) $((SW - 2)) 1 $((SW - 2)) 1 $((SW / 2)) $((SW - 2)))
         local zy=(1 1 1 $((SH / 2)) $((SH / 2)) $((SH - 2)) $((SH - 2)) $((SH - 2)))
-        x=$((SX + zx[zone])) y=$((SY + zy[zone])) dx=$(($(pick 241) - 120)) dy=$(($(pick 241) - 120))
+        x=$((SX + zx[zone])) y=$((SY + zy[zone])) dx=$((RANDOM % 241 - 120)) dy=$((RANDOM % 241 - 120))
         # Heights go down to the minimum; widths stay at 160 pixels or more, so
         # that the icon is not under the caption buttons.
         ((zx[zone] == 1 && SW - dx < 160)) && dx=$((SW - 160))
         ((zx[zone] == SW - 2 && SW + dx < 160)) && dx=$((160 - SW))
         what="resize from $x,$y (zone $zone) by $dx,$dy"
-        # The press and the release read the cursor where their handlers find
-        # it, as the real mouse leaves it: each goes on only once the form has
-        # seen the move before it (a Resize event), and the pointer stays at the
-        # release until the skin has changed.
-        local seen before=$SX,$SY,$SW,$SH
         if maximised; then  # no frame to take hold of
             xdotool mousemove "$x" "$y" click 1
             return
         fi
-        seen=$(resizes)
+        # The press and the release read the cursor where their handlers find
+        # it, as the real mouse leaves it: each goes on only once the form has
+        # seen the move before it (a Resize event), and the pointer stays at the
+        # release until the skin has changed.
+        before=$SX,$SY,$SW,$SH seen=$(resizes)
         xdotool mousemove "$x" "$y" mousedown 1 mousemove "$x" $((y + 1))
-        until_seen more_resizes "$seen"
+        poll 20 more_resizes "$seen"
         seen=$(resizes)
-        xdotool mousemove "$(clamp_x $((x + dx)))" "$(clamp_y $((y + dy)))"
-        until_seen more_resizes "$seen"
+        xdotool mousemove "$(clamp $((x + dx)) $sw)" "$(clamp $((y + dy)) $sh)"
+        poll 20 more_resizes "$seen"
         xdotool mouseup 1
-        until_seen skin_moved "$f" "$before" ;;
-    2)  x=$((SX + 40 + $(pick $((SW > 130 ? SW - 120 : 10))))) y=$((SY + 12))
+        poll 20 skin_moved "$f" "$before" ;;
+    2)  x=$((SX + 40 + RANDOM % (SW > 130 ? SW - 120 : 10))) y=$((SY + 12))
         what="double click on the title at $x,$y"
         xdotool mousemove "$x" "$y" click --repeat 2 --delay 80 1 ;;
-    3)  x=$((SX + 40 + $(pick $((SW > 130 ? SW - 120 : 10))))) y=$((SY + 12))
+    3)  x=$((SX + 40 + RANDOM % (SW > 130 ? SW - 120 : 10))) y=$((SY + 12))
         what="right click on the title at $x,$y"
         menu_step mousemove "$x" "$y" click 3 ;;
     4)  x=$((SX + 14)) y=$((SY + 15))
@@ -165,20 +128,20 @@ step() {  # one random action on form $1; its text in $what
         xdotool mousemove $((SX + SW - 17)) "$y" sleep 0.05 mousemove $((SX + SW - 63)) "$y" sleep 0.05 \
             mousemove "$x" "$y" click 1 ;;
     6)  geom H "${hosts[f]}"
-        x=$((HX + 10 + $(pick $((HW > 20 ? HW - 20 : 1))))) y=$((HY + 10 + $(pick $((HH > 20 ? HH - 20 : 1)))))
+        x=$((HX + 10 + RANDOM % (HW > 20 ? HW - 20 : 1))) y=$((HY + 10 + RANDOM % (HH > 20 ? HH - 20 : 1)))
         what="click in the client area at $x,$y"
         xdotool mousemove "$x" "$y" click 1 ;;
-    7)  x=$((SX + 40 + $(pick $((SW > 130 ? SW - 120 : 10))))) y=$((SY + 15))
+    7)  x=$((SX + 40 + RANDOM % (SW > 130 ? SW - 120 : 10))) y=$((SY + 15))
         what="click on the title at $x,$y"
         xdotool mousemove "$x" "$y" click 1 ;;
     esac
-    # The pointer leaves the forms: over a button it keeps the hover poll running.
-    xdotool mousemove $((sw - 10)) $((sh - 14))
 }
 
 for ((n = 1; n <= steps; n++)); do
-    f=$(pick "$count")
+    f=$((RANDOM % count))
     step "$f"
+    park
+    [ -n "${NIMBRA_WALK_VERBOSE:-}" ] && echo "step $n, form $f: $what"
     if ! until_true all_in_register; then
         failed=$((failed + 1))
         echo "FAILED: step $n (seed $seed), form $f: $what: out of register"
@@ -195,10 +158,6 @@ for ((n = 1; n <= steps; n++)); do
         break
     fi
     passed=$((passed + 1))
-    if [ -n "${NIMBRA_WALK_VERBOSE:-}" ]; then
-        geom S "${skins[f]}"
-        echo "step $n, form $f: $what; skin now $SX,$SY ${SW}x$SH"
-    fi
 done
 
 # The close button, 27 pixels from the skin's right edge (23 when maximised),
@@ -213,24 +172,22 @@ for _ in 1 2; do
         [ -z "$closed" ] && shown "$i" && geom S "${skins[i]}" || continue
         if maximised; then xdotool mousemove $((sw - 13)) 12 click 1
         else xdotool mousemove $((SX + SW - 17)) $((SY + 16)) click 1; fi
-        xdotool mousemove $((sw - 10)) $((sh - 14))
+        park
         until_true gone "$i" && closed=$i
     done
 done
-if [ -n "$closed" ]; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: no close button ended its form"; fi
+check "a close button ends its form" test -n "$closed"
 for ((i = 0; i < count; i++)); do
-    shown "$i" && geom H "${hosts[i]}" || continue
-    xdotool mousemove $((HX + HW / 2)) $((HY + HH / 2)) click 1 key alt+F4
+    shown "$i" && geom H "${hosts[i]}" && xdotool mousemove $((HX + HW / 2)) $((HY + HH / 2)) click 1 key alt+F4
 done
-xdotool mousemove $((sw - 10)) $((sh - 14))
+park
 # NimbraHost ends once its last form is gone (a child that has ended stays a
 # zombie until waited for); one that does not is ended here and fails.
 ended() { ! ps -o stat= -p "$pid" | grep -qv Z; }
 until_true ended || kill "$pid" 2>/dev/null
 wait "$pid"
 rc=$?
-if [ "$rc" -eq 0 ]; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: the close buttons ended NimbraHost with $rc"; fi
-if [ -s "$reports" ]; then failed=$((failed + 1)); echo "FAILED: reported:"; cat "$reports"; fi
+check "the close buttons end NimbraHost with 0 ($rc)" test $rc -eq 0
+check "nothing was reported: $(cat "$reports" 2>/dev/null)" test ! -s "$reports"
 
-echo "walk.sh: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish walk.sh

@@ -8,10 +8,6 @@ function check(ok, what) {
 var f = new ActiveXObject("NimbraForm.xpForm");
 f.Moveable = true;
 check(f.Moveable === true, "a property of the control");
-var e = new ActiveXObject("NimbraForm.Error");
-e.SilentError = true;
-check(e.SilentError === true, "SilentError");
-e.SilentError = false;
 check(new ActiveXObject("NimbraForm.SpEv").FileExists("C:\\windows") === true, "FileExists");
 
 WScript.Echo("Objects.js: " + passed + " passed, " + failed + " failed");

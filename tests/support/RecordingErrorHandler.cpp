@@ -14,6 +14,7 @@
 #include "../../src/com/LateBound.h"
 #include "../../src/forms/Text.h"
 #include "../unit/DispatchOnly.h"
+#include "../unit/TestSupport.h"
 
 using namespace nimbra;
 
@@ -21,12 +22,6 @@ namespace {
 
 constexpr CLSID kClsid = {0x9518199b, 0x8db6, 0x4e87, {0xaf, 0x5a, 0x64, 0xbc, 0x4b, 0x26, 0xab, 0x81}};
 constexpr wchar_t kProgId[] = L"NimbraErrorHandler.ErrorHandler";
-
-std::wstring Env(const wchar_t* name) {
-    wchar_t buf[1024];
-    const DWORD n = GetEnvironmentVariableW(name, buf, 1024);
-    return std::wstring(buf, n < 1024 ? n : 0);
-}
 
 // By-reference arguments are read through their reference.
 std::wstring AsText(const VARIANT& v) {
@@ -78,9 +73,9 @@ public:
             line += L"\t" + AsText(arg(i));
             byRef += (arg(i).vt & VT_BYREF) ? L"R" : L"V";
         }
-        const std::wstring log = Env(L"NIMBRA_REPORT_LOG");
+        const std::wstring log = test::Env(L"NIMBRA_REPORT_LOG");
         if (!log.empty()) Append(log, line + L"\t" + byRef + L"\n");
-        if (!Env(L"NIMBRA_REPORT_FAIL").empty()) {
+        if (!test::Env(L"NIMBRA_REPORT_FAIL").empty()) {
             if (excep) {
                 *excep = EXCEPINFO{};
                 excep->scode = E_FAIL;

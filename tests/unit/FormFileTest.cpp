@@ -1,26 +1,21 @@
 // The test container's form file reader and writer: samples round trip byte
-// for byte, values read as the classic language reads them, edits take the
-// IDE's layout, broken files name their line. e2e/host.sh runs real files.
+// for byte, broken files name their line. e2e/host.sh saves changed files and
+// refuses broken ones from the outside; the values the control reads are the
+// persistence tests' (ControlHostTest).
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <initializer_list>
-#include <iterator>
 #include <map>
 
 #include "FormFile.h"
+#include "TestSupport.h"
 
 using namespace nimbra::host;
+using test::ReadBytes;
 
 namespace {
 
 std::wstring Sample(const std::wstring& name) { return L"" NIMBRA_SAMPLES L"/" + name; }
-
-std::string ReadBytes(const std::wstring& path) {
-    std::ifstream in(std::filesystem::path(path), std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // Lines as the IDE ends them. Strings in the tests are code page 1252 bytes.
 std::string Crlf(std::initializer_list<const char*> lines) {
@@ -49,61 +44,6 @@ TEST(FormFileSamples, RenderGivesBackEverySampleByteForByte) {
         EXPECT_EQ(FormFile::Load(Sample(name + L".frm")).Render(name + L".frx", frx), frm);
         EXPECT_EQ(frx, ReadBytes(Sample(name + L".frx")));
     }
-}
-
-// Values read as the classic language reads them; written back, only the
-// changed lines take the IDE's layout, and the .frx references its new name.
-TEST(FormFileEdit, ValuesReadAndChangedLinesTakeTheIdeLayout) {
-    const std::string frx = std::string("lt\0\0\x0B\0\0\0", 8) + "BM-image-12";  // a picture's framing, then its image
-    FormFile f = ParseWith(Crlf({
-        "VERSION 5.00",
-        "Begin VB.Form F ",
-        "   BorderStyle     =   4  'Festes Werkzeugfenster",
-        "   Caption         =   \"Sag \"\"Gr\xFC\xDF Gott\"\"\"",
-        "   BackColor       =   &H8000000F&",
-        "   Short           =   &HFFFF",
-        "   Left =-120",
-        "   Visible         =   -1  'True",
-        "   Icon            =   \"F.frx\":0000",
-        "End",
-    }), {{L"F.frx", frx}});
-    Block& form = f.Form();
-    // A system colour is a negative Long; without '&' a short literal is an Integer.
-    const std::pair<const char*, double> numbers[] = {
-        {"BackColor", -2147483633.0}, {"Short", -1.0}, {"left", -120.0}, {"visible", -1.0}};
-    for (auto [name, expected] : numbers) {
-        double n = 0;
-        const Value* v = form.Find(name);
-        ASSERT_TRUE(v && v->AsNumber(n)) << name;
-        EXPECT_EQ(n, expected) << name;
-    }
-    EXPECT_EQ(form.Find("Caption")->text, L"Sag \"Grüß Gott\"");
-    const std::vector<unsigned char> image = form.Find("Icon")->PictureData();
-    EXPECT_EQ(std::string(image.begin(), image.end()), "BM-image-12");
-
-    form.Set("LEFT", Value::Number(-120));  // the same value: the odd line stays
-    form.Set("BorderStyle", Value::Number(1));
-    form.Set("Caption", Value::String(L"Zitat \"x\" – Łódź"));
-    form.Set("HelpButtonVisible", Value::Boolean(true));
-    // In code page 1252 '–' is 0x96 and 'ó' 0xF3; 'Ł' and 'ź' are missing and become '?'.
-    std::string newFrx;
-    EXPECT_EQ(f.Render(L"G.frx", newFrx), Crlf({
-        "VERSION 5.00",
-        "Begin VB.Form F ",
-        "   BorderStyle     =   1",
-        "   Caption         =   \"Zitat \"\"x\"\" \x96 ?\xF3""d?\"",
-        "   BackColor       =   &H8000000F&",
-        "   Short           =   &HFFFF",
-        "   Left =-120",
-        "   Visible         =   -1  'True",
-        "   Icon            =   \"G.frx\":0000",
-        "   HelpButtonVisible=   -1  'True",
-        "End",
-    }));
-    EXPECT_EQ(newFrx, frx);
-    // Text with a line break has no place on a property line: refused, not written broken.
-    form.Set("Caption", Value::String(L"zwei\r\nZeilen"));
-    EXPECT_THROW(f.Render(L"G.frx", newFrx), FormFileError);
 }
 
 // NimbraHost's run refuses garbage, a truncated file and a missing .frx.

@@ -7,6 +7,7 @@
 #include "ControlSite.h"
 #include "FormFile.h"
 #include "HostForm.h"
+#include "TestSupport.h"
 
 namespace test {
 
@@ -18,13 +19,6 @@ using nimbra::host::EventLog;
 using nimbra::host::FormFile;
 using nimbra::host::HostForm;
 using nimbra::host::HostOptions;
-
-// A window's rectangle on the screen, in pixels.
-inline RECT WindowRect(HWND hwnd) {
-    RECT r{};
-    GetWindowRect(hwnd, &r);
-    return r;
-}
 
 // One property line of the control's block in a form file.
 inline std::string Prop(const std::string& name, long value) {
@@ -53,8 +47,6 @@ inline std::string FormText(const std::string& controlLines, const std::string& 
            "Attribute VB_Name = \"Form1\"\r\n";
 }
 
-// One host form with one xpForm, made in this process so the control's own
-// state can be read while the container drives it.
 class Hosted {
 public:
     // parent: the host form becomes a child window of it, as an MDI child is of its client.

@@ -51,19 +51,19 @@ void Dump(HKEY root, const std::wstring& path, Keys& out) {
 }
 
 // The code linked into this program registers into a scratch key, so the
-// prefix's real registration is untouched.
-TEST(Registration, TwiceIsHarmlessAndUnregisteringLeavesNothing) {
+// prefix's real registration is untouched. (Registering twice is the
+// register_servers fixture's, over what ./nimbra registered; the ProgIDs are
+// created by every script suite and side_by_side.sh.)
+TEST(Registration, WhatContainersLookForAndNothingLeftBehind) {
     const wchar_t* scratch = L"Software\\NimbraTest\\Classes";
     RegDeleteTreeW(HKEY_CURRENT_USER, scratch);
     HKEY classes, other;
     ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, scratch, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &classes, nullptr),
               ERROR_SUCCESS);
     ASSERT_EQ(RegOverridePredefKey(HKEY_CLASSES_ROOT, classes), ERROR_SUCCESS);
-    Keys once, twice, after;
+    Keys once, after;
     EXPECT_EQ(nimbra::RegisterServer(), S_OK);
     Dump(classes, L"", once);
-    EXPECT_EQ(nimbra::RegisterServer(), S_OK);
-    Dump(classes, L"", twice);
     EXPECT_EQ(nimbra::UnregisterServer(), S_OK);
     Dump(classes, L"", after);
     // The other architecture's view is not redirected with HKEY_CLASSES_ROOT
@@ -78,9 +78,7 @@ TEST(Registration, TwiceIsHarmlessAndUnregisteringLeavesNothing) {
     RegCloseKey(classes);
     RegDeleteTreeW(HKEY_CURRENT_USER, scratch);
 
-    EXPECT_EQ(once, twice);
     EXPECT_EQ(once[xp + L"\\inprocserver32|threadingmodel"], L"apartment");
-    EXPECT_EQ(once[L"nimbraform.error\\clsid|"], Guid(CLSID_Error));
     EXPECT_FALSE(once.count(L"clsid\\" + Guid(CLSID_clsFormSubclass)));  // not creatable
     // What a container's toolbox looks for, and nothing that would mark the
     // control safe for scripts (7dd95801) or initialisation (7dd95802).

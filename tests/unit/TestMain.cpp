@@ -3,8 +3,6 @@
 #include <olectl.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "../../src/errors/basError.h"
 #include "TestSupport.h"
@@ -36,12 +34,6 @@ ReportBoxes& Boxes() {
     return boxes;
 }
 void ResetBoxes() { Boxes() = ReportBoxes{}; }
-
-std::wstring Env(const wchar_t* name) {
-    wchar_t buf[2048];
-    const DWORD n = GetEnvironmentVariableW(name, buf, 2048);
-    return n && n < 2048 ? std::wstring(buf, n) : std::wstring();
-}
 
 ScopedEnv::ScopedEnv(const wchar_t* name, const std::wstring& value)
     : name_(name), old_(Env(name)), had_(GetEnvironmentVariableW(name, nullptr, 0) != 0) {
@@ -85,11 +77,6 @@ std::wstring ScratchFolder(const std::wstring& name) {
 }
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-std::string ReadBytes(const std::wstring& path) {
-    std::ifstream in(std::filesystem::path(path), std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 std::wstring ReadUtf8(const std::wstring& path) {
     const std::string bytes = ReadBytes(path);

@@ -4,6 +4,9 @@
 #include <windows.h>
 #include <ocidl.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -18,7 +21,11 @@ struct ReportBoxes {
 ReportBoxes& Boxes();
 void ResetBoxes();
 
-std::wstring Env(const wchar_t* name);
+inline std::wstring Env(const wchar_t* name) {
+    wchar_t buf[2048];
+    const DWORD n = GetEnvironmentVariableW(name, buf, 2048);
+    return n && n < 2048 ? std::wstring(buf, n) : std::wstring();
+}
 
 class ScopedEnv {
 public:
@@ -45,6 +52,13 @@ private:
     bool had_ = false;
 };
 
+// A window's rectangle on the screen, in pixels.
+inline RECT WindowRect(HWND hwnd) {
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    return r;
+}
+
 // The system's application icon as a new picture object; the caller owns the
 // one reference put in *picture.
 HRESULT NewIconPicture(IPictureDisp** picture);
@@ -52,7 +66,10 @@ HRESULT NewIconPicture(IPictureDisp** picture);
 // A fresh, empty folder under the build's scratch folder.
 std::wstring ScratchFolder(const std::wstring& name);
 bool Exists(const std::wstring& path);
-std::string ReadBytes(const std::wstring& path);
+inline std::string ReadBytes(const std::wstring& path) {
+    std::ifstream in(std::filesystem::path(path), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 std::wstring ReadUtf8(const std::wstring& path);
 std::vector<std::wstring> Split(const std::wstring& s, const std::wstring& separator);
 
