@@ -9,26 +9,12 @@ set -u
 wine=$1 build=$2
 scratch=$build/test-scratch/atl-e2e
 rm -rf "$scratch" && mkdir -p "$scratch"
-win() { echo "Z:$1"; }
-passed=0 failed=0
-check() {  # check <description> <command...>
-    local what=$1; shift
-    if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $what"; fi
-}
-# until <command...>: runs it until it succeeds, 5 s at most. Only for what X
-# gives a shell no wait on: a window that moved, resized or went away.
-until_true() {
-    for _ in $(seq 100); do "$@" && return 0; sleep 0.05; done
-    return 1
-}
+. "$(dirname "$0")/lib.sh"
 
-xdotool mousemove 1270 1010
 reports=$scratch/reports.txt events=$scratch/events.txt
-mkfifo "$scratch/ready"
-NIMBRA_REPORT_LOG=$(win "$reports") timeout 60 "$wine" "$build/AtlHost.exe" --quit-after 40000 \
-    --ready "$(win "$scratch/ready")" --events "$(win "$events")" > /dev/null &
-pid=$! started=$SECONDS
-timeout 30 cat "$scratch/ready" > /dev/null
+export NIMBRA_REPORT_LOG=$(win "$reports")
+started=$SECONDS
+start_program "$scratch" AtlHost.exe --quit-after 40000 --events "$(win "$events")"
 frame=$(timeout 10 xdotool search --sync --onlyvisible --name '^ATL-Fenster$' | head -n 1)
 geometry() { eval "$(xdotool getwindowgeometry --shell "$frame")"; }
 is_at() { geometry; [ "$X" -eq "$1" ] && [ "$Y" -eq "$2" ]; }
@@ -69,7 +55,6 @@ check "and the skin around it" wrapped
 
 # A double click on the title maximises: the window fills the screen below the
 # 26-pixel title bar; another one restores it.
-read -r sw sh < <(xdotool getdisplaygeometry)
 geometry
 x1=$X y1=$Y w1=$WIDTH h1=$HEIGHT
 xdotool mousemove $((X + 120)) $((Y - 15)) click --repeat 2 --delay 80 1
@@ -88,4 +73,4 @@ check "nothing was reported" test ! -s "$reports"
 [ -s "$reports" ] && cat "$reports"
 kill "$pid" 2>/dev/null
 
-echo "atl.sh: $passed passed, $failed failed"
+finish atl.sh

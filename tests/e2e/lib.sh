@@ -28,15 +28,17 @@ geom() {  # geom <prefix> <window>: sets <prefix>X, Y, W, H
     printf -v "$1X" %s "$X"; printf -v "$1Y" %s "$Y"; printf -v "$1W" %s "$WIDTH"; printf -v "$1H" %s "$HEIGHT"
 }
 visible() { xdotool search --onlyvisible --name '.*' 2>/dev/null | sort; }
-# start_host <scratch folder> <NimbraHost arguments...>: NimbraHost in the
-# background (its process in pid), returning once its forms have settled. It
-# opens the --ready file then; read as a pipe, the file waits for exactly that.
-start_host() {
-    local dir=$1; shift
+# start_program <scratch folder> <program> <arguments...>: one of our programs
+# (NimbraHost.exe, AtlHost.exe) in the background (its process in pid),
+# returning once its windows have settled. It opens the --ready file then;
+# read as a pipe, the file waits for exactly that.
+start_program() {
+    local dir=$1 program=$2; shift 2
     park
     rm -f "$dir/ready" && mkfifo "$dir/ready"
-    "$wine" "$build/NimbraHost.exe" --ready "$(win "$dir/ready")" "$@" > "$dir/host.txt" 2>&1 &
+    "$wine" "$build/$program" --ready "$(win "$dir/ready")" "$@" > "$dir/host.txt" 2>&1 &
     pid=$!
     timeout 30 cat "$dir/ready" > /dev/null ||
-        echo "the forms did not settle (NimbraHost $(kill -0 $pid 2>/dev/null && echo running || echo gone))"
+        echo "the windows did not settle ($program $(kill -0 $pid 2>/dev/null && echo running || echo gone))"
 }
+start_host() { local dir=$1; shift; start_program "$dir" NimbraHost.exe "$@"; }

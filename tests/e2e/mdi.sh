@@ -10,27 +10,12 @@ set -u
 wine=$1 build=$2 samples=$3
 scratch=$build/test-scratch/mdi-e2e
 rm -rf "$scratch" && mkdir -p "$scratch"
-win() { echo "Z:$1"; }
-passed=0 failed=0
-check() {  # check <description> <command...>
-    local what=$1; shift
-    if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $what"; fi
-}
-# until <command...>: runs it until it succeeds, 5 s at most: the windows file
-# is written once the windows have settled, a moment after what X shows.
-until_true() {
-    for _ in $(seq 100); do "$@" && return 0; sleep 0.05; done
-    return 1
-}
+. "$(dirname "$0")/lib.sh"
 
-xdotool mousemove 1270 1010
 reports=$scratch/reports.txt windows=$scratch/windows.txt
-mkfifo "$scratch/ready"
-NIMBRA_REPORT_LOG=$(win "$reports") timeout 60 "$wine" "$build/NimbraHost.exe" --quit-after 40000 \
-    --ready "$(win "$scratch/ready")" --windows "$(win "$windows")" \
-    "$(win "$samples/MDI.frm")" "$(win "$samples/MDIKind1.frm")" "$(win "$samples/MDIKind2.frm")" > /dev/null &
-pid=$!
-timeout 30 cat "$scratch/ready" > /dev/null
+export NIMBRA_REPORT_LOG=$(win "$reports")
+start_host "$scratch" --quit-after 40000 --windows "$(win "$windows")" \
+    "$(win "$samples/MDI.frm")" "$(win "$samples/MDIKind1.frm")" "$(win "$samples/MDIKind2.frm")"
 
 rect() {  # rect <caption>: "left top right bottom" of the first window of that caption
     tr -d '\r' < "$windows" 2>/dev/null | awk -F'|' -v c="$1" '$1 == c { print $2; exit }'
@@ -66,18 +51,21 @@ check "(Lieferanten)" inside_client "$lieferanten"
 # Lieferanten was shown last and is active; a click on Kunden's title turns both.
 k0=$(title_colour "$kunden") l0=$(title_colour "$lieferanten")
 read -r l t r b <<< "$(skin_of "$kunden")"
-xdotool mousemove $((l + 60)) $((t + 15)) click 1 mousemove 1270 1010
+xdotool mousemove $((l + 60)) $((t + 15)) click 1
+park
 turned() { [ "$(title_colour "$kunden")" != "$k0" ] && [ "$(title_colour "$lieferanten")" != "$l0" ]; }
 check "a click on Kunden activates its skin and deactivates Lieferanten's ($k0, $l0)" until_true turned
 read -r l t r b <<< "$(skin_of "$lieferanten")"
-xdotool mousemove $((l + 60)) $((t + 15)) click 1 mousemove 1270 1010
+xdotool mousemove $((l + 60)) $((t + 15)) click 1
+park
 back() { [ "$(title_colour "$kunden")" = "$k0" ] && [ "$(title_colour "$lieferanten")" = "$l0" ]; }
 check "a click on Lieferanten turns them back" until_true back
 
 # A title drag of Kunden by (+60, +40): host and skin move together, inside the client.
 read -r hl ht hr hb <<< "$(rect "$kunden")"
 xdotool mousemove $((hl + 60)) $((ht - 15)) mousedown 1 mousemove $((hl + 90)) $((ht + 5)) \
-    mousemove $((hl + 120)) $((ht + 25)) mouseup 1 mousemove 1270 1010
+    mousemove $((hl + 120)) $((ht + 25)) mouseup 1
+park
 moved() { [ "$(rect "$kunden")" = "$((hl + 60)) $((ht + 40)) $((hr + 60)) $((hb + 40))" ] && skin_of "$kunden" > /dev/null; }
 check "a title drag moves Kunden by 60, 40 with its skin around it" until_true moved
 check "still inside the client" inside_client "$kunden"
@@ -86,18 +74,20 @@ check "still inside the client" inside_client "$kunden"
 # the client's inside, the host lies below its 26-pixel title bar; another restores it.
 read -r hl ht hr hb <<< "$(rect "$kunden")"
 read -r cl ct cr cb <<< "$(rect MDICLIENT)"
-xdotool mousemove $((hl + 60)) $((ht - 15)) click --repeat 2 --delay 80 1 mousemove 1270 1010
+xdotool mousemove $((hl + 60)) $((ht - 15)) click --repeat 2 --delay 80 1
+park
 # The client's sunken edge is 2 pixels wide.
 maximised() {
     [ "$(rect "$kunden")" = "$((cl + 2)) $((ct + 2 + 26)) $((cr - 2)) $((cb - 2))" ] &&
         tr -d '\r' < "$windows" | grep -qx "|$((cl + 2)) $((ct + 2)) $((cr - 2)) $((cb - 2))"
 }
 check "a double click maximises Kunden within the client" until_true maximised
-xdotool mousemove $((cl + 60)) $((ct + 15)) click --repeat 2 --delay 80 1 mousemove 1270 1010
+xdotool mousemove $((cl + 60)) $((ct + 15)) click --repeat 2 --delay 80 1
+park
 restored() { [ "$(rect "$kunden")" = "$hl $ht $hr $hb" ] && skin_of "$kunden" > /dev/null; }
 check "another restores it where it was" until_true restored
 
 kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null
 check "nothing was reported" test ! -s "$reports"
 [ -s "$reports" ] && cat "$reports"
-echo "mdi.sh: $passed passed, $failed failed"
+finish mdi.sh
