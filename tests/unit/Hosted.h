@@ -49,14 +49,12 @@ inline std::string FormText(const std::string& controlLines, const std::string& 
 
 class Hosted {
 public:
-    // parent: the host form becomes a child window of it, as an MDI child is of its client.
-    Hosted(const std::string& controlLines, bool design, EventLog* log = nullptr,
-           const std::string& formLines = "", HWND parent = nullptr)
+    Hosted(const std::string& controlLines, bool design, EventLog* log = nullptr, const std::string& formLines = "")
         : file_(FormFile::Parse(FormText(controlLines, formLines), L"Test.frm")),
           form_(file_.Form(), HostOptions{design, log}) {
         // The form's window, then our own control object sited on the control's block.
         Block* controlBlock = file_.Form().Children().at(0);
-        form_.Load(parent ? WS_CHILD | WS_CAPTION | WS_THICKFRAME : WS_OVERLAPPEDWINDOW, 0, parent);
+        form_.Load(WS_OVERLAPPEDWINDOW);
         form_.Move(1500, 1500, 6000, 4500);  // twips: 100, 100, 400 x 300 pixels
         form_.SetCaption(L"Hauptfenster");
         control = Make<nimbra::xpForm>();

@@ -78,23 +78,6 @@ TEST_F(Skin, EverySkinnedFormKeepsItsOwnSkin) {
     ExpectWrapped(second.skin, second.Host(), 29, 3);
 }
 
-TEST_F(Skin, AChildHostFormsSkinLivesInTheSameParent) {
-    forms::Form frame;
-    ASSERT_TRUE(frame.Load(WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN));
-    frame.Move(0, 0, 12000, 9000);
-    Hosted h(Style(2), false, nullptr, "", frame.hWnd());
-    frm* skin = SkinWindow();
-    ASSERT_EQ(skin->HostHwnd(), h.Form().hWnd());
-    EXPECT_EQ(GetParent(skin->hWnd()), frame.hWnd());
-    EXPECT_TRUE(GetWindowLongPtrW(skin->hWnd(), GWL_STYLE) & WS_CHILD);
-    // A child host is always wrapped, in its parent's coordinates.
-    h.Form().Move(1500, 1500, 4500, 3000);
-    skin->SetMePos();
-    EXPECT_EQ(skin->Left(), 1500 - 4 * forms::TwipsPerPixelX());
-    EXPECT_EQ(skin->Top(), 1500 - 30 * forms::TwipsPerPixelY());
-    h.site->Close();
-}
-
 TEST_F(Skin, AHostDestroyedFromOutsideEndsWithoutACrash) {
     const size_t hooks = LiveHookRecords();
     {
