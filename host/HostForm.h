@@ -37,7 +37,6 @@ public:
 
     IDispatch* Object();  // the late-bound face handed to controls as their Parent
     const HostOptions& Options() const { return options_; }
-    const Block& Definition() const { return block_; }  // the form file's block it was made from
     const std::vector<ComPtr<ControlSite>>& Controls() const { return controls_; }
     // A site made outside Create ends with the form like the ones it made.
     void Adopt(ControlSite* site);

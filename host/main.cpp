@@ -168,13 +168,15 @@ int Run(const Options& o) {
     std::vector<std::unique_ptr<HostForm>> forms;
     std::vector<std::wstring> errors;
     // An MDI parent form is made first, whatever the order: its client holds the MDI child forms.
+    const Block* mdiForm = nullptr;
     for (const auto& file : files)
-        if (file->Form().type == "VB.MDIForm" && !hostOptions.mdiClient) {
+        if (file->Form().type == "VB.MDIForm" && !mdiForm) {
+            mdiForm = &file->Form();
             forms.push_back(std::make_unique<HostForm>(file->Form(), hostOptions));
             if (forms.back()->Create(errors)) hostOptions.mdiClient = forms.back()->MdiClient();
         }
     for (const auto& file : files) {
-        if (!forms.empty() && &forms.front()->Definition() == &file->Form()) continue;
+        if (&file->Form() == mdiForm) continue;
         forms.push_back(std::make_unique<HostForm>(file->Form(), hostOptions));
         forms.back()->Create(errors);
     }

@@ -19,7 +19,7 @@ constexpr DispatchName kNames[] = {
     {L"Icon", Icon},         {L"Visible", Visible},
 };
 
-HRESULT Answer(VARIANT* result, VARTYPE type, LONG value) {
+HRESULT Fill(VARIANT* result, VARTYPE type, LONG value) {
     if (result) {
         VariantInit(result);
         result->vt = type;
@@ -108,16 +108,16 @@ HRESULT WindowObject::Call(DISPID id, WORD flags, DISPPARAMS& params, VARIANT* r
     RECT client{};
     GetClientRect(w, &client);
     switch (id) {
-    case hWnd: return Answer(result, VT_I4, static_cast<LONG>(reinterpret_cast<LONG_PTR>(w)));
-    case Left: return Answer(result, VT_I4, forms::PixelsToTwipsX(outer.left));
-    case Top: return Answer(result, VT_I4, forms::PixelsToTwipsY(outer.top));
-    case Width: return Answer(result, VT_I4, forms::PixelsToTwipsX(outer.right - outer.left));
-    case Height: return Answer(result, VT_I4, forms::PixelsToTwipsY(outer.bottom - outer.top));
+    case hWnd: return Fill(result, VT_I4, static_cast<LONG>(reinterpret_cast<LONG_PTR>(w)));
+    case Left: return Fill(result, VT_I4, forms::PixelsToTwipsX(outer.left));
+    case Top: return Fill(result, VT_I4, forms::PixelsToTwipsY(outer.top));
+    case Width: return Fill(result, VT_I4, forms::PixelsToTwipsX(outer.right - outer.left));
+    case Height: return Fill(result, VT_I4, forms::PixelsToTwipsY(outer.bottom - outer.top));
     // A classic form measures its inside in twips unless told otherwise.
-    case ScaleWidth: return Answer(result, VT_I4, forms::PixelsToTwipsX(client.right));
-    case ScaleHeight: return Answer(result, VT_I4, forms::PixelsToTwipsY(client.bottom));
-    case WindowState: return Answer(result, VT_I4, forms::ShowState(w));
-    case Visible: return Answer(result, VT_BOOL, IsWindowVisible(w));
+    case ScaleWidth: return Fill(result, VT_I4, forms::PixelsToTwipsX(client.right));
+    case ScaleHeight: return Fill(result, VT_I4, forms::PixelsToTwipsY(client.bottom));
+    case WindowState: return Fill(result, VT_I4, forms::ShowState(w));
+    case Visible: return Fill(result, VT_BOOL, IsWindowVisible(w));
     case Caption:
         if (result) {
             std::wstring text(GetWindowTextLengthW(w) + 1, L'\0');

@@ -2,12 +2,12 @@
 
 #include "../about/NimbraAbout.h"
 #include "../com/LateBound.h"
+#include "../com/WindowObject.h"
 #include "../errors/basError.h"
 #include "../forms/Form.h"
 #include "../forms/Placement.h"
 #include "../skin/SkinWindow.h"
 #include "../subclass/basForm.h"
-#include "../com/WindowObject.h"
 #include "ControlWindow.h"
 
 namespace nimbra {

@@ -68,8 +68,7 @@ enum class Stored { Early, Host, Late, No };
 struct Key {
     const wchar_t* name;
     Stored stored;
-    VARTYPE type;
-    Variant fallback;
+    Variant fallback;  // of the key's own type, the one its value is converted to
     void (*apply)(xpForm&, const VARIANT&);
     Variant (*value)(const xpFormState&);
 };
@@ -78,8 +77,7 @@ const std::vector<Key>& Keys() {
     static const std::vector<Key> keys = [] {
         std::vector<Key> k;
 #define NIMBRA_KEY(name, dispid, kind, fallback, stored, browsable, help)                                    \
-    NIMBRA_IF_PLAIN(kind, k.push_back({L"" #name, Stored::stored, VarTypeOf<Kind##kind>(),                   \
-                                      ToVariant(DefaultOf<Kind##kind>(fallback)),                           \
+    NIMBRA_IF_PLAIN(kind, k.push_back({L"" #name, Stored::stored, ToVariant(DefaultOf<Kind##kind>(fallback)), \
                                       [](xpForm& c, const VARIANT& v) { c.put_##name(FromVariant<Kind##kind>(v)); }, \
                                       [](const xpFormState& s) { return ToVariant(s.name); }});)
         NIMBRA_XPFORM_PROPERTIES(NIMBRA_KEY)
@@ -112,7 +110,7 @@ HRESULT xpForm::UserControl_ReadProperties(IPropertyBag* bag) {
         if (k.stored != Stored::Early) continue;
         if (!g.Run([&] {
                 Variant v;
-                Check(Convert(ReadKey(bag, k.name, k.fallback), k.type, v));
+                Check(Convert(ReadKey(bag, k.name, k.fallback), k.fallback.vt, v));
                 k.apply(*this, v);
             }))
             return S_OK;
@@ -144,7 +142,7 @@ HRESULT xpForm::UserControl_ReadProperties(IPropertyBag* bag) {
     for (const Key& k : Keys()) {
         if (k.stored != Stored::Late) continue;
         Variant v;
-        const HRESULT hr = Convert(ReadKey(bag, k.name, k.fallback), k.type, v);
+        const HRESULT hr = Convert(ReadKey(bag, k.name, k.fallback), k.fallback.vt, v);
         if (FAILED(hr)) return hr;
         k.apply(*this, v);
     }

@@ -31,7 +31,7 @@ public:
     Form& operator=(const Form&) = delete;
 
     // Creates the window hidden and runs Form_Load. style/exStyle are the
-    // window styles; parent makes it a child (MDI client) or owned window.
+    // window styles; parent makes it a child or owned window.
     // Loading twice does nothing. Returns false when the window cannot be made.
     bool Load(DWORD style = WS_POPUP, DWORD exStyle = 0, HWND parent = nullptr);
     // An MDI parent form: the window with an MDI client filling its inside,

@@ -13,7 +13,6 @@
 #include "../forms/Picture.h"
 #include "../subclass/clsFormSubclass.h"
 #include "SkinOwner.h"
-#include "SkinWindow.h"
 
 namespace nimbra {
 

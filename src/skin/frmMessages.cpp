@@ -35,8 +35,9 @@ void frm::oSubClass_MessageCatched(HWND hwnd, UINT& uMsg, WPARAM& wParam, LPARAM
         // given counts for the skin as its own would.
         const bool active = reinterpret_cast<HWND>(lParam) == hwnd;
         // The client brings the active child to the top; its skin goes right below it.
-        if (active) g.Run([&] { SetWindowPos(hWnd(), hwnd, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE); });
-        if (active) g.Run([&] { Form_Activate(); });
+        if (active)
+            g.Run([&] { SetWindowPos(hWnd(), hwnd, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE); },
+                  [&] { Form_Activate(); });
         HostActivated(g, hwnd, active ? WA_ACTIVE : WA_INACTIVE);
         break;
     }
