@@ -1,13 +1,13 @@
-// A stand-in for the error-handler component "NimbraErrorHandler.ErrorHandler",
-// registered in the test prefix so that reports are checked and no test run
-// ever waits on a message box. Each RaiseError call appends one line to the
-// file named by NIMBRA_REPORT_LOG (UTF-8, fields separated by tabs):
-//   exe, App.EXEName, App.Major.Minor.Revision, number, description,
-//   procedure, line, module kind, module name, by-reference flags of args 3-8
-// With NIMBRA_REPORT_FAIL set the call fails, as a broken handler would.
+// The error-handler component "NimbraErrorHandler.ErrorHandler" in the test prefix, so that
+// reports are checked and never wait on a message box. Each RaiseError call appends a line
+// to the file NIMBRA_REPORT_LOG names (UTF-8, tab-separated): exe, App.EXEName, version,
+// number, description, procedure, line, module kind, module name, by-reference flags of
+// arguments 3-8. With NIMBRA_REPORT_FAIL set the call fails, as a broken handler would.
 #include <windows.h>
 #include <olectl.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "../../src/com/ClassFactory.h"
@@ -42,16 +42,6 @@ std::wstring Property(IDispatch* obj, const wchar_t* name) {
     return AsText(r);
 }
 
-void Append(const std::wstring& path, const std::wstring& line) {
-    HANDLE h = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return;
-    const std::string bytes = nimbra::forms::Narrow(line, CP_UTF8);
-    DWORD written;
-    WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(h);
-}
-
 class Handler final : public test::DispatchOnly {
 public:
     STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
@@ -74,7 +64,9 @@ public:
             byRef += (arg(i).vt & VT_BYREF) ? L"R" : L"V";
         }
         const std::wstring log = test::Env(L"NIMBRA_REPORT_LOG");
-        if (!log.empty()) Append(log, line + L"\t" + byRef + L"\n");
+        if (!log.empty())
+            std::ofstream(std::filesystem::path(log), std::ios::app | std::ios::binary)
+                << nimbra::forms::Narrow(line + L"\t" + byRef + L"\n", CP_UTF8);
         if (!test::Env(L"NIMBRA_REPORT_FAIL").empty()) {
             if (excep) {
                 *excep = EXCEPINFO{};

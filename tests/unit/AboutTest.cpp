@@ -1,5 +1,5 @@
-// The about window in process: what it shows, what closes it and what it starts.
-// A stand-in playing NimbraHelp.exe, the browser and the mail program records its starts.
+// The about window: what it shows, what closes it and what it starts (a stand-in program
+// plays NimbraHelp.exe, the browser and the mail program, and records its starts).
 #include <windows.h>
 #include <gtest/gtest.h>
 
@@ -81,9 +81,8 @@ protected:
     test::RecordedReports reports_;
 };
 
-// A borderless centred window with its texts, links and cursors; only a click
-// on the window itself (about.sh's, with the real mouse, as its caption and
-// size) or on the tagline closes it.
+// A borderless centred window with its texts, links and cursors; only a click on the
+// window itself (about.sh's, with the real mouse) or on the tagline closes it.
 TEST_F(About, WhatTheWindowShowsAndWhatClosesIt) {
     const HWND h = ShowForm();
     ASSERT_TRUE(h);
@@ -136,9 +135,8 @@ TEST_F(About, WhatTheWindowShowsAndWhatClosesIt) {
     EXPECT_TRUE(Starts().empty());
 }
 
-// F1 and the help icon start NimbraHelp maximised in its own folder, taken
-// from the registry with or without a closing backslash; the links start the
-// default browser and mail program in the library's folder. The window stays.
+// F1 and the help icon start NimbraHelp maximised in its folder (registry, with or without
+// a closing backslash); the links start browser and mail in the library's folder.
 TEST_F(About, TheHelpProgramAndTheLinksStartAsTheyShould) {
     const std::wstring apps = scratch_ + L"\\Programme", help = InstallHelp(apps), withSlash = apps + L"\\";
     test::ScopedValue value(HKEY_CURRENT_USER, L"SOFTWARE\\Nimbra", L"ApplicationsPath", &withSlash);

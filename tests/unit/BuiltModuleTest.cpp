@@ -1,11 +1,7 @@
-// A built NimbraForm.ocx read as a file, never loaded to run: its version
-// resource and its embedded type library. A 64-bit process
-// reads either architecture's library this way, so the i686 build is checked
-// on machines that cannot run 32-bit programs too.
-//   NIMBRA_MODULE       the library to check
-//   NIMBRA_MODULE_ARCH  i686 or x86_64
-//   NIMBRA_REFERENCE    the other architecture's library, whose type library
-//                       must describe the same members (optional)
+// A built NimbraForm.ocx read as a file, never run: its version resource and type library.
+// A 64-bit process reads either architecture's library so, which checks the i686 build on
+// machines that cannot run 32-bit programs too. NIMBRA_MODULE names the library,
+// NIMBRA_MODULE_ARCH its architecture, NIMBRA_REFERENCE (optional) the other one's.
 #include <windows.h>
 #include <oaidl.h>
 #include <gtest/gtest.h>
@@ -23,7 +19,6 @@ using test::Env;
 bool Is32Bit() { return Env(L"NIMBRA_MODULE_ARCH") == L"i686"; }
 
 std::wstring ModulePath() { return Env(L"NIMBRA_MODULE"); }
-
 std::wstring VersionString(const std::vector<BYTE>& block, const wchar_t* name) {
     wchar_t* value = nullptr;
     UINT length = 0;
@@ -38,7 +33,6 @@ TEST(BuiltModule, VersionResourceSays208) {
     ASSERT_GT(size, 0u);
     std::vector<BYTE> block(size);
     ASSERT_TRUE(GetFileVersionInfoW(ModulePath().c_str(), 0, size, block.data()));
-    // The numbers are the resource script's, which the about and report tests read back.
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
     ASSERT_TRUE(VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
@@ -96,11 +90,8 @@ std::wstring Type(ITypeInfo* ti, const TYPEDESC& t) {
     return name;
 }
 
-// What a client binds to in one type, apart from where its methods sit in the
-// table: the two libraries differ only in their architecture's stdole and
-// system kind, so the types they reference and the members' kinds and
-// parameters are what can come out different. (Help strings and constants
-// are written alike from the one list; the type library suite reads them.)
+// What a client binds to in one type, apart from its table slots: the libraries differ
+// only in their stdole and system kind, so referenced types, kinds and parameters can.
 std::wstring Describe(ITypeInfo* ti, const TYPEATTR& a) {
     std::wostringstream out;
     wchar_t guid[40];
@@ -131,11 +122,9 @@ std::wstring Describe(ITypeInfo* ti, const TYPEATTR& a) {
     return out.str();
 }
 
-// A dual interface's table: IDispatch's seven methods, then its own, one slot
-// each. The 32-bit library stores 4-byte slots (first own method at 28), the
-// 64-bit one 8-byte slots (at 56). Wine scales each stored oVft to the reading
-// process's pointer size, so only cbSizeVft shows what a 32-bit client gets;
-// oVft still shows the slots in order.
+// A dual interface's table: IDispatch's seven methods, then its own, 4-byte slots in the
+// 32-bit library and 8-byte ones in the 64-bit. Wine scales a stored oVft to the reading
+// process's pointer size, so only cbSizeVft shows what a 32-bit client gets.
 void ExpectTableLayout(ITypeLib* lib, bool is32Bit, const wchar_t* which) {
     const UINT slot = is32Bit ? 4 : 8;
     int duals = 0;

@@ -1,5 +1,4 @@
-// The control sited in our container, in process: what a form designer and a
-// running host application see of its properties, persistence and events.
+// The control sited in our container: what a designer and a running host see of it.
 #include <gtest/gtest.h>
 
 #include "../../src/com/LateBound.h"
@@ -25,9 +24,8 @@ protected:
 };
 using ControlLife = Persistence;
 
-// Every stored key at a value other than its default: the control reports it,
-// late bound as a host reads it, and writes it back unchanged. (Icon, a
-// picture in the .frx: the test after next, and host.sh's round trip.)
+// Every stored key at a value other than its default is read, late bound as a host reads
+// it, and written back unchanged. (Icon: the test after next, and host.sh's round trip.)
 TEST_F(Persistence, EveryStoredValueIsReadAndWrittenBackUnchanged) {
     const struct {
         const char* key;
@@ -108,9 +106,8 @@ TEST_F(Persistence, BadKeysAreSkippedWhenSilentReportedFirstAndFailTheLoadLater)
     EXPECT_EQ(test::Boxes().count, 0);
 }
 
-// A new control at design time takes the form's caption, starts nothing, keeps
-// its size and mirrors its Icon to the form. A host that refuses both (a form
-// that is gone) leaves the stored values to be read and written back, unreported.
+// A new control at design time takes the form's caption, starts nothing, keeps its size and
+// mirrors its Icon to the form; with the form gone, stored values still round trip, unreported.
 TEST_F(Persistence, ANewControlMirrorsItsIconAndStoredValuesSurviveAHostThatRefuses) {
     Hosted h("", true);  // no skin: it would report on the host that goes away below
     ASSERT_TRUE(h.loaded);
@@ -149,8 +146,7 @@ TEST_F(Persistence, ANewControlMirrorsItsIconAndStoredValuesSurviveAHostThatRefu
     EXPECT_TRUE(reports_.Reports().empty());
 }
 
-// Without a site there is no form to take defaults from: Caption and Icon are
-// written out, and nothing is ever reported.
+// Without a site there are no form defaults: Caption and Icon are written, nothing reported.
 TEST_F(Persistence, WithoutASiteTheStreamCarriesEveryPropertyAndNothingIsReported) {
     auto control = Make<xpForm>();
     control->InitNew();
@@ -200,8 +196,7 @@ TEST_F(ControlLife, RunModeTagsTheControlWindowDropsFrozenEventsAndTerminateUnta
     h.control->evResize();
     EXPECT_EQ(test::ReadUtf8(path), L"Resize\r\n");
 
-    // Terminate unloads every form of the forms engine, which in this test
-    // program is also the host's: keep the control's window out of it.
+    // Terminate unloads every form of the engine, here the host's too: keep this window out.
     SetParent(window, nullptr);
     h.control->UserControl_Terminate();
     ASSERT_TRUE(IsWindow(window));

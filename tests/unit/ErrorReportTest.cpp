@@ -29,8 +29,7 @@ void FailWin32(DWORD error) {
 // The system's own message for a Win32 error, not the runtime's German text.
 std::wstring SystemMessage(DWORD error) { return SystemText(HRESULT_FROM_WIN32(error)); }
 
-// A component that raises its own error from every late-bound call, as
-// DISP_E_EXCEPTION with the exception information filled in.
+// A component whose every late-bound call raises its own error (DISP_E_EXCEPTION).
 class Raising : public test::DispatchOnly {
 public:
     Raising(WORD code, HRESULT scode, const wchar_t* description) : code_(code), scode_(scode), text_(description) {}
@@ -66,13 +65,9 @@ std::pair<std::wstring, std::wstring> Program() {
     return {path.substr(0, slash), path.substr(slash)};
 }
 
-// The library's code is linked into this program, which is therefore the
-// library file whose name, without extension, the report gives as its project:
-// a renamed file says its own name.
-std::wstring Project() {
-    const std::wstring name = Program().second.substr(1);
-    return name.substr(0, name.find_last_of(L'.'));
-}
+// The library's code is linked into this program, so the report's project is
+// this file's name without extension: a renamed library says its own name.
+std::wstring Project() { return Program().second.substr(1, Program().second.find_last_of(L'.') - 1); }
 
 std::wstring DrawXPReport() {
     return L"Error no.: 5\r\nError description: Ungültiger Prozeduraufruf\r\nProject: " + Project() +
@@ -94,9 +89,8 @@ using ErrorReport = Reporting;
 using Guard = Reporting;
 using LogFile = Reporting;
 
-// The handler gets the program's full path and the report's eight fields in
-// order. A handler that fails, or none registered, makes each report one
-// message box with the six report lines.
+// The handler gets the program's full path and the report's eight fields in order; a
+// handler that fails, or none registered, makes each report one message box of six lines.
 TEST_F(ErrorReport, GoesToTheHandlerOrElseToOneMessageBox) {
     ReportDrawXP();
     const auto reports = recorded_.Reports();
@@ -123,10 +117,8 @@ TEST_F(ErrorReport, GoesToTheHandlerOrElseToOneMessageBox) {
     EXPECT_EQ(Boxes().style, static_cast<UINT>(MB_OK | MB_ICONHAND));
 }
 
-// A failed call reports what the classic runtime would: its own number and
-// German text where it maps the failure, the raw HRESULT otherwise; a Win32
-// failure the system's own text; a component's raised error its own number
-// and words.
+// A failed call reports the classic runtime's number and German text where it maps the
+// failure, else the raw HRESULT; a Win32 failure the system's text; a component its own.
 TEST_F(Guard, FailuresCarryTheRuntimesNumbersAndTexts) {
     const struct {
         std::function<void()> fail;
@@ -163,10 +155,9 @@ TEST_F(Guard, FailuresCarryTheRuntimesNumbersAndTexts) {
     }
 }
 
-// No value, a blank one (neither at the drive's root nor in the working
-// folder), a missing folder or "*APP*" (a folder of that name) write no file; "*app*" is the library's folder; a backslash at the end makes
-// no difference. A record is the date and time, the six report lines and 30
-// hyphens. The reports reach the handler regardless.
+// No value, a blank one (neither at the drive's root nor in the working folder), a missing
+// folder or "*APP*" (a folder of that name) write no file; "*app*" is the library's folder.
+// A record is the date and time, the six report lines and 30 hyphens.
 TEST_F(LogFile, OnlyAnExistingFolderOrAppGetsTheFile) {
     wchar_t cwd[MAX_PATH];
     GetCurrentDirectoryW(MAX_PATH, cwd);
@@ -203,8 +194,7 @@ TEST_F(LogFile, OnlyAnExistingFolderOrAppGetsTheFile) {
     EXPECT_EQ(Boxes().count, 0);
 }
 
-// The first Error object of a process clears the silent switch; later ones
-// keep it, and read it as True exactly (-1).
+// The first Error object of a process clears the silent switch; later ones keep it (-1).
 TEST(FirstUse, FirstErrorObjectClearsTheSwitchLaterOnesKeepIt) {
     SetSilentError(true);
     auto first = Make<nimbra::Error>();

@@ -1,7 +1,5 @@
-// The test container's form file reader and writer: samples round trip byte
-// for byte, broken files name their line. e2e/host.sh saves changed files and
-// refuses broken ones from the outside; the values the control reads are the
-// persistence tests' (ControlHostTest).
+// The test container's form files: samples round trip byte for byte, broken files name
+// their line (e2e/host.sh saves and refuses them from the outside).
 #include <gtest/gtest.h>
 
 #include <initializer_list>

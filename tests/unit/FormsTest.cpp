@@ -1,6 +1,5 @@
-// The forms engine with real windows on the test display, where the skin and
-// about tests do not reach it: the list of loaded forms, what reaches the
-// screen, icon masks, repeated copies, timers and a quit inside its loops.
+// The forms engine on real windows where the skin and about tests do not reach it: loaded
+// forms, what reaches the screen, icon masks, repeated copies, a quit inside its loops.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -42,15 +41,13 @@ void ExpectPixels(HDC dc, std::initializer_list<Px> expected) {
     for (const Px& p : expected) EXPECT_EQ(GetPixel(dc, p.x, p.y), p.color) << "pixel " << p.x << "," << p.y;
 }
 
-// A surface of the given size cleared to one colour.
 void Blank(Surface& s, int width, int height, COLORREF color) {
     s.Resize(width, height);
     s.BackColor = color;
     s.Cls();
 }
 
-// A DIB section of width x height pixels of the given depth, each pixel's
-// bytes as color(x, y) gives them (blue lowest).
+// A DIB section, each pixel's bytes as color(x, y) gives them (blue lowest).
 Picture DibPicture(int width, int height, int bits, const std::function<DWORD(int, int)>& color) {
     BITMAPINFO info{};
     info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, static_cast<WORD>(bits), BI_RGB, 0, 0, 0, 0, 0};
@@ -67,8 +64,7 @@ Picture DibPicture(int width, int height, int bits, const std::function<DWORD(in
 
 }  // namespace
 
-// The skin's tests read the back buffers, and the about window's tagline what
-// an image with alpha shows on the screen; here a form's own window.
+// The skin's tests read the back buffers; here what a form's window shows.
 TEST(Forms, AFormsWindowShowsItsBackBuffer) {
     Form form;
     form.Show();
@@ -109,11 +105,9 @@ TEST(Forms, PaintPictureMasksIconsAndTheLastCopyFreesThem) {
     EXPECT_FALSE(GetIconInfo(handle, &info));
 }
 
-// Repeated copies are laid from prepared brushes; whatever the kind of copy,
-// the pixels must be exactly a plain stretch's, and the brushes stay few.
+// Repeated copies are laid from prepared brushes: exactly a plain stretch's pixels, few brushes.
 TEST(Forms, RepeatedCopiesPaintExactlyWhatAStretchPaints) {
-    // Columns 4-7 alike on every row (a title bar's middle), rows 5-9 alike in
-    // every column (a side edge), the rest all different. 24-bit, as the skin's pictures.
+    // Columns 4-7 alike on every row (a title's middle), rows 5-9 in every column (an edge).
     Picture piece = DibPicture(12, 10, 24, [](int x, int y) {
         if (x >= 4 && x < 8) return RGB(40, 200, 10 * y);
         if (y >= 5) return RGB(7, 90, 20 * x);
@@ -158,10 +152,8 @@ TEST(Forms, RepeatedCopiesPaintExactlyWhatAStretchPaints) {
     EXPECT_EQ(LiveGdiObjects(), start);
 }
 
-// A modal Show that ends with its form, and a nested one refused, are the
-// about window's. Here a quit in the middle: it ends the loop, not the form,
-// and stays for the real message loop, as after DoEvents. Terminate walks the
-// list of loaded forms to unload every form.
+// A quit inside a modal Show ends the loop, not the form, and stays for the real message
+// loop, as after DoEvents. (A modal Show that ends with its form is the about window's.)
 TEST(Forms, LoadedFormsAndAQuitLeftForTheRealLoopByAModalShowAndDoEvents) {
     LogForm form;
     Form other;

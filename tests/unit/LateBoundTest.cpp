@@ -1,6 +1,5 @@
-// Every property and method of the control through IDispatch::Invoke, by DISPIDs
-// written out as a compiled client holds them: a vtable slot or calling convention
-// that is off calls another member or corrupts the stack, and the result shows it.
+// The control through IDispatch::Invoke by DISPIDs, as a compiled client holds them: a slot
+// or calling convention that is off calls another member or corrupts the stack.
 #include <windows.h>
 #include <olectl.h>
 #include <gtest/gtest.h>
@@ -36,8 +35,7 @@ HRESULT Call(IDispatch* object, DISPID id, WORD flags, std::vector<VARIANTARG> a
     return hr;
 }
 
-// The DISPIDs a container hears in IPropertyNotifySink::OnChanged; it marks
-// its form modified and refreshes its property sheet by them.
+// The DISPIDs a container hears in IPropertyNotifySink::OnChanged (its form is modified).
 class ChangeSink final : public ComObject<IPropertyNotifySink> {
     void* Find(REFIID riid) override {
         return riid == IID_IUnknown || riid == IID_IPropertyNotifySink ? static_cast<IPropertyNotifySink*>(this)
@@ -59,8 +57,7 @@ const DISPID kFlags[] = {0x68030011, 0x68030010, 0x6803000F, 0x6803000E, 0x68030
 constexpr DISPID kColorStyle = 0x68030012, kIcon = 0x68030007, kCaption = 0x68030005, kBorderStyle = 0x68030001,
                  kTransparency = 0x68030000, kAbout = -552;
 
-// A timer of the calling thread, run by the modal loop of About: once the
-// about window shows, it calls About again and then closes the window.
+// Run by About's modal loop: once the window shows, calls About again, then closes it.
 IDispatch* g_control = nullptr;
 HRESULT g_nested = E_FAIL;
 void CALLBACK CallAboutAgainAndClose(HWND, UINT, UINT_PTR timer, DWORD) {
@@ -71,8 +68,7 @@ void CALLBACK CallAboutAgainAndClose(HWND, UINT, UINT_PTR timer, DWORD) {
     PostMessageW(about, WM_CLOSE, 0, 0);
 }
 
-// A new control, created by its class ID as a client creates it, with a
-// container listening for property changes.
+// A new control created by its class ID, a container listening for property changes.
 class LateBound : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -100,9 +96,8 @@ protected:
     test::RecordedReports reports_;
 };
 
-// A new control's Booleans are all False; each one set True alone is the only
-// one that reads back True, as an automation Boolean. Each setter names its
-// own property to the container.
+// Each Boolean set True alone is the only one that reads back True (VT_BOOL), and each
+// setter names its own property to the container.
 TEST_F(LateBound, EveryBooleanPropertyOfTheControlIsItsOwn) {
     std::vector<DISPID> expected;
     for (DISPID set : kFlags) {
@@ -119,9 +114,7 @@ TEST_F(LateBound, EveryBooleanPropertyOfTheControlIsItsOwn) {
     EXPECT_EQ(changes->changed, expected);
 }
 
-// Enumerations are stored unchecked, as the classic control stored them;
-// Transparency is a byte. Every setter that ran, Icon's by reference too,
-// told the container.
+// Enumerations are stored unchecked; Transparency is a byte; every setter told the container.
 TEST_F(LateBound, TheControlsOtherProperties) {
     Variant caption, nothing;
     caption.vt = VT_BSTR;
@@ -144,8 +137,7 @@ TEST_F(LateBound, TheControlsOtherProperties) {
     EXPECT_STREQ(title.bstrVal, caption.bstrVal);
 }
 
-// About shows the about window modally: the call returns once the window has
-// closed. Called again while it shows, About reports and returns.
+// About returns once its modal window has closed; called again meanwhile, it reports.
 TEST_F(LateBound, AboutShowsTheWindowModallyAndOnlyOnce) {
     g_control = control.Get();
     const UINT_PTR timer = SetTimer(nullptr, 0, 20, CallAboutAgainAndClose);

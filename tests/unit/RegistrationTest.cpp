@@ -1,5 +1,4 @@
-// Registration and the module's life as regsvr32 and COM see them. regsvr32
-// in and out, in both architectures' views, is e2e/side_by_side.sh's.
+// Registration and the module's life as COM sees them (regsvr32 itself: side_by_side.sh).
 #include <gtest/gtest.h>
 #include <olectl.h>
 
@@ -50,10 +49,7 @@ void Dump(HKEY root, const std::wstring& path, Keys& out) {
     RegCloseKey(key);
 }
 
-// The code linked into this program registers into a scratch key, so the
-// prefix's real registration is untouched. (Registering twice is the
-// register_servers fixture's, over what ./nimbra registered; the ProgIDs are
-// created by every script suite and side_by_side.sh.)
+// The code linked into this program registers into a scratch key; the prefix's stays.
 TEST(Registration, WhatContainersLookForAndNothingLeftBehind) {
     const wchar_t* scratch = L"Software\\NimbraTest\\Classes";
     RegDeleteTreeW(HKEY_CURRENT_USER, scratch);
@@ -66,9 +62,8 @@ TEST(Registration, WhatContainersLookForAndNothingLeftBehind) {
     Dump(classes, L"", once);
     EXPECT_EQ(nimbra::UnregisterServer(), S_OK);
     Dump(classes, L"", after);
-    // The other architecture's view is not redirected with HKEY_CLASSES_ROOT
-    // (under Wine it is the prefix's real one): the shared ProgIDs stay
-    // exactly when the class is registered there.
+    // The other architecture's view is not redirected (under Wine it is the prefix's real
+    // one): the shared ProgIDs stay exactly when the class is registered there.
     const std::wstring xp = L"clsid\\" + Guid(CLSID_xpForm);
     const REGSAM otherView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
     const bool otherArchitecture =
@@ -80,8 +75,7 @@ TEST(Registration, WhatContainersLookForAndNothingLeftBehind) {
 
     EXPECT_EQ(once[xp + L"\\inprocserver32|threadingmodel"], L"apartment");
     EXPECT_FALSE(once.count(L"clsid\\" + Guid(CLSID_clsFormSubclass)));  // not creatable
-    // What a container's toolbox looks for, and nothing that would mark the
-    // control safe for scripts (7dd95801) or initialisation (7dd95802).
+    // What a toolbox looks for; nothing safe for scripts (7dd95801) or initialisation (7dd95802).
     for (const std::wstring& key : {xp + L"\\control", xp + L"\\toolboxbitmap32", L"interface\\" + Guid(IID___xpForm),
                                     xp + L"\\implemented categories\\{40fc6ed4-2438-11cf-a3db-080036f12502}"})
         EXPECT_TRUE(once.count(key)) << std::string(key.begin(), key.end());

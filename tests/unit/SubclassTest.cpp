@@ -56,8 +56,7 @@ LRESULT CALLBACK OutsideProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
     return CallWindowProcW(g_outsidePrevious, hwnd, msg, wParam, lParam);
 }
 
-// A top-level window whose own procedure is HostProc<n>. The class is the
-// system's: its procedure is replaced before any message of ours arrives.
+// A top-level window of a system class whose procedure is replaced by HostProc<n>.
 class HostWindow {
 public:
     explicit HostWindow(int n = 0)
@@ -108,7 +107,7 @@ public:
 class Subclass : public ::testing::Test {
 protected:
     void SetUp() override { g_seen.clear(); }
-    // No test leaves a hook record behind once its windows are gone, however its hooks ended.
+    // No hook record outlives its window, however its hooks ended.
     void TearDown() override {
         DestroyWindow(h);
         EXPECT_EQ(LiveHookRecords(), recordsBefore_);
@@ -119,8 +118,7 @@ protected:
     Sink sink;
 };
 
-// Advised clients hear each message first, then the skin; either may change
-// it or swallow it, and what comes through reaches the window.
+// Advised clients hear each message first, then the skin; either may change or swallow it.
 TEST_F(Subclass, ClientsThenTheSkinSeeEveryMessageAndMayChangeOrSwallowIt) {
     auto object = Make<clsFormSubclass>(&sink);
     EXPECT_TRUE(object->StopSubClass());  // never started: nothing to take off
@@ -150,8 +148,7 @@ TEST_F(Subclass, ClientsThenTheSkinSeeEveryMessageAndMayChangeOrSwallowIt) {
                 {"host0", h, kPing, wide, pointer}},
                "unverändert");
 
-    // A Long the client writes comes back sign-extended; the skin sees it and
-    // changes it again for the window.
+    // A Long the client writes comes back sign-extended; the skin changes it again.
     const LONG minusTwo = -2;
     const WPARAM fromClient = static_cast<WPARAM>(-2);
     client->newWParam = &minusTwo;
@@ -171,8 +168,7 @@ TEST_F(Subclass, ClientsThenTheSkinSeeEveryMessageAndMayChangeOrSwallowIt) {
     EXPECT_EQ(SendMessageW(h, kPing, 1, 1), 0);
     ExpectSeen({{"event", h, kPing, 1, 1}, {"sink", h, kPing, fromClient, 1}}, "Cancel vom Client");
 
-    // A skin unloading itself on a message releases the last reference
-    // mid-message: the message still goes on, and the object unhooks as it goes.
+    // A skin unloading itself releases the last reference mid-message: the message goes on.
     client->cancel = false;
     sink.onMessage = [&](UINT&, WPARAM&, LPARAM&, VARIANT_BOOL&) { object.Reset(); };
     EXPECT_EQ(SendMessageW(h, kPing, 1, 2), 1000);
@@ -181,8 +177,7 @@ TEST_F(Subclass, ClientsThenTheSkinSeeEveryMessageAndMayChangeOrSwallowIt) {
     EXPECT_EQ(host.Proc(), HostProc<0>);
 }
 
-// Three windows hooked at once, unhooked from the middle of the table, then
-// its end: each message reaches its own window's object and procedure.
+// Three windows hooked, unhooked from the table's middle, then its end: each keeps its own.
 TEST_F(Subclass, EveryWindowKeepsItsOwnObjectAndProcedure) {
     HostWindow hosts[] = {HostWindow(0), HostWindow(1), HostWindow(2)};
     Sink sinks[] = {Sink("sink0"), Sink("sink1"), Sink("sink2")};
@@ -222,8 +217,7 @@ TEST_F(Subclass, SubclassInstalledAfterOursIsNeverCutOff) {
     EXPECT_EQ(SendMessageW(h, kPing, 2, 0), 1000);
     ExpectSeen({{"outside", h, kPing, 2, 0}, {"host0", h, kPing, 2, 0}}, "unser Hook weitergeleitet");
 
-    // A new object takes over the forwarding record, below the outside subclass;
-    // releasing it lets go the same way.
+    // A new object takes over the forwarding record below the outside subclass, and lets go so.
     auto b = Make<clsFormSubclass>(&second);
     ASSERT_TRUE(b->StartSubclass(h));
     a.Reset();
@@ -235,10 +229,8 @@ TEST_F(Subclass, SubclassInstalledAfterOursIsNeverCutOff) {
     EXPECT_EQ(LiveHookRecords(), recordsBefore_ + 1);  // until the window goes
 }
 
-// The hook's failure paths: one start per object and one object per window;
-// a failure in the skin's handler is reported as the handler's own and the
-// message answers 0, or with the silent switch on the step is skipped and the
-// message goes on; a window destroyed while hooked leaves the object spent.
+// One start per object, one object per window; a failure in the skin's handler is reported
+// as the handler's and answers 0, or silently skips the step; a destroyed window spends it.
 TEST_F(Subclass, RefusedStartsAFailingHandlerAndADestroyedWindow) {
     test::ResetBoxes();
     test::RecordedReports reports;
@@ -281,10 +273,8 @@ TEST_F(Subclass, RefusedStartsAFailingHandlerAndADestroyedWindow) {
     EXPECT_EQ(other.Proc(), HostProc<0>);
 }
 
-// basForm's helpers for the skin. It locks its host while it lays it out
-// again: drawing stops, and resumes with one repaint at once. A screen point
-// as one message parameter has y in the high word and x (as a signed 16-bit
-// value) in the low one; what does not fit a Long is error 6.
+// A locked host draws nothing and repaints at once when released. A point as one message
+// parameter has y in the high word, x as a signed 16-bit value in the low; overflow is error 6.
 TEST_F(Subclass, LockWindowRepaintsAtOnceWhenReleasedAndfLongValPacksAPoint) {
     ShowWindow(h, SW_SHOWNOACTIVATE);
     UpdateWindow(h);

@@ -76,16 +76,6 @@ std::wstring ScratchFolder(const std::wstring& name) {
     return folder;
 }
 
-bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-std::wstring ReadUtf8(const std::wstring& path) {
-    const std::string bytes = ReadBytes(path);
-    std::wstring w(bytes.size(), L'\0');
-    w.resize(MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), w.data(),
-                                 static_cast<int>(w.size())));
-    return w;
-}
-
 std::vector<std::wstring> Split(const std::wstring& s, const std::wstring& separator) {
     std::vector<std::wstring> parts;
     size_t pos = 0;

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "../../src/forms/Text.h"
+
 namespace test {
 
 // Message boxes RaiseError would have shown in this process since the last Reset.
@@ -65,12 +67,12 @@ HRESULT NewIconPicture(IPictureDisp** picture);
 
 // A fresh, empty folder under the build's scratch folder.
 std::wstring ScratchFolder(const std::wstring& name);
-bool Exists(const std::wstring& path);
+inline bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 inline std::string ReadBytes(const std::wstring& path) {
     std::ifstream in(std::filesystem::path(path), std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
-std::wstring ReadUtf8(const std::wstring& path);
+inline std::wstring ReadUtf8(const std::wstring& path) { return nimbra::forms::Widen(ReadBytes(path), CP_UTF8); }
 std::vector<std::wstring> Split(const std::wstring& s, const std::wstring& separator);
 
 // Lines the recording error handler wrote while this object lived, fields split.

@@ -1,8 +1,4 @@
-// The control's events as its container and script sinks receive them, and
-// what the control does not claim. Its properties, and the change
-// notifications their setters send, are checked late bound (LateBoundTest);
-// the default source interface NimbraHost's event sink asks for is checked by
-// every event it logs (SkinActions, e2e).
+// The control's events as script sinks receive them, and what the control does not claim.
 #include <gtest/gtest.h>
 #include <olectl.h>
 #include <objsafe.h>
