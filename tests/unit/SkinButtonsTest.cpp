@@ -1,22 +1,26 @@
 // The caption buttons where a person sees them: their rectangles after layout
 // in each state, and the frame of the strip each look shows.
-#include "Activation.h"
 #include "Skinned.h"
 #include "../../src/skin/SkinTestApi.h"
 #include "StandInOwner.h"
-#include "../../src/forms/Units.h"
 
 using namespace nimbra;
 using namespace test;
 
 namespace {
 
-// Left edges of close, restore, minimise, help and tray, from the skin's right edge.
-std::vector<int> FromRight(frm* skin) {
-    std::vector<int> v;
-    for (forms::PictureBox* b : {&skin->bClose, &skin->bRestore, &skin->bMinimize, &skin->bHelp, &skin->bTray})
-        v.push_back(static_cast<int>(skin->ScaleWidth()) - b->Left());
-    return v;
+std::array<forms::PictureBox*, 5> Buttons(frm* skin) {
+    return {&skin->bClose, &skin->bRestore, &skin->bMinimize, &skin->bHelp, &skin->bTray};
+}
+
+// Left edges of close, restore, minimise, help and tray from the skin's right edge, then which are shown.
+std::string Layout(frm* skin) {
+    std::string left, shown;
+    for (forms::PictureBox* b : Buttons(skin)) {
+        left += std::to_string(skin->ScaleWidth() - b->Left()) + " ";
+        shown += b->Visible() ? '1' : '0';
+    }
+    return left + shown;
 }
 
 // The colour at (10, 10) of frame f of a strip (frames are 21 pixels high), and of a button as painted.
@@ -25,42 +29,10 @@ COLORREF ButtonPixel(forms::PictureBox& b) { return GetPixel(b.Draw().hDC(), 10,
 
 using SkinButtons = SkinFixture;
 
-TEST_F(SkinButtons, LaidOutFromTheRightEdgeInEveryState) {
-    {
-        Skinned s(kAllButtons);
-        auto& [h, skin] = s;
-        EXPECT_EQ(FromRight(skin), (std::vector<int>{27, 50, 73, 96, 119}));
-        EXPECT_EQ(skin->bClose.Top(), 6);
-        EXPECT_EQ(skin->bClose.Width(), 21);
-        for (forms::PictureBox* b : {&skin->bClose, &skin->bRestore, &skin->bMinimize, &skin->bHelp, &skin->bTray})
-            EXPECT_TRUE(b->Visible());
-        h.Form().SetWindowState(forms::vbMaximized);
-        forms::DoEvents();
-        EXPECT_EQ(FromRight(skin), (std::vector<int>{23, 46, 69, 92, 115}));
-        EXPECT_EQ(skin->bTray.Top(), 2);
-    }
-    {
-        // Tool windows: 13-pixel buttons, only the close button shown.
-        Skinned s(Style(4) + Prop("HelpButtonVisible", -1) + Prop("TrayButtonVisible", -1));
-        auto& [h, skin] = s;
-        skin->LayoutButtons();
-        EXPECT_EQ(FromRight(skin), (std::vector<int>{19, 34, 49, 64, 79}));
-        EXPECT_TRUE(skin->bClose.Visible());
-        EXPECT_FALSE(skin->bRestore.Visible());
-        EXPECT_FALSE(skin->bTray.Visible());
-    }
-    {
-        // A hidden maximise button keeps its slot: 25 pixels of bar between close and minimise.
-        Skinned s(Prop("MaxButtonVisible", 0));
-        auto& [h, skin] = s;
-        EXPECT_FALSE(skin->bRestore.Visible());
-        EXPECT_EQ(skin->bClose.Left() - (skin->bMinimize.Left() + 21), 25);
-    }
-}
-
-TEST_F(SkinButtons, EachLookShowsItsFrameOfTheStrip) {
-    Skinned s(kAllButtons);
-    auto& [h, skin] = s;
+TEST_F(SkinButtons, EachLookShowsItsFrameOfTheStripAndMaximisedTheyMoveUp) {
+    auto&& [h, skin, host] = Skinned(kAllButtons);
+    EXPECT_EQ(skin->bClose.Top(), 6);
+    EXPECT_EQ(skin->bClose.Width(), 21);
     const forms::Picture& close = frm::b().piece[5];
     ASSERT_TRUE(Activate(skin));
     skin->DrawButtons();
@@ -95,16 +67,32 @@ TEST_F(SkinButtons, EachLookShowsItsFrameOfTheStrip) {
     skin->DrawButtons();
     EXPECT_FALSE(skin->MouseIn(skin->bClose));
     EXPECT_EQ(ButtonPixel(skin->bClose), StripPixel(close, 7));
+    // Maximised, the buttons move up and 4 pixels right with the frame gone.
+    h.Form().SetWindowState(forms::vbMaximized);
+    forms::DoEvents();
+    EXPECT_EQ(Layout(skin), "23 46 69 92 115 11111");
+    EXPECT_EQ(skin->bTray.Top(), 2);
 }
 
-// The strips paint each frame's corners magenta: none may show through a button's rounded shape.
-TEST_F(SkinButtons, NoMagentaCornerShowsThroughAButton) {
-    for (const std::string& lines : {kAllButtons + Prop("ColorStyle", 0), kAllButtons + Prop("ColorStyle", 1),
-                                     kAllButtons + Prop("ColorStyle", 2), Style(4)}) {
-        SCOPED_TRACE(lines);
-        Skinned s(lines);
-        auto& [h, skin] = s;
-        for (forms::PictureBox* b : {&skin->bClose, &skin->bRestore, &skin->bMinimize, &skin->bHelp, &skin->bTray}) {
+// Laid out from the skin's right edge. The strips paint each frame's corners magenta: none may show
+// through a button's rounded shape.
+TEST_F(SkinButtons, LaidOutFromTheRightEdgeWithNoMagentaCornerShowing) {
+    const struct {
+        std::string lines;
+        const char* layout;
+    } cases[] = {
+        {kAllButtons + Prop("ColorStyle", 0), "27 50 73 96 119 11111"},
+        {kAllButtons + Prop("ColorStyle", 1), "27 50 73 96 119 11111"},
+        {kAllButtons + Prop("ColorStyle", 2), "27 50 73 96 119 11111"},
+        // Tool windows: 13-pixel buttons, only the close button shown.
+        {Style(4) + Prop("HelpButtonVisible", -1) + Prop("TrayButtonVisible", -1), "19 34 49 64 79 10000"},
+        {Prop("MaxButtonVisible", 0), "27 50 73 96 119 10100"},  // a hidden maximise button keeps its slot
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.lines);
+        auto&& [h, skin, host] = Skinned(c.lines);
+        EXPECT_EQ(Layout(skin), c.layout);
+        for (forms::PictureBox* b : Buttons(skin)) {
             if (!b->Visible()) continue;
             const Tally t = CountPixels(b->Draw().hDC(), {0, 0, b->Width(), b->Height()}, RGB(255, 0, 255), b->hWnd());
             EXPECT_EQ(t.inside, 0);
@@ -117,8 +105,7 @@ TEST_F(SkinButtons, NoMagentaCornerShowsThroughAButton) {
 // SetButtonProperties is a step of its own: only the failing one is skipped.
 TEST_F(SkinButtons, SilentSwitchSkipsOnlyTheStepThatFails) {
     reportsExpected_ = true;
-    Skinned s(kAllButtons);
-    auto& [h, skin] = s;
+    auto&& [h, skin, host] = Skinned(kAllButtons);
     const short helpPicture = SkinTestApi::Row(*skin, 2).PictureIndex;
     SkinTestApi::Row(*skin, 1).Visible = false;    // close: to be hidden
     SkinTestApi::Row(*skin, 2).PictureIndex = 42;  // help: no such picture

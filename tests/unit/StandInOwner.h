@@ -1,6 +1,5 @@
-// A small owner for the skin in place of the control: its properties are plain
-// fields, any of its getters can be made to fail, and the events it is asked
-// to raise are written down.
+// A small owner for the skin in place of the control: its properties are plain fields, any of its getters can be made
+// to fail, and the events it is asked to raise are written down.
 #pragma once
 #include <set>
 #include <string>
