@@ -57,7 +57,6 @@ TEST_F(SkinButtons, EachLookShowsItsFrameOfTheStripAndMaximisedTheyMoveUp) {
     SendMessageW(skin->bHelp.hWnd(), WM_LBUTTONUP, 0, outside);
     EXPECT_EQ(skin->HeldButton(), L"");
     Elsewhere away(skin);
-    ASSERT_TRUE(away.inactive);
     skin->DrawButtons();
     EXPECT_EQ(ButtonPixel(skin->bClose), StripPixel(close, 5));  // inactive and hot
     // Disabled: frame 3 (7 inactive) under the cursor too, and never "inside".

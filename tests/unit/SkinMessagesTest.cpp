@@ -17,7 +17,6 @@ TEST_F(SkinMessages, TheSkinFollowsActivationMinimiseMaximiseAndRestore) {
     ASSERT_TRUE(skin->IsWindowActive());
     const COLORREF active = Title(skin);
     Elsewhere other(skin);  // the skin turns pale, and stays shown
-    EXPECT_TRUE(other.inactive);
     EXPECT_NE(Title(skin), active);
     EXPECT_TRUE(skin->Visible());
     EXPECT_TRUE(Activate(skin));

@@ -110,20 +110,19 @@ inline bool Activate(nimbra::frm* skin) {
     return WaitForLook(skin, true);
 }
 
-// Another top-level window, holding the activation while it lives.
+// Another top-level window, holding the activation while it lives; the skin must take its inactive look.
 struct Elsewhere {
     explicit Elsewhere(nimbra::frm* skin)
         : hwnd(CreateWindowExW(0, L"STATIC", L"anderswo", WS_POPUP, 1200, 950, 20, 20, nullptr, nullptr, nullptr,
                                nullptr)) {
         ShowWindow(hwnd, SW_SHOW);
         SetForegroundWindow(hwnd);
-        inactive = WaitForLook(skin, false);
+        EXPECT_TRUE(WaitForLook(skin, false)) << "the skin kept its active look";
     }
     ~Elsewhere() { DestroyWindow(hwnd); }
     Elsewhere(const Elsewhere&) = delete;
 
     HWND hwnd;
-    bool inactive = false;
 };
 
 // How many rounds a leak loop runs. Our owners' live counters are exact: a few tens of rounds show a leak of one
