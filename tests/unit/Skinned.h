@@ -22,8 +22,7 @@ namespace test {
 inline std::string Style(long borderStyle) { return Prop("BorderStyle", borderStyle); }
 const std::string kAllButtons = Style(2) + Prop("HelpButtonVisible", -1) + Prop("TrayButtonVisible", -1);
 
-// A host form with its skin, after the start's own messages have run; taken
-// apart as auto&& [h, skin, host] = Skinned(...).
+// A host form with its skin, settled: auto&& [h, skin, host] = Skinned(lines).
 struct Skinned {
     explicit Skinned(const std::string& lines, EventLog* log = nullptr)
         : h(lines, false, log), skin(nimbra::SkinWindow()), host(h.Form().hWnd()) {
@@ -35,16 +34,14 @@ struct Skinned {
     HWND host;
 };
 
-// How far the inner window's left, top, right and bottom edges lie inside the outer one's, in pixels.
+// Pixels at the left, top, right and bottom edges.
 using Edges = std::array<LONG, 4>;
-inline Edges Inset(HWND outer, HWND inner) {
-    const RECT o = WindowRect(outer), i = WindowRect(inner);
-    return {i.left - o.left, i.top - o.top, o.right - i.right, o.bottom - i.bottom};
-}
 
 // The skin around its host in the normal state: title above, frame on the other sides.
 inline void ExpectWrapped(nimbra::frm* skin, HWND host, int title = 30, int frame = 4) {
-    EXPECT_EQ(Inset(skin->hWnd(), host), (Edges{frame, title, frame, frame}));
+    const RECT o = WindowRect(skin->hWnd()), i = WindowRect(host);
+    EXPECT_EQ((Edges{i.left - o.left, i.top - o.top, o.right - i.right, o.bottom - i.bottom}),
+              (Edges{frame, title, frame, frame}));
 }
 // Maximised: the host right below the title band, nothing of the skin beside or below it.
 inline void ExpectMaximisedPair(nimbra::frm* skin, HWND host) { ExpectWrapped(skin, host, 26, 0); }
