@@ -5,7 +5,6 @@
 #include <memory>
 #include <type_traits>
 
-#include "../../src/forms/Form.h"
 #include "Skinned.h"
 
 using namespace nimbra;
@@ -47,19 +46,11 @@ TEST_F(SkinQuiet, SeveralFormsSettleAtOnceAndThenDoNothing) {
     const Hook sent = Install(WH_CALLWNDPROC, OnMessage<CWPSTRUCT>), taken = Install(WH_GETMESSAGE, OnMessage<MSG>);
     ASSERT_TRUE(sent && taken);
     // Three forms loaded and shown one after the other, as a host application does.
-    Hosted blue(Prop("ColorStyle", 0), false), silver(Prop("ColorStyle", 1), false),
-        olive(Prop("ColorStyle", 2), false);
-    std::vector<HWND> skins;
-    for (Hosted* h : {&blue, &silver, &olive}) {
-        ASSERT_TRUE(h->loaded);
-        h->Form().Show();
-        for (forms::Form* f : forms::LoadedForms())
-            if (auto* skin = dynamic_cast<frm*>(f); skin && skin->HostHwnd() == h->Form().hWnd())
-                skins.push_back(skin->hWnd());
-    }
-    ASSERT_EQ(skins.size(), 3u);
+    Skinned blue(Prop("ColorStyle", 0)), silver(Prop("ColorStyle", 1)), olive(Prop("ColorStyle", 2));
+    for (Skinned* s : {&blue, &silver, &olive}) s->h.Form().Show();
     EXPECT_TRUE(forms::RunUntilQuiet(300, 10000)) << "the forms never settled";
-    for (HWND skin : skins) {
+    for (Skinned* s : {&blue, &silver, &olive}) {
+        const HWND skin = s->skin->hWnd();
         const Counts c = g_seen[skin];
         // One activation at its start, handed on to its host; its paints (the skin and its five buttons) twice over
         // at most: 13 were seen, 27 when each start ran its activation twice.
