@@ -49,7 +49,6 @@ TEST_F(SkinActions, TakenClicksActOnHostAndSkin) {
         Click(skin->bHelp);
         Click(skin->bTray);
         Click(skin->bClose);
-        EXPECT_TRUE(skin->Loaded());
         EXPECT_TRUE(skin->Visible());
         EXPECT_EQ(h.Form().WindowState(), forms::vbNormal);
         SetFocus(skin->bHelp.hWnd());  // no button keeps the keyboard focus

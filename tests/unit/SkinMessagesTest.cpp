@@ -43,9 +43,8 @@ TEST_F(SkinMessages, TheSkinFollowsActivationMinimiseMaximiseAndRestore) {
     forms::DoEvents();
     EXPECT_EQ(skin->WindowState(), forms::vbMaximized);
     ExpectMaximisedPair(skin, host);
-    // Only the title strip is left of the outline, with square corners; the restore glyph stands in.
+    // Only the title strip is left of the outline, with square corners.
     EXPECT_EQ(Covered(skin->hWnd(), {{5, 25}, {5, 26}, {0, 0}}), "101");
-    EXPECT_TRUE(skin->bRestore.Visible());
     h.Form().SetWindowState(forms::vbNormal);
     forms::DoEvents();
     EXPECT_EQ(skin->WindowState(), forms::vbNormal);

@@ -1,5 +1,7 @@
 // The skin under the mouse: moving, resizing with its cursors and minimum size, title clicks and the
 // system menu. The messages go to the skin with the screen cursor put where they say, as a person's mouse would.
+#include <algorithm>
+
 #include "EventSink.h"
 #include "Skinned.h"
 #include "../../src/skin/SkinTestApi.h"
@@ -27,20 +29,17 @@ void DoubleClick(frm* skin, int x, int y) {
     forms::DoEvents();
 }
 
-// A left drag from (x, y) by (dx, dy) in steps, each in the skin's coordinates
-// of that moment, as the mouse reports them to a window that may move.
+// A left drag from (x, y) by (dx, dy) in steps, then the release where the last step ended; each point in the
+// skin's coordinates of that moment, as the mouse reports them to a window that may move. By (0, 0) it is a click.
 void Drag(frm* skin, int x, int y, int dx, int dy, int steps = 2) {
-    Mouse(skin, WM_LBUTTONDOWN, MK_LBUTTON, x, y);
     POINT start{x, y};
     ClientToScreen(skin->hWnd(), &start);
-    for (int i = 1; i <= steps; ++i) {
-        POINT p{start.x + dx * i / steps, start.y + dy * i / steps};
+    Mouse(skin, WM_LBUTTONDOWN, MK_LBUTTON, x, y);
+    for (int i = 1; i <= steps + 1; ++i) {
+        POINT p{start.x + dx * std::min(i, steps) / steps, start.y + dy * std::min(i, steps) / steps};
         ScreenToClient(skin->hWnd(), &p);
-        Mouse(skin, WM_MOUSEMOVE, MK_LBUTTON, p.x, p.y);
+        Mouse(skin, i > steps ? WM_LBUTTONUP : WM_MOUSEMOVE, i > steps ? 0 : MK_LBUTTON, p.x, p.y);
     }
-    POINT end{start.x + dx, start.y + dy};
-    ScreenToClient(skin->hWnd(), &end);
-    Mouse(skin, WM_LBUTTONUP, 0, end.x, end.y);
     forms::DoEvents();
 }
 
