@@ -13,11 +13,11 @@ std::array<forms::PictureBox*, 5> Buttons(frm* skin) {
     return {&skin->bClose, &skin->bRestore, &skin->bMinimize, &skin->bHelp, &skin->bTray};
 }
 
-// Left edges of close, restore, minimise, help and tray from the skin's right edge, then which are shown.
+// Left edges of close, restore, minimise, help and tray from the skin's right edge @ their tops, then which are shown.
 std::string Layout(frm* skin) {
     std::string left, shown;
     for (forms::PictureBox* b : Buttons(skin)) {
-        left += std::to_string(skin->ScaleWidth() - b->Left()) + " ";
+        left += std::to_string(skin->ScaleWidth() - b->Left()) + "@" + std::to_string(b->Top()) + " ";
         shown += b->Visible() ? '1' : '0';
     }
     return left + shown;
@@ -34,8 +34,6 @@ using SkinButtons = SkinFixture;
 
 TEST_F(SkinButtons, EachLookShowsItsFrameOfTheStripAndMaximisedTheyMoveUp) {
     auto&& [h, skin, host] = Skinned(kAllButtons);
-    EXPECT_EQ(skin->bClose.Top(), 6);
-    EXPECT_EQ(skin->bClose.Width(), 21);
     const forms::Picture& close = frm::b().piece[5];
     ASSERT_TRUE(Activate(skin));
     EXPECT_EQ(Painted(skin, skin->bClose), StripPixel(close, 0));
@@ -66,8 +64,7 @@ TEST_F(SkinButtons, EachLookShowsItsFrameOfTheStripAndMaximisedTheyMoveUp) {
     // Maximised, the buttons move up and 4 pixels right with the frame gone.
     h.Form().SetWindowState(forms::vbMaximized);
     forms::DoEvents();
-    EXPECT_EQ(Layout(skin), "23 46 69 92 115 11111");
-    EXPECT_EQ(skin->bTray.Top(), 2);
+    EXPECT_EQ(Layout(skin), "23@2 46@2 69@2 92@2 115@2 11111");
 }
 
 // Laid out from the skin's right edge. The strips paint each frame's corners magenta: none may show
@@ -77,12 +74,13 @@ TEST_F(SkinButtons, LaidOutFromTheRightEdgeWithNoMagentaCornerShowing) {
         std::string lines;
         const char* layout;
     } cases[] = {
-        {kAllButtons + Prop("ColorStyle", 0), "27 50 73 96 119 11111"},
-        {kAllButtons + Prop("ColorStyle", 1), "27 50 73 96 119 11111"},
-        {kAllButtons + Prop("ColorStyle", 2), "27 50 73 96 119 11111"},
+        // 21-pixel buttons 2 pixels apart, 6 from the top and right edges.
+        {kAllButtons + Prop("ColorStyle", 0), "27@6 50@6 73@6 96@6 119@6 11111"},
+        {kAllButtons + Prop("ColorStyle", 1), "27@6 50@6 73@6 96@6 119@6 11111"},
+        {kAllButtons + Prop("ColorStyle", 2), "27@6 50@6 73@6 96@6 119@6 11111"},
         // Tool windows: 13-pixel buttons, only the close button shown.
-        {Style(4) + Prop("HelpButtonVisible", -1) + Prop("TrayButtonVisible", -1), "19 34 49 64 79 10000"},
-        {Prop("MaxButtonVisible", 0), "27 50 73 96 119 10100"},  // a hidden maximise button keeps its slot
+        {Style(4) + Prop("HelpButtonVisible", -1) + Prop("TrayButtonVisible", -1), "19@6 34@6 49@6 64@6 79@6 10000"},
+        {Prop("MaxButtonVisible", 0), "27@6 50@6 73@6 96@6 119@6 10100"},  // a hidden maximise button keeps its slot
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.lines);
