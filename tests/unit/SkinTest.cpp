@@ -67,7 +67,7 @@ TEST_F(Skin, EverySkinnedFormKeepsItsOwnSkin) {
     ExpectWrapped(second.skin, second.host, 29, 3);
 }
 
-TEST_F(Skin, AHostDestroyedFromOutsideEndsWithoutACrash) {
+TEST_F(Skin, ADeadOrMissingHostLeavesNoHookAndDesignTimeStartsNoSkin) {
     const size_t hooks = LiveHookRecords();
     {
         auto&& [h, skin, host] = Skinned(Style(2));
@@ -83,10 +83,7 @@ TEST_F(Skin, AHostDestroyedFromOutsideEndsWithoutACrash) {
         EXPECT_TRUE(skin->Loaded());
     }
     EXPECT_EQ(LiveHookRecords(), hooks);
-}
-
-TEST_F(Skin, WithoutAHostOrAtDesignTimeNoSkinRuns) {
-    const size_t hooks = LiveHookRecords();
+    // A skin loaded without a host does not start.
     frm* skin = NewSkinWindow();
     ASSERT_TRUE(skin->Load(WS_POPUP));
     skin->LoadForm();
@@ -100,9 +97,8 @@ TEST_F(Skin, WithoutAHostOrAtDesignTimeNoSkinRuns) {
 TEST_F(Skin, ManyStartsAndEndsLeaveNothingBehind) {
     { Hosted warmup(Style(2), false); }
     CollectSkinWindows();
-    const size_t skins = LiveSkinWindows();
+    const size_t skins = LiveSkinWindows(), hooks = LiveHookRecords();
     const long gdi = forms::LiveGdiObjects();
-    const size_t hooks = LiveHookRecords();
     for (int i = 0, n = SoakRounds(24, 1000); i < n; ++i) {
         Hosted h(Style(i % 6), false);
         ASSERT_TRUE(h.loaded);
