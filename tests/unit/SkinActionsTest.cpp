@@ -24,8 +24,7 @@ TEST_F(SkinActions, ACancelledClickLeavesHostAndSkinAsTheyWere) {
             EXPECT_TRUE(skin->Loaded());
             EXPECT_FALSE(skin->IsUnloading());
             EXPECT_TRUE(skin->Visible());
-            EXPECT_EQ(skin->WindowState(), forms::vbNormal);
-            EXPECT_EQ(h.Form().WindowState(), forms::vbNormal);
+            ExpectState(h, skin, forms::vbNormal);
             EXPECT_EQ(GetWindowLongPtrW(host, GWLP_WNDPROC), hooked);
             if (button == &frm::bClose) {
                 // The system menu's Close raises the same event, then goes on to the
@@ -50,21 +49,17 @@ TEST_F(SkinActions, TakenClicksActOnHostAndSkin) {
         Click(skin->bTray);
         Click(skin->bClose);
         EXPECT_TRUE(skin->Visible());
-        EXPECT_EQ(h.Form().WindowState(), forms::vbNormal);
+        ExpectState(h, skin, forms::vbNormal);
         SetFocus(skin->bHelp.hWnd());  // no button keeps the keyboard focus
         forms::DoEvents();
         EXPECT_EQ(GetFocus(), host);
         EXPECT_TRUE(skin->IsWindowActive());
         const RECT normal = WindowRect(host);
         Click(skin->bRestore);
-        EXPECT_EQ(skin->WindowState(), forms::vbMaximized);
-        EXPECT_EQ(h.Form().WindowState(), forms::vbMaximized);
-        ExpectMaximisedPair(skin, host);
+        ExpectState(h, skin, forms::vbMaximized);
         Click(skin->bRestore);
-        EXPECT_EQ(skin->WindowState(), forms::vbNormal);
-        EXPECT_EQ(h.Form().WindowState(), forms::vbNormal);
+        ExpectState(h, skin, forms::vbNormal);
         EXPECT_TRUE(Same(WindowRect(host), normal));
-        ExpectWrapped(skin, host);
         Click(skin->bMinimize);
         EXPECT_FALSE(skin->Visible());
         EXPECT_EQ(h.Form().WindowState(), forms::vbMinimized);

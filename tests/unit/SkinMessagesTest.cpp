@@ -41,21 +41,17 @@ TEST_F(SkinMessages, TheSkinFollowsActivationMinimiseMaximiseAndRestore) {
     const RECT normal = WindowRect(host);
     h.Form().SetWindowState(forms::vbMaximized);
     forms::DoEvents();
-    EXPECT_EQ(skin->WindowState(), forms::vbMaximized);
-    ExpectMaximisedPair(skin, host);
+    ExpectState(h, skin, forms::vbMaximized);
     // Only the title strip is left of the outline, with square corners.
     EXPECT_EQ(Covered(skin->hWnd(), {{5, 25}, {5, 26}, {0, 0}}), "101");
     h.Form().SetWindowState(forms::vbNormal);
     forms::DoEvents();
-    EXPECT_EQ(skin->WindowState(), forms::vbNormal);
+    ExpectState(h, skin, forms::vbNormal);
     EXPECT_TRUE(Same(WindowRect(host), normal));  // the system's remembered bounds
-    ExpectWrapped(skin, host);
     // The system menu's Maximise takes the same path before the host sees it.
     SendMessageW(host, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
     forms::DoEvents();
-    EXPECT_EQ(skin->WindowState(), forms::vbMaximized);
-    EXPECT_EQ(h.Form().WindowState(), forms::vbMaximized);
-    ExpectMaximisedPair(skin, host);
+    ExpectState(h, skin, forms::vbMaximized);
 }
 
 }  // namespace

@@ -43,8 +43,14 @@ inline void ExpectWrapped(nimbra::frm* skin, HWND host, int title = 30, int fram
     EXPECT_EQ((Edges{i.left - o.left, i.top - o.top, o.right - i.right, o.bottom - i.bottom}),
               (Edges{frame, title, frame, frame}));
 }
-// Maximised: the host right below the title band, nothing of the skin beside or below it.
-inline void ExpectMaximisedPair(nimbra::frm* skin, HWND host) { ExpectWrapped(skin, host, 26, 0); }
+// Skin and host of a BorderStyle 2 form both in the state given, normal or maximised; maximised, the host lies right
+// below the title band, nothing of the skin beside or below it.
+inline void ExpectState(Hosted& h, nimbra::frm* skin, int state) {
+    EXPECT_EQ(skin->WindowState(), state);
+    EXPECT_EQ(h.Form().WindowState(), state);
+    const bool maximised = state == nimbra::forms::vbMaximized;
+    ExpectWrapped(skin, h.Form().hWnd(), maximised ? 26 : 30, maximised ? 0 : 4);
+}
 
 inline bool Same(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != FALSE; }
 
