@@ -11,14 +11,7 @@
 
 namespace test {
 
-using nimbra::ComPtr;
-using nimbra::Make;
-using nimbra::host::Block;
-using nimbra::host::ControlSite;
 using nimbra::host::EventLog;
-using nimbra::host::FormFile;
-using nimbra::host::HostForm;
-using nimbra::host::HostOptions;
 
 // One property line of the control's block in a form file.
 inline std::string Prop(const std::string& name, long value) {
@@ -26,16 +19,11 @@ inline std::string Prop(const std::string& name, long value) {
            std::to_string(value) + "\r\n";
 }
 
-inline std::string FormText(const std::string& controlLines, const std::string& formLines = "") {
+inline std::string FormText(const std::string& controlLines) {
     return "VERSION 5.00\r\n"
            "Object = \"{1A11BA44-3123-4488-94E8-4A011C1E99A6}#1.1#0\"; \"NimbraForm.ocx\"\r\n"
            "Begin VB.Form Form1 \r\n"
            "   Caption         =   \"Hauptfenster\"\r\n"
-           "   ClientHeight    =   3000\r\n"
-           "   ClientLeft      =   60\r\n"
-           "   ClientTop       =   345\r\n"
-           "   ClientWidth     =   4000\r\n" +
-           formLines +
            "   Begin NimbraForm.xpForm xpForm1 \r\n"
            "      Left            =   120\r\n"
            "      Top             =   120\r\n"
@@ -49,33 +37,32 @@ inline std::string FormText(const std::string& controlLines, const std::string& 
 
 class Hosted {
 public:
-    Hosted(const std::string& controlLines, bool design, EventLog* log = nullptr, const std::string& formLines = "")
-        : file_(FormFile::Parse(FormText(controlLines, formLines), L"Test.frm")),
-          form_(file_.Form(), HostOptions{design, log}) {
-        // The form's window, then our own control object sited on the control's block.
-        Block* controlBlock = file_.Form().Children().at(0);
+    Hosted(const std::string& controlLines, bool design, EventLog* log = nullptr)
+        : file_(nimbra::host::FormFile::Parse(FormText(controlLines), L"Test.frm")),
+          form_(file_.Form(), nimbra::host::HostOptions{design, log}) {
         form_.Load(WS_OVERLAPPEDWINDOW);
         form_.Move(1500, 1500, 6000, 4500);  // twips: 100, 100, 400 x 300 pixels
         form_.SetCaption(L"Hauptfenster");
-        control = Make<nimbra::xpForm>();
-        site = Make<ControlSite>(&form_, *controlBlock);
+        // Our own control object, sited on the control's block of the file.
+        control = nimbra::Make<nimbra::xpForm>();
+        site = nimbra::Make<nimbra::host::ControlSite>(&form_, *file_.Form().Children().at(0));
         loaded = site->Attach(static_cast<IOleObject*>(control.Get()), error);
         form_.Adopt(site.Get());  // closed with the form, as a container's own controls are
     }
     ~Hosted() {
         if (site) site->Close();
     }
-    HostForm& Form() { return form_; }
-    FormFile& File() { return file_; }
+    nimbra::host::HostForm& Form() { return form_; }
+    nimbra::host::FormFile& File() { return file_; }
 
-    ComPtr<nimbra::xpForm> control;
-    ComPtr<ControlSite> site;
+    nimbra::ComPtr<nimbra::xpForm> control;
+    nimbra::ComPtr<nimbra::host::ControlSite> site;
     bool loaded = false;
     std::wstring error;
 
 private:
-    FormFile file_;
-    HostForm form_;
+    nimbra::host::FormFile file_;
+    nimbra::host::HostForm form_;
 };
 
 }  // namespace test

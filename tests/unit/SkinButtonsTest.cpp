@@ -1,110 +1,92 @@
 // The caption buttons where a person sees them: their rectangles after layout
 // in each state, and the frame of the strip each look shows.
-#include "Activation.h"
 #include "Skinned.h"
 #include "../../src/skin/SkinTestApi.h"
 #include "StandInOwner.h"
-#include "../../src/forms/Units.h"
 
 using namespace nimbra;
 using namespace test;
 
 namespace {
 
-// Left edges of close, restore, minimise, help and tray, from the skin's right edge.
-std::vector<int> FromRight(frm* skin) {
-    std::vector<int> v;
-    for (forms::PictureBox* b : {&skin->bClose, &skin->bRestore, &skin->bMinimize, &skin->bHelp, &skin->bTray})
-        v.push_back(static_cast<int>(skin->ScaleWidth()) - b->Left());
-    return v;
+std::array<forms::PictureBox*, 5> Buttons(frm* skin) {
+    return {&skin->bClose, &skin->bRestore, &skin->bMinimize, &skin->bHelp, &skin->bTray};
 }
 
-// The colour at (10, 10) of frame f of a strip (frames are 21 pixels high), and of a button as painted.
+// Left edges of close, restore, minimise, help and tray from the skin's right edge @ their tops, then which are shown.
+std::string Layout(frm* skin) {
+    std::string left, shown;
+    for (forms::PictureBox* b : Buttons(skin)) {
+        left += std::to_string(skin->ScaleWidth() - b->Left()) + "@" + std::to_string(b->Top()) + " ";
+        shown += b->Visible() ? '1' : '0';
+    }
+    return left + shown;
+}
+
+// The colour at (10, 10) of frame f of a strip (frames are 21 pixels high), and of a button as DrawButtons paints it.
 COLORREF StripPixel(const forms::Picture& strip, int frame) { return PicturePixel(strip, 10, frame * 21 + 10); }
-COLORREF ButtonPixel(forms::PictureBox& b) { return GetPixel(b.Draw().hDC(), 10, 10); }
+COLORREF Painted(frm* skin, forms::PictureBox& b) {
+    skin->DrawButtons();
+    return GetPixel(b.Draw().hDC(), 10, 10);
+}
 
 using SkinButtons = SkinFixture;
 
-TEST_F(SkinButtons, LaidOutFromTheRightEdgeInEveryState) {
-    {
-        Skinned s(kAllButtons);
-        auto& [h, skin] = s;
-        EXPECT_EQ(FromRight(skin), (std::vector<int>{27, 50, 73, 96, 119}));
-        EXPECT_EQ(skin->bClose.Top(), 6);
-        EXPECT_EQ(skin->bClose.Width(), 21);
-        for (forms::PictureBox* b : {&skin->bClose, &skin->bRestore, &skin->bMinimize, &skin->bHelp, &skin->bTray})
-            EXPECT_TRUE(b->Visible());
-        h.Form().SetWindowState(forms::vbMaximized);
-        forms::DoEvents();
-        EXPECT_EQ(FromRight(skin), (std::vector<int>{23, 46, 69, 92, 115}));
-        EXPECT_EQ(skin->bTray.Top(), 2);
-    }
-    {
-        // Tool windows: 13-pixel buttons, only the close button shown.
-        Skinned s(Style(4) + Prop("HelpButtonVisible", -1) + Prop("TrayButtonVisible", -1));
-        auto& [h, skin] = s;
-        skin->LayoutButtons();
-        EXPECT_EQ(FromRight(skin), (std::vector<int>{19, 34, 49, 64, 79}));
-        EXPECT_TRUE(skin->bClose.Visible());
-        EXPECT_FALSE(skin->bRestore.Visible());
-        EXPECT_FALSE(skin->bTray.Visible());
-    }
-    {
-        // A hidden maximise button keeps its slot: 25 pixels of bar between close and minimise.
-        Skinned s(Prop("MaxButtonVisible", 0));
-        auto& [h, skin] = s;
-        EXPECT_FALSE(skin->bRestore.Visible());
-        EXPECT_EQ(skin->bClose.Left() - (skin->bMinimize.Left() + 21), 25);
-    }
-}
-
-TEST_F(SkinButtons, EachLookShowsItsFrameOfTheStrip) {
-    Skinned s(kAllButtons);
-    auto& [h, skin] = s;
+TEST_F(SkinButtons, EachLookShowsItsFrameOfTheStripAndMaximisedTheyMoveUp) {
+    auto&& [h, skin, host] = Skinned(kAllButtons);
     const forms::Picture& close = frm::b().piece[5];
     ASSERT_TRUE(Activate(skin));
-    skin->DrawButtons();
-    EXPECT_EQ(ButtonPixel(skin->bClose), StripPixel(close, 0));
-    EXPECT_EQ(ButtonPixel(skin->bRestore), StripPixel(frm::b().piece[7], 0));  // the maximise glyph
+    EXPECT_EQ(Painted(skin, skin->bClose), StripPixel(close, 0));
+    EXPECT_EQ(Painted(skin, skin->bRestore), StripPixel(frm::b().piece[7], 0));  // the maximise glyph
     const RECT r = WindowRect(skin->bClose.hWnd());
     SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
     EXPECT_TRUE(skin->MouseIn(skin->bClose));
-    skin->DrawButtons();
-    EXPECT_EQ(ButtonPixel(skin->bClose), StripPixel(close, 1));  // hot
+    EXPECT_EQ(Painted(skin, skin->bClose), StripPixel(close, 1));  // hot
     // A left press holds the button; released outside, it clicks nothing.
     const LPARAM inside = MAKELPARAM(10, 10), outside = MAKELPARAM(0xFFFB, 0xFFFB);  // (-5, -5)
     SendMessageW(skin->bClose.hWnd(), WM_LBUTTONDOWN, MK_LBUTTON, inside);
     EXPECT_EQ(skin->HeldButton(), L"close");
-    skin->DrawButtons();
-    EXPECT_EQ(ButtonPixel(skin->bClose), StripPixel(close, 2));  // pressed
+    EXPECT_EQ(Painted(skin, skin->bClose), StripPixel(close, 2));  // pressed
     SendMessageW(skin->bClose.hWnd(), WM_LBUTTONUP, 0, outside);
     SendMessageW(skin->bHelp.hWnd(), WM_LBUTTONDOWN, MK_LBUTTON, inside);
     EXPECT_EQ(skin->HeldButton(), L"help");
-    skin->DrawButtons();
-    EXPECT_EQ(ButtonPixel(skin->bClose), StripPixel(close, 0));  // another button is held
+    EXPECT_EQ(Painted(skin, skin->bClose), StripPixel(close, 0));  // another button is held
     SendMessageW(skin->bHelp.hWnd(), WM_LBUTTONUP, 0, outside);
     EXPECT_EQ(skin->HeldButton(), L"");
     Elsewhere away(skin);
-    ASSERT_TRUE(away.inactive);
-    skin->DrawButtons();
-    EXPECT_EQ(ButtonPixel(skin->bClose), StripPixel(close, 5));  // inactive and hot
+    EXPECT_EQ(Painted(skin, skin->bClose), StripPixel(close, 5));  // inactive and hot
     // Disabled: frame 3 (7 inactive) under the cursor too, and never "inside".
     h.control->put_CloseButtonEnabled(VARIANT_FALSE);
     EXPECT_FALSE(skin->bClose.Enabled());  // the setter reached the button at once
     skin->SetButtonProperties();
-    skin->DrawButtons();
     EXPECT_FALSE(skin->MouseIn(skin->bClose));
-    EXPECT_EQ(ButtonPixel(skin->bClose), StripPixel(close, 7));
+    EXPECT_EQ(Painted(skin, skin->bClose), StripPixel(close, 7));
+    // Maximised, the buttons move up and 4 pixels right with the frame gone.
+    h.Form().SetWindowState(forms::vbMaximized);
+    forms::DoEvents();
+    EXPECT_EQ(Layout(skin), "23@2 46@2 69@2 92@2 115@2 11111");
 }
 
-// The strips paint each frame's corners magenta: none may show through a button's rounded shape.
-TEST_F(SkinButtons, NoMagentaCornerShowsThroughAButton) {
-    for (const std::string& lines : {kAllButtons + Prop("ColorStyle", 0), kAllButtons + Prop("ColorStyle", 1),
-                                     kAllButtons + Prop("ColorStyle", 2), Style(4)}) {
-        SCOPED_TRACE(lines);
-        Skinned s(lines);
-        auto& [h, skin] = s;
-        for (forms::PictureBox* b : {&skin->bClose, &skin->bRestore, &skin->bMinimize, &skin->bHelp, &skin->bTray}) {
+// Laid out from the skin's right edge. The strips paint each frame's corners magenta: none may show
+// through a button's rounded shape.
+TEST_F(SkinButtons, LaidOutFromTheRightEdgeWithNoMagentaCornerShowing) {
+    const struct {
+        std::string lines;
+        const char* layout;
+    } cases[] = {
+        // 21-pixel buttons 2 pixels apart, 6 from the top and right edges.
+        {kAllButtons + Prop("ColorStyle", 0), "27@6 50@6 73@6 96@6 119@6 11111"},
+        {kAllButtons + Prop("ColorStyle", 1), "27@6 50@6 73@6 96@6 119@6 11111"},
+        {kAllButtons + Prop("ColorStyle", 2), "27@6 50@6 73@6 96@6 119@6 11111"},
+        // Tool windows: 13-pixel buttons, only the close button shown.
+        {Style(4) + Prop("HelpButtonVisible", -1) + Prop("TrayButtonVisible", -1), "19@6 34@6 49@6 64@6 79@6 10000"},
+        {Prop("MaxButtonVisible", 0), "27@6 50@6 73@6 96@6 119@6 10100"},  // a hidden maximise button keeps its slot
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.lines);
+        auto&& [h, skin, host] = Skinned(c.lines);
+        EXPECT_EQ(Layout(skin), c.layout);
+        for (forms::PictureBox* b : Buttons(skin)) {
             if (!b->Visible()) continue;
             const Tally t = CountPixels(b->Draw().hDC(), {0, 0, b->Width(), b->Height()}, RGB(255, 0, 255), b->hWnd());
             EXPECT_EQ(t.inside, 0);
@@ -117,8 +99,7 @@ TEST_F(SkinButtons, NoMagentaCornerShowsThroughAButton) {
 // SetButtonProperties is a step of its own: only the failing one is skipped.
 TEST_F(SkinButtons, SilentSwitchSkipsOnlyTheStepThatFails) {
     reportsExpected_ = true;
-    Skinned s(kAllButtons);
-    auto& [h, skin] = s;
+    auto&& [h, skin, host] = Skinned(kAllButtons);
     const short helpPicture = SkinTestApi::Row(*skin, 2).PictureIndex;
     SkinTestApi::Row(*skin, 1).Visible = false;    // close: to be hidden
     SkinTestApi::Row(*skin, 2).PictureIndex = 42;  // help: no such picture
@@ -131,11 +112,10 @@ TEST_F(SkinButtons, SilentSwitchSkipsOnlyTheStepThatFails) {
     const forms::Picture& tray = frm::b().piece[SkinTestApi::Row(*skin, 6).PictureIndex];
     ASSERT_NE(StripPixel(tray, 3), StripPixel(tray, 0));
     ASSERT_NE(StripPixel(tray, 7), StripPixel(tray, 4));
-    EXPECT_EQ(ButtonPixel(skin->bTray), StripPixel(tray, skin->IsWindowActive() ? 3 : 7));
+    EXPECT_EQ(GetPixel(skin->bTray.Draw().hDC(), 10, 10), StripPixel(tray, skin->IsWindowActive() ? 3 : 7));
     // Without the switch the failing row is reported and ends the drawing.
     SkinTestApi::Row(*skin, 6).Enabled = true;
-    skin->DrawButtons();
-    EXPECT_EQ(ButtonPixel(skin->bTray), StripPixel(tray, skin->IsWindowActive() ? 3 : 7));  // not reached
+    EXPECT_EQ(Painted(skin, skin->bTray), StripPixel(tray, skin->IsWindowActive() ? 3 : 7));  // not reached
     ASSERT_EQ(reports_.Reports().size(), 1u);
     EXPECT_EQ(reports_.Reports()[0][3], L"9");
     EXPECT_EQ(reports_.Reports()[0][5], L"DrawButtons");

@@ -1,7 +1,6 @@
 // The skin following its host form's messages: activation, maximise, restore,
 // minimise and the system command Maximise, as the screen shows them.
 #include "Skinned.h"
-#include "../../src/forms/Units.h"
 
 using namespace nimbra;
 using namespace test;
@@ -14,62 +13,45 @@ COLORREF Title(frm* skin) { return GetPixel(skin->Draw().hDC(), skin->ScaleWidth
 using SkinMessages = SkinFixture;
 
 TEST_F(SkinMessages, TheSkinFollowsActivationMinimiseMaximiseAndRestore) {
-    Skinned s(Style(2));
-    auto& [h, skin] = s;
+    auto&& [h, skin, host] = Skinned(Style(2));
     ASSERT_TRUE(skin->IsWindowActive());
     const COLORREF active = Title(skin);
-    // Another window takes the activation: the skin turns pale.
-    forms::Form other;
-    ASSERT_TRUE(other.Load(WS_OVERLAPPEDWINDOW));
-    other.Move(0, 0, 1500, 1500);
-    other.Show();
-    forms::DoEvents();
-    EXPECT_EQ(GetActiveWindow(), other.hWnd());
-    EXPECT_FALSE(skin->IsWindowActive());
+    Elsewhere other(skin);  // the skin turns pale, and stays shown
     EXPECT_NE(Title(skin), active);
     EXPECT_TRUE(skin->Visible());
-    SetActiveWindow(h.Form().hWnd());
-    forms::DoEvents();
-    EXPECT_TRUE(skin->IsWindowActive());
+    EXPECT_TRUE(Activate(skin));
     EXPECT_EQ(Title(skin), active);
     // A high word (a minimised window being activated) is not WA_ACTIVE: the skin draws inactive.
-    SendMessageW(h.Form().hWnd(), WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, 1), 0);
+    SendMessageW(host, WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, 1), 0);
     EXPECT_FALSE(skin->IsWindowActive());
-    SendMessageW(h.Form().hWnd(), WM_ACTIVATE, WA_CLICKACTIVE, 0);
+    SendMessageW(host, WM_ACTIVATE, WA_CLICKACTIVE, 0);
     EXPECT_TRUE(skin->IsWindowActive());
-    other.Unload();
     // Minimising hides the skin and the next activation shows it again.
     h.Form().SetWindowState(forms::vbMinimized);
     forms::DoEvents();
     EXPECT_FALSE(skin->Visible());
     EXPECT_EQ(skin->WindowState(), forms::vbNormal);  // only hidden: its state stays
     h.Form().SetWindowState(forms::vbNormal);
-    SetActiveWindow(h.Form().hWnd());
+    SetActiveWindow(host);
     forms::DoEvents();
     EXPECT_TRUE(skin->Visible());
     EXPECT_TRUE(skin->IsWindowActive());
-    ExpectWrapped(skin, h.Form().hWnd());
+    ExpectWrapped(skin, host);
     // Maximised, the host lies under the short title bar; restored, where the system remembered it.
-    const HWND host = h.Form().hWnd();
     const RECT normal = WindowRect(host);
     h.Form().SetWindowState(forms::vbMaximized);
     forms::DoEvents();
-    EXPECT_EQ(skin->WindowState(), forms::vbMaximized);
-    ExpectMaximisedPair(skin, host);
-    // Only the title strip is left of the outline, with square corners; the restore glyph stands in.
+    ExpectState(h, skin, forms::vbMaximized);
+    // Only the title strip is left of the outline, with square corners.
     EXPECT_EQ(Covered(skin->hWnd(), {{5, 25}, {5, 26}, {0, 0}}), "101");
-    EXPECT_TRUE(skin->bRestore.Visible());
     h.Form().SetWindowState(forms::vbNormal);
     forms::DoEvents();
-    EXPECT_EQ(skin->WindowState(), forms::vbNormal);
+    ExpectState(h, skin, forms::vbNormal);
     EXPECT_TRUE(Same(WindowRect(host), normal));  // the system's remembered bounds
-    ExpectWrapped(skin, host);
     // The system menu's Maximise takes the same path before the host sees it.
     SendMessageW(host, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
     forms::DoEvents();
-    EXPECT_EQ(skin->WindowState(), forms::vbMaximized);
-    EXPECT_EQ(h.Form().WindowState(), forms::vbMaximized);
-    ExpectMaximisedPair(skin, host);
+    ExpectState(h, skin, forms::vbMaximized);
 }
 
 }  // namespace

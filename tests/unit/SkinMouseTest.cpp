@@ -1,14 +1,11 @@
-// The skin under the mouse: moving by the title band, resizing by the frame
-// with its cursors and minimum size, clicks and double clicks on the title,
-// and the system menu. The mouse messages go to the skin's window with the
-// screen cursor put where they say, as a person's mouse would.
-#include <array>
+// The skin under the mouse: moving, resizing with its cursors and minimum size, title clicks and the
+// system menu. The messages go to the skin with the screen cursor put where they say, as a person's mouse would.
+#include <algorithm>
 
 #include "EventSink.h"
 #include "Skinned.h"
 #include "../../src/skin/SkinTestApi.h"
 #include "StandInOwner.h"
-#include "../../src/forms/Units.h"
 
 using namespace nimbra;
 using namespace test;
@@ -32,25 +29,21 @@ void DoubleClick(frm* skin, int x, int y) {
     forms::DoEvents();
 }
 
-// A left drag from (x, y) by (dx, dy) in steps, each in the skin's coordinates
-// of that moment, as the mouse reports them to a window that may move.
+// A left drag from (x, y) by (dx, dy) in steps, then the release where the last step ended; each point in the
+// skin's coordinates of that moment, as the mouse reports them to a window that may move. By (0, 0) it is a click.
 void Drag(frm* skin, int x, int y, int dx, int dy, int steps = 2) {
-    Mouse(skin, WM_LBUTTONDOWN, MK_LBUTTON, x, y);
     POINT start{x, y};
     ClientToScreen(skin->hWnd(), &start);
-    for (int i = 1; i <= steps; ++i) {
-        POINT p{start.x + dx * i / steps, start.y + dy * i / steps};
+    Mouse(skin, WM_LBUTTONDOWN, MK_LBUTTON, x, y);
+    for (int i = 1; i <= steps + 1; ++i) {
+        POINT p{start.x + dx * std::min(i, steps) / steps, start.y + dy * std::min(i, steps) / steps};
         ScreenToClient(skin->hWnd(), &p);
-        Mouse(skin, WM_MOUSEMOVE, MK_LBUTTON, p.x, p.y);
+        Mouse(skin, i > steps ? WM_LBUTTONUP : WM_MOUSEMOVE, i > steps ? 0 : MK_LBUTTON, p.x, p.y);
     }
-    POINT end{start.x + dx, start.y + dy};
-    ScreenToClient(skin->hWnd(), &end);
-    Mouse(skin, WM_LBUTTONUP, 0, end.x, end.y);
     forms::DoEvents();
 }
 
 // How far the skin's left, top, right and bottom edges lie from those of from, in pixels.
-using Edges = std::array<LONG, 4>;
 Edges Shift(frm* skin, const RECT& from) {
     const RECT r = WindowRect(skin->hWnd());
     return {r.left - from.left, r.top - from.top, r.right - from.right, r.bottom - from.bottom};
@@ -65,8 +58,7 @@ int Count(const std::wstring& text, const std::wstring& line) {
 using SkinMouse = SkinFixture;
 
 TEST_F(SkinMouse, EachFrameZoneShowsItsSizingCursor) {
-    Skinned s(Style(2));
-    auto& [h, skin] = s;
+    auto&& [h, skin, host] = Skinned(Style(2));
     const int W = skin->ScaleWidth(), H = skin->ScaleHeight();  // the frame is 4 pixels wide
     // shape: what a person sees there; in the hole, from (4, 30) to (W - 4, H - 4), the host shows its own.
     const struct {
@@ -84,8 +76,7 @@ TEST_F(SkinMouse, EachFrameZoneShowsItsSizingCursor) {
         Mouse(skin, WM_MOUSEMOVE, 0, p.x, p.y);
         EXPECT_EQ(skin->MousePointer(), p.pointer) << p.x << "," << p.y;
         if (!p.shape) continue;
-        CURSORINFO shown{};
-        shown.cbSize = sizeof shown;
+        CURSORINFO shown{sizeof shown, 0, nullptr, {}};
         GetCursorInfo(&shown);
         EXPECT_EQ(shown.hCursor, LoadCursorW(nullptr, p.shape)) << p.x << "," << p.y;
     }
@@ -101,19 +92,32 @@ TEST_F(SkinMouse, EachFrameZoneShowsItsSizingCursor) {
     skin->SetWindowState(forms::vbNormal);
 }
 
-TEST_F(SkinMouse, TheTitleBandMovesAndTheFrameResizesAtTheReleaseDownToTheMinimum) {
+TEST_F(SkinMouse, TitleClicksMovesAndResizesEndingWithTheIconsDoubleClickThatCloses) {
     EventLog log(events_, {});
-    Skinned s(Style(2), &log);
-    auto& [h, skin] = s;
+    auto&& [h, skin, host] = Skinned(Style(2), &log);
+    Drag(skin, 100, 15, 0, 0);
+    EXPECT_EQ(Count(Events(), L"TitleClicked\r\n"), 1);
+    Drag(skin, 100, 60, 0, 0);  // below the band: not the title
+    EXPECT_EQ(Count(Events(), L"TitleClicked\r\n"), 1);
+    // The double click's second press brings DblClick: maximised, then restored.
     RECT from = WindowRect(skin->hWnd());
-    Mouse(skin, WM_LBUTTONDOWN, MK_LBUTTON, 100, 15);
-    Mouse(skin, WM_MOUSEMOVE, MK_LBUTTON, 160, 55);
-    EXPECT_EQ(Shift(skin, from), (Edges{60, 40, 60, 40}));
-    ExpectWrapped(skin, s.Host());
-    Mouse(skin, WM_MOUSEMOVE, MK_LBUTTON, 160, 55);  // in the moved window's coordinates: as far again
-    Mouse(skin, WM_LBUTTONUP, 0, 100, 15);
+    DoubleClick(skin, 100, 15);
+    ExpectState(h, skin, forms::vbMaximized);
+    EXPECT_NE(Events().find(L"TitleDblClicked CancelMaxRestore=False"), std::wstring::npos);
+    const RECT maximised = WindowRect(skin->hWnd());
+    Drag(skin, 100, 10, 60, 40);  // a maximised form does not move
+    EXPECT_TRUE(Same(maximised, WindowRect(skin->hWnd())));
+    ExpectState(h, skin, forms::vbMaximized);
+    DoubleClick(skin, 100, 10);
+    ExpectState(h, skin, forms::vbNormal);
+    EXPECT_EQ(Shift(skin, from), Edges{});
+    // Right of the caption buttons' left edge nothing happens.
+    DoubleClick(skin, skin->bTray.Left() + 1, 15);
+    EXPECT_EQ(skin->WindowState(), forms::vbNormal);
+    // Two steps, the second in the coordinates of the window the first moved: it moves during the drag.
+    Drag(skin, 100, 15, 120, 80);
     EXPECT_EQ(Shift(skin, from), (Edges{120, 80, 120, 80}));
-    ExpectWrapped(skin, s.Host());
+    ExpectWrapped(skin, host);
     // The right edge: nothing changes during the drag, the width at the release.
     from = WindowRect(skin->hWnd());
     const int W = skin->ScaleWidth(), resizes = Count(Events(), L"Resize\r\n");
@@ -127,7 +131,6 @@ TEST_F(SkinMouse, TheTitleBandMovesAndTheFrameResizesAtTheReleaseDownToTheMinimu
     EXPECT_EQ(Shift(skin, from), (Edges{0, 0, 60, 0}));
     EXPECT_EQ(skin->MousePointer(), forms::vbDefault);
     EXPECT_EQ(Count(Events(), L"Resize\r\n"), resizes + 2);
-    ExpectWrapped(skin, s.Host());
     // The bottom-left corner: left and bottom move, the right and top edges stay.
     from = WindowRect(skin->hWnd());
     Drag(skin, 1, skin->ScaleHeight() - 1, -30, 20);
@@ -148,37 +151,7 @@ TEST_F(SkinMouse, TheTitleBandMovesAndTheFrameResizesAtTheReleaseDownToTheMinimu
     h.control->put_Resizeable(VARIANT_FALSE);
     Drag(skin, 100, 1, 10, 10);
     EXPECT_EQ(Shift(skin, from), (Edges{10, 10, 10, 10}));
-}
-
-TEST_F(SkinMouse, TitleClicksRaiseTheirEventsTheDoubleClickMaximisesOnTheIconCloses) {
-    EventLog log(events_, {});
-    Skinned s(Style(2), &log);
-    auto& [h, skin] = s;
-    Mouse(skin, WM_LBUTTONDOWN, MK_LBUTTON, 100, 15);
-    Mouse(skin, WM_LBUTTONUP, 0, 100, 15);
-    EXPECT_EQ(Count(Events(), L"TitleClicked\r\n"), 1);
-    Mouse(skin, WM_LBUTTONDOWN, MK_LBUTTON, 100, 60);  // below the band: not the title
-    Mouse(skin, WM_LBUTTONUP, 0, 100, 60);
-    EXPECT_EQ(Count(Events(), L"TitleClicked\r\n"), 1);
-    // The double click's second press brings DblClick: maximised, then restored.
-    const RECT normal = WindowRect(skin->hWnd());
-    DoubleClick(skin, 100, 15);
-    EXPECT_EQ(skin->WindowState(), forms::vbMaximized);
-    EXPECT_NE(Events().find(L"TitleDblClicked CancelMaxRestore=False"), std::wstring::npos);
-    ExpectMaximisedPair(skin, h.Form().hWnd());
-    const RECT maximised = WindowRect(skin->hWnd());
-    Drag(skin, 100, 10, 60, 40);  // a maximised form does not move
-    EXPECT_TRUE(Same(maximised, WindowRect(skin->hWnd())));
-    ExpectMaximisedPair(skin, h.Form().hWnd());
-    DoubleClick(skin, 100, 10);
-    EXPECT_EQ(skin->WindowState(), forms::vbNormal);
-    EXPECT_TRUE(Same(normal, WindowRect(skin->hWnd())));
-    ExpectWrapped(skin, h.Form().hWnd());
-    // Right of the caption buttons' left edge nothing happens.
-    DoubleClick(skin, skin->bTray.Left() + 1, 15);
-    EXPECT_EQ(skin->WindowState(), forms::vbNormal);
-    // On the icon (6 <= x <= 22, rows 8 to 24) it closes the host without the close event.
-    const HWND host = h.Form().hWnd();
+    // On the icon (6 <= x <= 22, rows 8 to 24) the double click closes the host without the close event.
     DoubleClick(skin, 22, 16);
     EXPECT_FALSE(IsWindow(host));
     EXPECT_EQ(Events().find(L"CloseButtonClicked"), std::wstring::npos);
@@ -188,8 +161,7 @@ TEST_F(SkinMouse, ACancelledDoubleClickKeepsTheStateAndToolWindowsNeverMaximise)
     for (int style : {2, 5}) {
         SCOPED_TRACE(style);
         EventLog log(events_, {L"TitleDblClicked"});
-        Skinned s(Style(style), &log);
-        auto& [h, skin] = s;
+        auto&& [h, skin, host] = Skinned(Style(style), &log);
         const RECT normal = WindowRect(skin->hWnd());
         DoubleClick(skin, 60, 10);
         EXPECT_EQ(skin->WindowState(), forms::vbNormal);
@@ -198,9 +170,8 @@ TEST_F(SkinMouse, ACancelledDoubleClickKeepsTheStateAndToolWindowsNeverMaximise)
     }
 }
 
-// Before the system menu shows, the host gets WM_INITMENUPOPUP for it (the
-// high word says "system menu"); the skin then enables what it allows. Which of
-// restore, move, size, minimise, maximise and close are greyed, as "1" and "0".
+// Before the system menu shows, the host gets WM_INITMENUPOPUP for it (the high word says "system menu"); the skin
+// then enables what it allows. Which of restore, move, size, minimise, maximise and close are greyed, as "1" and "0".
 std::string Greyed(HWND host) {
     const HMENU menu = GetSystemMenu(host, FALSE);
     SendMessageW(host, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), MAKELPARAM(0, TRUE));
@@ -210,8 +181,7 @@ std::string Greyed(HWND host) {
     return greyed;
 }
 
-// The system menu runs its own loop; a timer inside it notes the menu's
-// window and closes it, as Escape would.
+// The system menu runs its own loop; a timer inside it notes the menu's window and closes it, as Escape would.
 std::vector<HWND> g_menus;
 void CALLBACK CloseMenu(HWND hwnd, UINT, UINT_PTR id, DWORD) {
     // The popup menus' window class is the atom 32768.
@@ -239,23 +209,18 @@ bool MenuOpenedAndClosed(frm* skin, int x, int y) {
 }
 
 TEST_F(SkinMouse, ARightClickInTheBandOpensTheSystemMenuWhoseEntriesFollowTheSkin) {
-    Skinned s(Style(2));
-    auto& [h, skin] = s;
+    auto&& [h, skin, host] = Skinned(Style(2));
     ASSERT_TRUE(MenuOpenedAndClosed(skin, 100, 15));
     // The release after the menu does nothing, and no move starts before it.
     const RECT here = WindowRect(skin->hWnd());
-    Mouse(skin, WM_LBUTTONDOWN, MK_LBUTTON, 100, 15);
-    Mouse(skin, WM_MOUSEMOVE, MK_LBUTTON, 150, 40);
-    Mouse(skin, WM_LBUTTONUP, 0, 150, 40);
+    Drag(skin, 100, 15, 50, 25, 1);
     EXPECT_EQ(Shift(skin, here), Edges{});
     Drag(skin, 100, 15, 20, 0);
     EXPECT_EQ(Shift(skin, here), (Edges{20, 0, 20, 0}));
-    const HWND host = h.Form().hWnd();
     EXPECT_EQ(Greyed(host), "100000");
-    h.control->put_Moveable(VARIANT_FALSE);
-    h.control->put_Resizeable(VARIANT_FALSE);
-    h.control->put_MinButtonEnabled(VARIANT_FALSE);
-    h.control->put_CloseButtonEnabled(VARIANT_FALSE);
+    for (auto put : {&xpForm::put_Moveable, &xpForm::put_Resizeable, &xpForm::put_MinButtonEnabled,
+                     &xpForm::put_CloseButtonEnabled})
+        (h.control.Get()->*put)(VARIANT_FALSE);
     EXPECT_EQ(Greyed(host), "111101");
     Drag(skin, 100, 15, 50, 50);  // a locked form moves nothing
     EXPECT_EQ(Shift(skin, here), (Edges{20, 0, 20, 0}));
@@ -271,22 +236,17 @@ TEST_F(SkinMouse, ARightClickInTheBandOpensTheSystemMenuWhoseEntriesFollowTheSki
     EXPECT_EQ(Greyed(host), "011111");
 }
 
-// Under the silent switch a failed Resizeable read is one skipped statement:
-// the press still decides to move, the release still applies an armed resize.
-// Reported, the release ends there and the resize is not applied.
+// Under the silent switch a failed Resizeable read is one skipped statement: the press still decides to move, the
+// release still applies an armed resize. Reported, the release ends there and the resize is not applied.
 TEST_F(SkinMouse, AFailedResizeableReadSkipsOnlyItsOwnStatement) {
-    Skinned s(Style(2));
-    auto& [h, skin] = s;
+    auto&& [h, skin, host] = Skinned(Style(2));
     auto owner = Make<StandInOwner>();  // Moveable and Resizeable True
     const ComPtr<SkinOwner> control = SkinTestApi::SwapOwner(*skin, owner);
     owner->failing = {L"Resizeable"};
     SetSilentError(true);
     RECT from = WindowRect(skin->hWnd());
-    Mouse(skin, WM_LBUTTONDOWN, MK_LBUTTON, 100, 15);
-    Mouse(skin, WM_MOUSEMOVE, MK_LBUTTON, 130, 35);
-    Mouse(skin, WM_LBUTTONUP, 0, 130, 35);
+    Drag(skin, 100, 15, 30, 20, 1);
     EXPECT_EQ(Shift(skin, from), (Edges{30, 20, 30, 20}));
-
     // The right edge armed while the read works; the release fails to read it.
     for (bool silent : {true, false}) {
         SetSilentError(silent);
@@ -300,31 +260,26 @@ TEST_F(SkinMouse, AFailedResizeableReadSkipsOnlyItsOwnStatement) {
         EXPECT_EQ(Shift(skin, from), (silent ? Edges{0, 0, 40, 0} : Edges{0, 0, 0, 0})) << silent;
     }
     reportsExpected_ = true;
-    const auto reports = reports_.Reports();
-    ASSERT_EQ(reports.size(), 1u);
-    EXPECT_EQ(reports[0][5], L"Form_MouseUp");
+    ASSERT_EQ(reports_.Reports().size(), 1u);
+    EXPECT_EQ(reports_.Reports()[0][5], L"Form_MouseUp");
     owner->failing.clear();
     SkinTestApi::SwapOwner(*skin, control);
 }
 
-// A resize armed by a press whose release the menu's end swallows is over:
-// no later release applies it, least of all to a maximised skin (random
-// input found the maximised skin resized away from its host this way).
+// A resize armed by a press whose release the menu's end swallows is over: no later release applies it, least of all
+// to a maximised skin (random input found the maximised skin resized away from its host this way).
 TEST_F(SkinMouse, ASwallowedReleaseEndsTheResizeItBelongsTo) {
-    Skinned s(kAllButtons);
-    auto& [h, skin] = s;
+    auto&& [h, skin, host] = Skinned(kAllButtons);
     ASSERT_TRUE(MenuOpenedAndClosed(skin, 100, 15));
     const RECT normal = WindowRect(skin->hWnd());
     Mouse(skin, WM_LBUTTONDOWN, MK_LBUTTON, 2, 2);  // the top left corner
     Mouse(skin, WM_LBUTTONUP, 0, 40, 40);            // swallowed
     EXPECT_TRUE(Same(WindowRect(skin->hWnd()), normal));
-    SendMessageW(skin->bRestore.hWnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
-    SendMessageW(skin->bRestore.hWnd(), WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
-    forms::DoEvents();
+    Click(skin->bRestore);
     ASSERT_EQ(skin->WindowState(), forms::vbMaximized);
     // A right click's release comes before its menu, and nothing disarms on the way.
     ASSERT_TRUE(MenuOpenedAndClosed(skin, 300, 10));
-    ExpectMaximisedPair(skin, h.Form().hWnd());
+    ExpectState(h, skin, forms::vbMaximized);
 }
 
 }  // namespace

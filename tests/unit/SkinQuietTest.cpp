@@ -1,12 +1,10 @@
-// Several skinned forms open: each settles at once, with an activation and a
-// few paints, and an idle skinned form then does nothing at all. Counted by
-// thread hooks, from the outside, for every window of the thread.
+// Several skinned forms open: each settles at once, with an activation and a few paints, and an idle skinned form
+// then does nothing at all. Counted by thread hooks, from the outside, for every window of the thread.
+#include <array>
 #include <map>
 #include <memory>
 #include <type_traits>
 
-#include "../../src/forms/Form.h"
-#include "../../src/forms/Units.h"
 #include "Skinned.h"
 
 using namespace nimbra;
@@ -14,11 +12,9 @@ using namespace test;
 
 namespace {
 
-struct Counts {
-    int activations = 0;  // WM_ACTIVATE that activates
-    int paints = 0;       // WM_PAINT of the window or any child of it
-    int timers = 0;       // WM_TIMER of the window or any child of it
-};
+// WM_ACTIVATE that activates, WM_PAINT and WM_TIMER, of a window or any child of it.
+enum { kActivations, kPaints, kTimers };
+using Counts = std::array<int, 3>;
 
 // Messages of this thread's windows, by top-level window.
 std::map<HWND, Counts> g_seen;
@@ -30,9 +26,9 @@ LRESULT CALLBACK OnMessage(int code, WPARAM wParam, LPARAM lParam) {
     const auto* m = reinterpret_cast<const Message*>(lParam);
     if (code == HC_ACTION && m->hwnd && (std::is_same_v<Message, CWPSTRUCT> || wParam == PM_REMOVE)) {
         Counts& c = g_seen[GetAncestor(m->hwnd, GA_ROOT)];
-        c.activations += m->message == WM_ACTIVATE && LOWORD(m->wParam) != WA_INACTIVE;
-        c.paints += m->message == WM_PAINT;
-        c.timers += m->message == WM_TIMER;
+        c[kActivations] += m->message == WM_ACTIVATE && LOWORD(m->wParam) != WA_INACTIVE;
+        c[kPaints] += m->message == WM_PAINT;
+        c[kTimers] += m->message == WM_TIMER;
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -50,35 +46,22 @@ TEST_F(SkinQuiet, SeveralFormsSettleAtOnceAndThenDoNothing) {
     const Hook sent = Install(WH_CALLWNDPROC, OnMessage<CWPSTRUCT>), taken = Install(WH_GETMESSAGE, OnMessage<MSG>);
     ASSERT_TRUE(sent && taken);
     // Three forms loaded and shown one after the other, as a host application does.
-    Hosted blue(Prop("ColorStyle", 0), false), silver(Prop("ColorStyle", 1), false),
-        olive(Prop("ColorStyle", 2), false);
-    std::vector<HWND> skins;
-    for (Hosted* h : {&blue, &silver, &olive}) {
-        ASSERT_TRUE(h->loaded);
-        h->Form().Show();
-        for (forms::Form* f : forms::LoadedForms())
-            if (auto* skin = dynamic_cast<frm*>(f); skin && skin->HostHwnd() == h->Form().hWnd())
-                skins.push_back(skin->hWnd());
-    }
-    ASSERT_EQ(skins.size(), 3u);
+    Skinned blue(Prop("ColorStyle", 0)), silver(Prop("ColorStyle", 1)), olive(Prop("ColorStyle", 2));
+    for (Skinned* s : {&blue, &silver, &olive}) s->h.Form().Show();
     EXPECT_TRUE(forms::RunUntilQuiet(300, 10000)) << "the forms never settled";
-    for (HWND skin : skins) {
+    for (Skinned* s : {&blue, &silver, &olive}) {
+        const HWND skin = s->skin->hWnd();
         const Counts c = g_seen[skin];
-        // One activation at its start, handed on to its host; its paints
-        // (the skin and its five buttons) twice over at most: 13 were seen,
-        // 27 when each start ran its activation twice.
-        EXPECT_EQ(c.activations, 1) << skin;
-        EXPECT_LE(c.paints, 20) << skin;
-        EXPECT_EQ(c.timers, 0) << skin;
+        // One activation at its start, handed on to its host; its paints (the skin and its five buttons) twice over
+        // at most: 13 were seen, 27 when each start ran its activation twice.
+        EXPECT_EQ(c[kActivations], 1) << skin;
+        EXPECT_LE(c[kPaints], 20) << skin;
+        EXPECT_EQ(c[kTimers], 0) << skin;
     }
     // Idle: no timer, no activation, no paint, in any window of the thread.
     g_seen.clear();
     forms::RunFor(1000);
-    for (const auto& [window, c] : g_seen) {
-        EXPECT_EQ(c.activations, 0) << window;
-        EXPECT_EQ(c.paints, 0) << window;
-        EXPECT_EQ(c.timers, 0) << window;
-    }
+    for (const auto& [window, c] : g_seen) EXPECT_EQ(c, Counts{}) << window;
 }
 
 }  // namespace

@@ -7,10 +7,8 @@
 #include <cstdlib>
 
 #include "Skinned.h"
-#include "Soak.h"
 #include "../../src/forms/Region.h"
 #include "../../src/forms/Handles.h"
-#include "../../src/forms/Units.h"
 
 using namespace nimbra;
 using namespace test;
@@ -29,29 +27,26 @@ using SkinShape = SkinFixture;
 
 TEST_F(SkinShape, EachBorderStyleGetsItsOutlineAndTransparencyTheLayeredAlpha) {
     {
-        Skinned s(Style(2) + Prop("Transparency", 0));
-        auto& [h, skin] = s;
+        auto&& [h, skin, host] = Skinned(Style(2) + Prop("Transparency", 0));
         const int sw = skin->ScaleWidth(), sh = skin->ScaleHeight();
         // Rounded top corners, title bar and frame kept, the host's place open, square bottom corners.
         EXPECT_EQ(Covered(skin->hWnd(), {{0, 0}, {sw - 1, 0}, {5, 5}, {sw / 2, 2}, {sw / 2, 29}}), "00111");
         EXPECT_EQ(Covered(skin->hWnd(), {{sw / 2, 30}, {4, 40}, {3, 40}, {sw - 4, 40}, {sw - 5, 40}}), "00110");
         EXPECT_EQ(Covered(skin->hWnd(), {{0, sh - 1}, {sw - 1, sh - 1}, {sw / 2, sh - 4}, {sw / 2, sh - 5}}), "1110");
         // The host lost its caption and sizing frame; it is a window of its own and stays opaque.
-        EXPECT_EQ(GetWindowLongPtrW(s.Host(), GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME), 0);
-        EXPECT_FALSE(GetWindowLongPtrW(s.Host(), GWL_EXSTYLE) & WS_EX_LAYERED);
-        EXPECT_TRUE(GetWindowLongPtrW(skin->hWnd(), GWL_EXSTYLE) & WS_EX_LAYERED);
+        EXPECT_EQ(GetWindowLongPtrW(host, GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME), 0);
+        EXPECT_FALSE(GetWindowLongPtrW(host, GWL_EXSTYLE) & WS_EX_LAYERED);
         EXPECT_EQ(Alpha(skin->hWnd()), 252);  // never quite opaque
         for (auto [t, alpha] : {std::pair{1, 250}, {50, 125}, {99, 0}, {150, 0}}) {
             h.control->put_Transparency(static_cast<BYTE>(t));
             EXPECT_EQ(Alpha(skin->hWnd()), alpha) << t;
         }
     }
-    {
-        Skinned s(Style(4));  // a tool window: square corners
-        EXPECT_EQ(Covered(s.skin->hWnd(), {{0, 0}, {s.skin->ScaleWidth() - 1, 0}, {10, 21}, {2, 21}}), "1101");
+    // A tool window has square corners; without a border no title, no frame, nothing of the skin shows.
+    for (auto [style, outline] : {std::pair{4, "1101"}, {0, "0000"}}) {
+        auto&& [h, skin, host] = Skinned(Style(style));
+        EXPECT_EQ(Covered(skin->hWnd(), {{0, 0}, {skin->ScaleWidth() - 1, 0}, {10, 21}, {2, 21}}), outline) << style;
     }
-    Skinned s(Style(0));  // no border: no title, no frame, nothing of the skin shows
-    EXPECT_EQ(Covered(s.skin->hWnd(), {{0, 0}, {5, 5}, {s.skin->ScaleWidth() / 2, s.skin->ScaleHeight() / 2}}), "000");
 }
 
 SIZE_T PrivateBytes() {
@@ -69,8 +64,7 @@ LRESULT TooltipTools(HWND skin) {
 }
 
 TEST_F(SkinShape, ResizingOverAndOverLeavesNoRegionOrSurfaceBehind) {
-    Skinned s(Style(2));
-    auto& [h, skin] = s;
+    auto&& [h, skin, host] = Skinned(Style(2));
     const long width = skin->Width();
     // Messages run between the resizes, as while a person drags the frame: unpumped, paints pile up.
     auto resize = [&](int times) {

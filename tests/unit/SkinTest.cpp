@@ -1,9 +1,7 @@
 // The skin window around a running host form: where it sits in each border
 // style, how the host follows it, several skinned forms, and its end.
 #include "Skinned.h"
-#include "Soak.h"
 #include "../../src/forms/Handles.h"
-#include "../../src/forms/Units.h"
 #include "../../src/subclass/clsFormSubclass.h"
 
 using namespace nimbra;
@@ -18,46 +16,39 @@ TEST_F(Skin, WrapsTheRunningHostFormInEveryBorderStyle) {
     const int metrics[][2] = {{0, 0}, {29, 3}, {30, 4}, {29, 3}, {21, 3}, {22, 4}};
     for (int style = 0; style <= 5; ++style) {
         SCOPED_TRACE(style);
-        Skinned s(Style(style));
+        auto&& [h, skin, host] = Skinned(Style(style));
         const auto [title, frame] = metrics[style];
-        // In twips, as the classic forms report them ...
-        const long t = forms::PixelsToTwipsY(title), b = forms::PixelsToTwipsX(frame);
-        EXPECT_EQ(s.skin->Left(), s.h.Form().Left() - b);
-        EXPECT_EQ(s.skin->Top(), s.h.Form().Top() - t);
-        EXPECT_EQ(s.skin->Width(), s.h.Form().Width() + 2 * b);
-        EXPECT_EQ(s.skin->Height(), s.h.Form().Height() + forms::PixelsToTwipsY(title + frame));
-        // ... and in pixels, as the screen shows them.
-        ExpectWrapped(s.skin, s.Host(), title, frame);
-        EXPECT_TRUE(s.skin->IsWindowActive());
+        ExpectWrapped(skin, host, title, frame);
+        EXPECT_TRUE(skin->IsWindowActive());
     }
 }
 
 TEST_F(Skin, HostFollowsWhenTheSkinMovesOrResizesUntilTheUnload) {
-    Skinned s(Style(2));
-    s.skin->Move(3000, 2250, 7500, 6000);  // twips; each change runs the skin's resize handling
-    ExpectWrapped(s.skin, s.Host());
+    auto&& [h, skin, host] = Skinned(Style(2));
+    skin->Move(3000, 2250, 7500, 6000);  // twips; each change runs the skin's resize handling
+    ExpectWrapped(skin, host);
     // SetMePos wraps a host that moved on its own; none of its four resizing steps may move it back.
-    s.h.Form().Move(1500, 1500, 6600, 4800);
-    const RECT moved = WindowRect(s.Host());
-    s.skin->SetMePos();
-    EXPECT_TRUE(Same(moved, WindowRect(s.Host())));
-    ExpectWrapped(s.skin, s.Host());
+    h.Form().Move(1500, 1500, 6600, 4800);
+    const RECT moved = WindowRect(host);
+    skin->SetMePos();
+    EXPECT_TRUE(Same(moved, WindowRect(host)));
+    ExpectWrapped(skin, host);
     // LockWinPos re-lays-out without changing the skin's size.
-    const long width = s.skin->Width();
-    s.skin->LockWinPos();
-    EXPECT_EQ(s.skin->Width(), width);
-    ExpectWrapped(s.skin, s.Host());
+    const long width = skin->Width();
+    skin->LockWinPos();
+    EXPECT_EQ(skin->Width(), width);
+    ExpectWrapped(skin, host);
     // A maximised top-level pair is left alone.
-    s.h.Form().SetWindowState(forms::vbMaximized);
-    const RECT before = WindowRect(s.skin->hWnd());
-    s.skin->SetMePos();
-    EXPECT_TRUE(Same(before, WindowRect(s.skin->hWnd())));
+    h.Form().SetWindowState(forms::vbMaximized);
+    const RECT before = WindowRect(skin->hWnd());
+    skin->SetMePos();
+    EXPECT_TRUE(Same(before, WindowRect(skin->hWnd())));
     // Unloading gives the host its own procedure back; the host still works on its own.
-    const LONG_PTR hooked = GetWindowLongPtrW(s.Host(), GWLP_WNDPROC);
-    s.skin->Unload();
-    EXPECT_FALSE(s.skin->Loaded());
-    EXPECT_NE(GetWindowLongPtrW(s.Host(), GWLP_WNDPROC), hooked);
-    EXPECT_EQ(SendMessageW(s.Host(), WM_GETTEXTLENGTH, 0, 0), 12);
+    const LONG_PTR hooked = GetWindowLongPtrW(host, GWLP_WNDPROC);
+    skin->Unload();
+    EXPECT_FALSE(skin->Loaded());
+    EXPECT_NE(GetWindowLongPtrW(host, GWLP_WNDPROC), hooked);
+    EXPECT_EQ(SendMessageW(host, WM_GETTEXTLENGTH, 0, 0), 12);
 }
 
 TEST_F(Skin, EverySkinnedFormKeepsItsOwnSkin) {
@@ -65,39 +56,34 @@ TEST_F(Skin, EverySkinnedFormKeepsItsOwnSkin) {
     ASSERT_NE(first.skin, second.skin);
     second.h.Form().Move(4500, 3000, 6000, 4500);
     second.skin->SetMePos();
-    ExpectWrapped(second.skin, second.Host(), 21, 3);
-    ExpectWrapped(first.skin, first.Host());
     // A property set on either control refreshes the current skin, the second
     // one, which reads its own control: the first skin keeps its metrics.
     first.h.control->put_BorderStyle(cBorderFixed);
     for (Skinned* s : {&first, &second}) s->skin->SetMePos();
-    ExpectWrapped(first.skin, first.Host());
-    ExpectWrapped(second.skin, second.Host(), 21, 3);
+    ExpectWrapped(first.skin, first.host);
+    ExpectWrapped(second.skin, second.host, 21, 3);
     second.h.control->put_BorderStyle(cBorderFixed);
     second.skin->SetMePos();
-    ExpectWrapped(second.skin, second.Host(), 29, 3);
+    ExpectWrapped(second.skin, second.host, 29, 3);
 }
 
-TEST_F(Skin, AHostDestroyedFromOutsideEndsWithoutACrash) {
+TEST_F(Skin, ADeadOrMissingHostLeavesNoHookAndDesignTimeStartsNoSkin) {
     const size_t hooks = LiveHookRecords();
     {
-        Skinned s(Style(2));
-        DestroyWindow(s.Host());
+        auto&& [h, skin, host] = Skinned(Style(2));
+        DestroyWindow(host);
         forms::DoEvents();
         EXPECT_EQ(LiveHookRecords(), hooks);  // the record went with the window
         // What the skin does next fails on the dead host inside its guards.
         SetSilentError(true);
-        s.skin->SetMePos();
-        s.skin->PlaceHostForm();
-        s.skin->LockWinPos();
+        skin->SetMePos();
+        skin->PlaceHostForm();
+        skin->LockWinPos();
         SetSilentError(false);
-        EXPECT_TRUE(s.skin->Loaded());
+        EXPECT_TRUE(skin->Loaded());
     }
     EXPECT_EQ(LiveHookRecords(), hooks);
-}
-
-TEST_F(Skin, WithoutAHostOrAtDesignTimeNoSkinRuns) {
-    const size_t hooks = LiveHookRecords();
+    // A skin loaded without a host does not start.
     frm* skin = NewSkinWindow();
     ASSERT_TRUE(skin->Load(WS_POPUP));
     skin->LoadForm();
@@ -111,9 +97,8 @@ TEST_F(Skin, WithoutAHostOrAtDesignTimeNoSkinRuns) {
 TEST_F(Skin, ManyStartsAndEndsLeaveNothingBehind) {
     { Hosted warmup(Style(2), false); }
     CollectSkinWindows();
-    const size_t skins = LiveSkinWindows();
+    const size_t skins = LiveSkinWindows(), hooks = LiveHookRecords();
     const long gdi = forms::LiveGdiObjects();
-    const size_t hooks = LiveHookRecords();
     for (int i = 0, n = SoakRounds(24, 1000); i < n; ++i) {
         Hosted h(Style(i % 6), false);
         ASSERT_TRUE(h.loaded);
