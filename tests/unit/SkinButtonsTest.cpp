@@ -23,11 +23,24 @@ std::string Layout(frm* skin) {
     return left + shown;
 }
 
-// The colour at (10, 10) of frame f of a strip (frames are 21 pixels high), and of a button as DrawButtons paints it.
-COLORREF StripPixel(const forms::Picture& strip, int frame) { return PicturePixel(strip, 10, frame * 21 + 10); }
-COLORREF Painted(frm* skin, forms::PictureBox& b) {
+// Which frame of its strip (frames are 21 pixels high) a button shows, pixel for pixel; -1 for none.
+int Shown(forms::PictureBox& b, const forms::Picture& strip) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, strip.Bitmap());
+    int shown = -1;
+    for (int f = 0; shown < 0 && f < 8; ++f) {
+        bool same = true;
+        for (int y = 0; same && y < 21; ++y)
+            for (int x = 0; same && x < 21; ++x) same = GetPixel(b.Draw().hDC(), x, y) == GetPixel(dc, x, f * 21 + y);
+        if (same) shown = f;
+    }
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    return shown;
+}
+int Painted(frm* skin, forms::PictureBox& b, const forms::Picture& strip) {
     skin->DrawButtons();
-    return GetPixel(b.Draw().hDC(), 10, 10);
+    return Shown(b, strip);
 }
 
 using SkinButtons = SkinFixture;
@@ -36,31 +49,31 @@ TEST_F(SkinButtons, EachLookShowsItsFrameOfTheStripAndMaximisedTheyMoveUp) {
     auto&& [h, skin, host] = Skinned(kAllButtons);
     const forms::Picture& close = frm::b().piece[5];
     ASSERT_TRUE(Activate(skin));
-    EXPECT_EQ(Painted(skin, skin->bClose), StripPixel(close, 0));
-    EXPECT_EQ(Painted(skin, skin->bRestore), StripPixel(frm::b().piece[7], 0));  // the maximise glyph
+    EXPECT_EQ(Painted(skin, skin->bClose, close), 0);
+    EXPECT_EQ(Painted(skin, skin->bRestore, frm::b().piece[7]), 0);  // the maximise glyph
     const RECT r = WindowRect(skin->bClose.hWnd());
     SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
     EXPECT_TRUE(skin->MouseIn(skin->bClose));
-    EXPECT_EQ(Painted(skin, skin->bClose), StripPixel(close, 1));  // hot
+    EXPECT_EQ(Painted(skin, skin->bClose, close), 1);  // hot
     // A left press holds the button; released outside, it clicks nothing.
     const LPARAM inside = MAKELPARAM(10, 10), outside = MAKELPARAM(0xFFFB, 0xFFFB);  // (-5, -5)
     SendMessageW(skin->bClose.hWnd(), WM_LBUTTONDOWN, MK_LBUTTON, inside);
     EXPECT_EQ(skin->HeldButton(), L"close");
-    EXPECT_EQ(Painted(skin, skin->bClose), StripPixel(close, 2));  // pressed
+    EXPECT_EQ(Painted(skin, skin->bClose, close), 2);  // pressed
     SendMessageW(skin->bClose.hWnd(), WM_LBUTTONUP, 0, outside);
     SendMessageW(skin->bHelp.hWnd(), WM_LBUTTONDOWN, MK_LBUTTON, inside);
     EXPECT_EQ(skin->HeldButton(), L"help");
-    EXPECT_EQ(Painted(skin, skin->bClose), StripPixel(close, 0));  // another button is held
+    EXPECT_EQ(Painted(skin, skin->bClose, close), 0);  // another button is held
     SendMessageW(skin->bHelp.hWnd(), WM_LBUTTONUP, 0, outside);
     EXPECT_EQ(skin->HeldButton(), L"");
     Elsewhere away(skin);
-    EXPECT_EQ(Painted(skin, skin->bClose), StripPixel(close, 5));  // inactive and hot
+    EXPECT_EQ(Painted(skin, skin->bClose, close), 5);  // inactive and hot
     // Disabled: frame 3 (7 inactive) under the cursor too, and never "inside".
     h.control->put_CloseButtonEnabled(VARIANT_FALSE);
     EXPECT_FALSE(skin->bClose.Enabled());  // the setter reached the button at once
     skin->SetButtonProperties();
     EXPECT_FALSE(skin->MouseIn(skin->bClose));
-    EXPECT_EQ(Painted(skin, skin->bClose), StripPixel(close, 7));
+    EXPECT_EQ(Painted(skin, skin->bClose, close), 7);
     // Maximised, the buttons move up and 4 pixels right with the frame gone.
     h.Form().SetWindowState(forms::vbMaximized);
     forms::DoEvents();
@@ -110,12 +123,11 @@ TEST_F(SkinButtons, SilentSwitchSkipsOnlyTheStepThatFails) {
     EXPECT_FALSE(skin->bClose.Visible());
     EXPECT_TRUE(skin->bHelp.Visible());
     const forms::Picture& tray = frm::b().piece[SkinTestApi::Row(*skin, 6).PictureIndex];
-    ASSERT_NE(StripPixel(tray, 3), StripPixel(tray, 0));
-    ASSERT_NE(StripPixel(tray, 7), StripPixel(tray, 4));
-    EXPECT_EQ(GetPixel(skin->bTray.Draw().hDC(), 10, 10), StripPixel(tray, skin->IsWindowActive() ? 3 : 7));
+    const int disabled = skin->IsWindowActive() ? 3 : 7;
+    EXPECT_EQ(Shown(skin->bTray, tray), disabled);
     // Without the switch the failing row is reported and ends the drawing.
     SkinTestApi::Row(*skin, 6).Enabled = true;
-    EXPECT_EQ(Painted(skin, skin->bTray), StripPixel(tray, skin->IsWindowActive() ? 3 : 7));  // not reached
+    EXPECT_EQ(Painted(skin, skin->bTray, tray), disabled);  // not reached
     ASSERT_EQ(reports_.Reports().size(), 1u);
     EXPECT_EQ(reports_.Reports()[0][3], L"9");
     EXPECT_EQ(reports_.Reports()[0][5], L"DrawButtons");

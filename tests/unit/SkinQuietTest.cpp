@@ -16,7 +16,7 @@ namespace {
 enum { kActivations, kPaints, kTimers };
 using Counts = std::array<int, 3>;
 
-// Messages of this thread's windows, by top-level window.
+// Messages of this thread's windows, by top-level window; the thread's own timers under nullptr.
 std::map<HWND, Counts> g_seen;
 
 // Sent messages (CWPSTRUCT: an UpdateWindow's paint, activation) and the
@@ -24,7 +24,7 @@ std::map<HWND, Counts> g_seen;
 template <class Message>
 LRESULT CALLBACK OnMessage(int code, WPARAM wParam, LPARAM lParam) {
     const auto* m = reinterpret_cast<const Message*>(lParam);
-    if (code == HC_ACTION && m->hwnd && (std::is_same_v<Message, CWPSTRUCT> || wParam == PM_REMOVE)) {
+    if (code == HC_ACTION && (std::is_same_v<Message, CWPSTRUCT> || wParam == PM_REMOVE)) {
         Counts& c = g_seen[GetAncestor(m->hwnd, GA_ROOT)];
         c[kActivations] += m->message == WM_ACTIVATE && LOWORD(m->wParam) != WA_INACTIVE;
         c[kPaints] += m->message == WM_PAINT;
@@ -58,6 +58,7 @@ TEST_F(SkinQuiet, SeveralFormsSettleAtOnceAndThenDoNothing) {
         EXPECT_LE(c[kPaints], 20) << skin;
         EXPECT_EQ(c[kTimers], 0) << skin;
     }
+    EXPECT_EQ(g_seen[nullptr][kTimers], 0) << "a timer of the thread ticked: the hover poll runs only under the mouse";
     // Idle: no timer, no activation, no paint, in any window of the thread.
     g_seen.clear();
     forms::RunFor(1000);

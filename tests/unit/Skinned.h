@@ -54,12 +54,15 @@ inline void ExpectState(Hosted& h, nimbra::frm* skin, int state) {
 
 inline bool Same(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != FALSE; }
 
-// Which of the given client points the window's outline covers, as "1" and "0".
+// Which of the given client points the window shows, as "1" and "0": inside its outline, or
+// anywhere on it without one; nowhere while it is hidden.
 inline std::string Covered(HWND window, std::initializer_list<POINT> points) {
-    HRGN region = CreateRectRgn(0, 0, 0, 0);
-    const int kind = GetWindowRgn(window, region);
+    const RECT r = WindowRect(window);
+    HRGN region = CreateRectRgn(0, 0, r.right - r.left, r.bottom - r.top);
+    const bool shown = IsWindowVisible(window);
+    GetWindowRgn(window, region);
     std::string s;
-    for (const POINT& p : points) s += kind != ERROR && PtInRegion(region, p.x, p.y) ? '1' : '0';
+    for (const POINT& p : points) s += shown && PtInRegion(region, p.x, p.y) ? '1' : '0';
     DeleteObject(region);
     return s;
 }
