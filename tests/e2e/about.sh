@@ -3,11 +3,10 @@
 # waited for and clicked away with the real mouse, as a user would. Passes when
 # the window showed at its size each time and the script's own checks passed
 # (About.vbs runs with Check.vbs in front of it).
-# usage: about.sh <wine> <script folder> <scratch folder>
-set -u
-wine=$1 script=$3/About.vbs out=$3/about.txt
-cat "$2/Check.vbs" "$2/About.vbs" > "$script"
+# usage: about.sh <wine> <build folder>
 . "$(dirname "$0")/lib.sh"
+script=$scratch/About.vbs out=$scratch/about.txt
+cat "$(dirname "$0")/../script/Check.vbs" "$(dirname "$0")/../script/About.vbs" > "$script"
 timeout 90 "$wine" cscript //nologo "$(win "$script")" > "$out" 2>&1 &
 pid=$!
 for round in 1 2; do

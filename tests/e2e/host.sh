@@ -2,10 +2,6 @@
 # NimbraHost from the outside, as ./nimbra demo and a user run it: form files
 # good and bad, design-mode saving, run mode, its close button.
 # usage: host.sh <wine> <build folder> <samples folder>
-set -u
-wine=$1 build=$2 samples=$3
-scratch=$build/test-scratch/host-e2e
-rm -rf "$scratch" && mkdir -p "$scratch"
 . "$(dirname "$0")/lib.sh"
 host() { timeout 60 "$wine" "$build/NimbraHost.exe" "$@"; }
 

@@ -1,7 +1,14 @@
-# What the end-to-end scripts share; sourced. The caller sets wine and build
-# where it starts a program.
+# What the end-to-end scripts share, sourced first. Their arguments: wine, the
+# build folder, the samples folder, and walk.sh's number of forms, which its
+# scratch folder is named by. Reports of the recording error handler land there.
+set -u
+wine=$1 build=$2 samples=${3:-}
+scratch=$build/test-scratch/$(basename "$0" .sh)-e2e${4:+-$4}
+rm -rf "$scratch" && mkdir -p "$scratch"
 passed=0 failed=0
 win() { echo "Z:$1"; }
+reports=$scratch/reports.txt events=$scratch/events.txt
+export NIMBRA_REPORT_LOG=$(win "$reports")
 check() {  # check <description> <command...>
     local what=$1; shift
     if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $what"; fi
@@ -25,9 +32,8 @@ geom() {  # geom <prefix> <window>: sets <prefix>X, Y, W, H
     printf -v "$1X" %s "$X"; printf -v "$1Y" %s "$Y"; printf -v "$1W" %s "$WIDTH"; printf -v "$1H" %s "$HEIGHT"
 }
 visible() { xdotool search --onlyvisible --name '.*' 2>/dev/null | sort; }
-# start_program <scratch folder> <program> <arguments...>: NimbraHost.exe or
-# AtlHost.exe in the background (its process in pid), returning once its
-# windows have settled: it opens the --ready file then, a pipe read here.
+# start_program <scratch folder> <program> <arguments...>: in the background (pid), returning
+# once its windows have settled: the program opens the --ready file then, a pipe read here.
 start_program() {
     local dir=$1 program=$2; shift 2
     park
@@ -45,9 +51,8 @@ ends_within() {
     [ $rc -eq 0 ] && [ $((SECONDS - started)) -lt "$1" ] || { echo "exit code $rc after $((SECONDS - started)) s"; false; }
 }
 
-# A form is a host window and its skin, a window of the program lying around
-# it: 4 pixels of frame and 30 of title (BorderStyle 2). find_form <caption
-# pattern> sets host and skin; rectangles are "x y w h" in screen pixels.
+# find_form <caption pattern>: sets host, and skin, the program's window lying around the host:
+# 4 pixels of frame and 30 of title (BorderStyle 2). Rectangles are "x y w h" on the screen.
 find_form() {
     host=$(timeout 10 xdotool search --all --sync --pid "$pid" --onlyvisible --name "$1" | head -n 1) skin=
     geom H "$host" || return 1
@@ -57,8 +62,7 @@ find_form() {
     [ -n "$skin" ]
 }
 xrect() { geom R "$1" && echo "$RX $RY $RW $RH"; }
-# mdi.sh reads them from elsewhere.
-host_rect() { xrect "$host"; }
+host_rect() { xrect "$host"; }  # mdi.sh has its own, and skin_at
 skin_at() { [ "$(xrect "$skin")" = "$1" ]; }
 # form_at <host rectangle> [maximised]: the host stands there, its skin around
 # it; a maximised skin has a 26-pixel title and no frame.

@@ -1,19 +1,12 @@
 #!/usr/bin/env bash
 # Two skinned MDI child forms in an MDI parent form, under the real mouse: each
-# skin lies around its host inside the MDI client, a click on one activates
-# it and deactivates the other, a title drag moves host and skin, a double
-# click maximises the child within the client and another restores it, and
-# nothing is reported. Where the windows stand comes from NimbraHost's
-# --windows file, written anew whenever they have settled.
+# skin lies around its host inside the MDI client, a click on one activates it
+# and deactivates the other, lib.sh's real_mouse moves, resizes, maximises
+# (within the client) and restores one, and nothing is reported. Where the
+# windows stand comes from NimbraHost's --windows file.
 # usage: mdi.sh <wine> <build folder> <samples folder>
-set -u
-wine=$1 build=$2 samples=$3
-scratch=$build/test-scratch/mdi-e2e
-rm -rf "$scratch" && mkdir -p "$scratch"
 . "$(dirname "$0")/lib.sh"
-
-reports=$scratch/reports.txt windows=$scratch/windows.txt events=$scratch/events.txt
-export NIMBRA_REPORT_LOG=$(win "$reports")
+windows=$scratch/windows.txt
 start_host "$scratch" --quit-after 40000 --windows "$(win "$windows")" --events "$(win "$events")" \
     "$(win "$samples/MDI.frm")" "$(win "$samples/MDIKind1.frm")" "$(win "$samples/MDIKind2.frm")"
 
@@ -23,8 +16,8 @@ listed() {
         awk -F'|' '{ split($2, r, " "); print $1 "|" r[1], r[2], r[3] - r[1], r[4] - r[2] }'
 }
 rect() { listed | awk -F'|' -v c="$1" '$1 == c { print $2; exit }'; }  # of the first window of that caption
-kunden='Kunden (MDI)' lieferanten='Lieferanten (MDI)' form=$kunden
-host_rect() { rect "$form"; }
+kunden='Kunden (MDI)' lieferanten='Lieferanten (MDI)'
+host_rect() { rect "$kunden"; }
 skin_at() { listed | grep -qx "|$1"; }
 skin_of() {  # where the skin of the form of that caption belongs
     read -r x y w h <<< "$(rect "$1")"
@@ -69,6 +62,5 @@ real_mouse 60 40 50 "$((cx + 2)) $((cy + 28)) $((cw - 4)) $((ch - 30))"
 check "Kunden is still inside the client" inside_client "$kunden"
 
 kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null
-check "nothing was reported" test ! -s "$reports"
-[ -s "$reports" ] && cat "$reports"
+check "nothing was reported: $(cat "$reports" 2>/dev/null)" test ! -s "$reports"
 finish mdi.sh

@@ -4,10 +4,6 @@
 # frame, maximised and restored. Which events fire, and the edges that stay,
 # the unit tests check with the same handlers (SkinMouse).
 # usage: mouse.sh <wine> <build folder> <samples folder>
-set -u
-wine=$1 build=$2 samples=$3
-scratch=$build/test-scratch/mouse-e2e
-rm -rf "$scratch" && mkdir -p "$scratch"
 . "$(dirname "$0")/lib.sh"
 start() {  # start <events file>: one skinned form, up and settled
     events=$1

@@ -6,11 +6,8 @@
 # at the end the close buttons end it with exit code 0. A few dozen steps, 2000
 # under --soak; NIMBRA_WALK_SEED replays a walk, NIMBRA_WALK_VERBOSE prints it.
 # usage: walk.sh <wine> <build folder> <samples folder> <number of forms: 1 or 2>
-set -u
-wine=$1 build=$2 samples=$3 count=$4
-scratch=$build/test-scratch/walk-e2e-$count
-rm -rf "$scratch" && mkdir -p "$scratch"
 . "$(dirname "$0")/lib.sh"
+count=$4
 if [ -n "${NIMBRA_SOAK:-}" ]; then steps=2000 seed=${NIMBRA_WALK_SEED:-$(( $(date +%s) % 100000 ))}
 else steps=${NIMBRA_WALK_STEPS:-24} seed=${NIMBRA_WALK_SEED:-$((4711 + count))}; fi
 # RANDOM is only ever read in this shell: a subshell reseeds it, and the walk would not replay.
@@ -19,8 +16,6 @@ echo "walk.sh: $count form(s), $steps steps, seed $seed (replay: NIMBRA_WALK_SEE
 
 captions=('^Blau \(cXPBlue\)$' '^Silber \(cXPSilver\)$')
 files=("$(win "$samples/Blau.frm")" "$(win "$samples/Silber.frm")")
-reports=$scratch/reports.txt events=$scratch/events.txt
-export NIMBRA_REPORT_LOG=$(win "$reports")
 start_host "$scratch" --quit-after $((steps * 3000 + 60000)) --events "$(win "$events")" "${files[@]:0:count}"
 
 hosts=() skins=()
