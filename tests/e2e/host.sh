@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # NimbraHost from the outside, as ./nimbra demo and a user run it: form files
-# good and bad, design-mode saving, run mode, its close button.
+# good and bad, design-mode saving, run mode. (Its forms under the mouse: mouse.sh, walk.sh.)
 # usage: host.sh <wine> <build folder> <samples folder>
 . "$(dirname "$0")/lib.sh"
 host() { timeout 60 "$wine" "$build/NimbraHost.exe" "$@"; }
@@ -31,14 +31,5 @@ done
 host --quit-after 1500 "$(win "$samples/Einfach.frm")"; rc=$?
 check "run mode ends cleanly ($rc)" test $rc -eq 0
 check "usage errors are code 1" test "$(host --nonsense >/dev/null 2>&1; echo $?)" -eq 1
-
-# A real click on the close button, as a user ends the program (the rest is the skin tests').
-start_host "$scratch" --events "$(win "$scratch/close.txt")" --quit-after 10000 "$(win "$samples/Blau.frm")"
-find_form '^Blau \(cXPBlue\)$'
-# X delivers the click before the move away, in this order.
-click_close
-park
-check "a click on close ends the form before its time" ends_within 9
-check "and raised CloseButtonClicked" grep -q '^CloseButtonClicked Cancel=False' "$scratch/close.txt"
 
 finish host.sh

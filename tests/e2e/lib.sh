@@ -1,6 +1,5 @@
-# What the end-to-end scripts share, sourced first. Their arguments: wine, the
-# build folder, the samples folder, and walk.sh's number of forms, which its
-# scratch folder is named by. Reports of the recording error handler land there.
+# What the end-to-end scripts share, sourced first. Their arguments: wine, the build folder, the
+# samples folder, walk.sh's number of forms. The recording error handler reports to the scratch folder.
 set -u
 wine=$1 build=$2 samples=${3:-}
 scratch=$build/test-scratch/$(basename "$0" .sh)-e2e${4:+-$4}
@@ -32,19 +31,18 @@ geom() {  # geom <prefix> <window>: sets <prefix>X, Y, W, H
     printf -v "$1X" %s "$X"; printf -v "$1Y" %s "$Y"; printf -v "$1W" %s "$WIDTH"; printf -v "$1H" %s "$HEIGHT"
 }
 visible() { xdotool search --onlyvisible --name '.*' 2>/dev/null | sort; }
-# start_program <scratch folder> <program> <arguments...>: in the background (pid), returning
-# once its windows have settled: the program opens the --ready file then, a pipe read here.
+# start_program <program> <arguments...>: in the background (pid), its events written to $events,
+# returning once its windows have settled: the program opens the --ready file then, a pipe read here.
 start_program() {
-    local dir=$1 program=$2; shift 2
+    local program=$1; shift
     park
-    rm -f "$dir/ready" && mkfifo "$dir/ready"
+    rm -f "$scratch/ready" && mkfifo "$scratch/ready"
     started=$SECONDS
-    "$wine" "$build/$program" --ready "$(win "$dir/ready")" "$@" > "$dir/host.txt" 2>&1 &
+    "$wine" "$build/$program" --ready "$(win "$scratch/ready")" --events "$(win "$events")" "$@" > "$scratch/host.txt" 2>&1 &
     pid=$!
-    timeout 30 cat "$dir/ready" > /dev/null ||
+    timeout 30 cat "$scratch/ready" > /dev/null ||
         echo "the windows did not settle ($program $(kill -0 $pid 2>/dev/null && echo running || echo gone))"
 }
-start_host() { local dir=$1; shift; start_program "$dir" NimbraHost.exe "$@"; }
 # ends_within <s>: the program ends with exit code 0 within s seconds of its start.
 ends_within() {
     wait "$pid"; local rc=$?
@@ -109,10 +107,4 @@ real_mouse() {
     xdotool mousemove $((ex + 60)) $((ey - 15)) click --repeat 2 --delay 80 1
     park
     check "another restores it" until_true form_at "$x $y $w $h"
-}
-# The close button, 21 pixels square, stands 6 pixels below the skin's top and 27 from its right edge.
-click_close() {
-    local x y w h
-    read -r x y w h <<< "$(host_rect)"
-    xdotool mousemove $((x + w - 13)) $((y - 14)) click 1
 }

@@ -7,8 +7,8 @@
 # usage: mdi.sh <wine> <build folder> <samples folder>
 . "$(dirname "$0")/lib.sh"
 windows=$scratch/windows.txt
-start_host "$scratch" --quit-after 40000 --windows "$(win "$windows")" --events "$(win "$events")" \
-    "$(win "$samples/MDI.frm")" "$(win "$samples/MDIKind1.frm")" "$(win "$samples/MDIKind2.frm")"
+start_program NimbraHost.exe --quit-after 40000 --windows "$(win "$windows")" "$(win "$samples/MDI.frm")" \
+    "$(win "$samples/MDIKind1.frm")" "$(win "$samples/MDIKind2.frm")"
 
 # The windows file's lines as "caption|x y w h"; a skin has no caption.
 listed() {

@@ -7,7 +7,7 @@
 . "$(dirname "$0")/lib.sh"
 start() {  # start <events file>: one skinned form, up and settled
     events=$1
-    start_host "$scratch" --events "$(win "$events")" --quit-after 30000 "$(win "$samples/Blau.frm")"
+    start_program NimbraHost.exe --quit-after 30000 "$(win "$samples/Blau.frm")"
     check "a skin lies around the form" find_form '^Blau \(cXPBlue\)$'
     read -r x0 y0 w0 h0 <<< "$(host_rect)"
 }

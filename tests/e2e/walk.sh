@@ -16,7 +16,7 @@ echo "walk.sh: $count form(s), $steps steps, seed $seed (replay: NIMBRA_WALK_SEE
 
 captions=('^Blau \(cXPBlue\)$' '^Silber \(cXPSilver\)$')
 files=("$(win "$samples/Blau.frm")" "$(win "$samples/Silber.frm")")
-start_host "$scratch" --quit-after $((steps * 3000 + 60000)) --events "$(win "$events")" "${files[@]:0:count}"
+start_program NimbraHost.exe --quit-after $((steps * 3000 + 60000)) "${files[@]:0:count}"
 
 hosts=() skins=()
 for ((i = 0; i < count; i++)); do
