@@ -1,9 +1,6 @@
 #!/usr/bin/env bash
-# A script calls the control's About twice; each time the modal about window is
-# waited for and clicked away with the real mouse, as a user would. Passes when
-# the window showed at its size each time and the script's own checks passed
-# (About.vbs runs with Check.vbs in front of it).
-# usage: about.sh <wine> <build folder>
+# A script (About.vbs) calls the control's About twice; each time the modal about window must show
+# at its size and is clicked away with the real mouse. usage: about.sh <wine> <build folder>
 . "$(dirname "$0")/lib.sh"
 script=$scratch/About.vbs out=$scratch/about.txt
 cat "$(dirname "$0")/../script/Check.vbs" "$(dirname "$0")/../script/About.vbs" > "$script"

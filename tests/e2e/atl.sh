@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# xpForm in a plain C++ window, hosted by the platform's ATL control host
-# (AtlHost.exe): no form, no extender, no ambient properties, size requests
-# refused. Under the real mouse the skin wraps the window, moves it, resizes
-# it at the release, maximises and restores it, and its close button ends the
-# program with exit code 0; nothing is reported on the way.
+# xpForm in a plain C++ window, hosted by the platform's ATL control host (AtlHost.exe): no form, no
+# extender, no ambient properties, size requests refused. The skin wraps the window, takes lib.sh's
+# real_mouse, and its close button ends the program with exit code 0; nothing is reported on the way.
 # usage: atl.sh <wine> <build folder>
 . "$(dirname "$0")/lib.sh"
 

@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# NimbraHost from the outside, as ./nimbra demo and a user run it: form files
-# good and bad, design-mode saving, run mode. (Its forms under the mouse: mouse.sh, walk.sh.)
-# usage: host.sh <wine> <build folder> <samples folder>
+# NimbraHost from the outside, as ./nimbra demo and a user run it: form files good and bad,
+# design-mode saving, run mode. usage: host.sh <wine> <build folder> <samples folder>
 . "$(dirname "$0")/lib.sh"
 host() { timeout 60 "$wine" "$build/NimbraHost.exe" "$@"; }
 

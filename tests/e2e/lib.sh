@@ -74,10 +74,9 @@ form_at() {
 
 resizes() { grep -c '^Resize' "$events" 2>/dev/null; }
 more_resizes() { [ "$(resizes)" -gt "$1" ]; }
-# real_mouse <dx> <dy> <edge dx> <maximised host rectangle> [command]: a title
-# drag by dx, dy moves the form (half way, the command runs with the button
-# held); a drag of the right edge changes its width at the release only; a
-# double click on the title maximises it, another restores it.
+# real_mouse <dx> <dy> <edge dx> <maximised host rectangle> [command run half way, the button held]:
+# a title drag moves the form, the right edge changes its width at the release only, a double
+# click on the title maximises it and another restores it.
 real_mouse() {
     local x y w h ex ey seen
     read -r x y w h <<< "$(host_rect)"

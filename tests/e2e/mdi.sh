@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# Two skinned MDI child forms in an MDI parent form, under the real mouse: each
-# skin lies around its host inside the MDI client, a click on one activates it
-# and deactivates the other, lib.sh's real_mouse moves, resizes, maximises
-# (within the client) and restores one, and nothing is reported. Where the
-# windows stand comes from NimbraHost's --windows file.
+# Two skinned MDI child forms in an MDI parent form: each skin lies around its host inside the MDI
+# client, a click on one activates it and deactivates the other, lib.sh's real_mouse works within
+# the client, and nothing is reported. Where the windows stand comes from NimbraHost's --windows file.
 # usage: mdi.sh <wine> <build folder> <samples folder>
 . "$(dirname "$0")/lib.sh"
 windows=$scratch/windows.txt

@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# A skinned form under the real mouse (xdotool on the X server Wine draws on):
-# its system menu, ended by its icon, dragged by its title, resized by its
-# frame, maximised and restored. Which events fire, and the edges that stay,
-# the unit tests check with the same handlers (SkinMouse).
-# usage: mouse.sh <wine> <build folder> <samples folder>
+# A skinned form under the real mouse (xdotool on the X server Wine draws on): its system menu,
+# ended by its icon, lib.sh's real_mouse, its maximise button. Which events fire, and the edges
+# that stay, SkinMouse checks. usage: mouse.sh <wine> <build folder> <samples folder>
 . "$(dirname "$0")/lib.sh"
 start() {  # start <events file>: one skinned form, up and settled
     events=$1
@@ -36,17 +34,15 @@ menu "a right click on the title" $((x0 + 100)) $((y0 - 15)) mousemove $((x0 + 1
 park
 check "the form stayed where it was" form_at "$x0 $y0 $w0 $h0"
 menu "Alt+Space" $((x0 + 2)) "$y0" key alt+space
-# A double click on the icon ends the host without CloseButtonClicked, though
-# its first click opens the system menu (first: the host is gone before it has
-# read the last release).
+# A double click on the icon ends the host without CloseButtonClicked, though its first click opens
+# the system menu (first: the host is gone before it has read the last release).
 xdotool mousemove $((x0 + 10)) $((y0 - 14)) click --repeat 2 --delay 80 1
 park
 check "a double click on the icon ends NimbraHost" ends_within 25
 check "without CloseButtonClicked" bash -c "! grep -q CloseButtonClicked '$events'"
 
-# SpEv, asked from another process while the real button is down: the left one.
-# Once released, none, after each button's "pressed since last asked" bit has
-# been read once (the right one's from the menu's click).
+# SpEv, asked from another process while the real button is down: the left one. Once released, none,
+# after each button's "pressed since last asked" bit has been read once (the right one's: the menu's).
 printf 'Set s = CreateObject("NimbraForm.SpEv")\r\nWScript.Echo s.MouseButtonPressed\r\n' > "$scratch/button.vbs"
 button_is() { [ "$("$wine" cscript //nologo "$(win "$scratch/button.vbs")" 2>/dev/null | tr -d '\r')" = "$1" ]; }
 start "$scratch/drag.txt"

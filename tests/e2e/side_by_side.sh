@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# Both architectures' servers registered side by side in one WoW64 prefix:
-# the 32-bit one in the WoW64 view, the 64-bit one in the native view.
-# Unregistering either leaves the other working; registering it again
-# brings it back. usage: side_by_side.sh <build root>
+# Both architectures' servers registered side by side in one WoW64 prefix (the 32-bit one in the
+# WoW64 view): unregistering either leaves the other working, registering it again brings it back.
+# usage: side_by_side.sh <build root>
 set -u
 build=$1
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)

@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
-# A seeded random walk of real input (xdotool) over one or two skinned forms:
-# drags and resizes, clicks and double clicks on the title, the icon, the
-# caption buttons and the client area. After every step each skin must lie
-# around its host, nothing may have been reported and NimbraHost must be alive;
-# at the end the close buttons end it with exit code 0. A few dozen steps, 2000
-# under --soak; NIMBRA_WALK_SEED replays a walk, NIMBRA_WALK_VERBOSE prints it.
+# A seeded random walk of real input over one or two skinned forms: drags and resizes, clicks on the
+# title, the icon, the caption buttons and the client area. After every step each skin must lie around
+# its host, nothing may have been reported and NimbraHost must be alive; at the end the close buttons
+# end it with exit code 0. NIMBRA_WALK_SEED replays a walk, NIMBRA_WALK_VERBOSE prints it.
 # usage: walk.sh <wine> <build folder> <samples folder> <number of forms: 1 or 2>
 . "$(dirname "$0")/lib.sh"
 count=$4
@@ -85,9 +83,8 @@ step() {  # one random action on form $1; its text in $what
             xdotool mousemove "$x" "$y" click 1
             return
         fi
-        # The press and the release read the cursor where their handlers find
-        # it: each goes on once the form has seen the move before it (a
-        # Resize), and the pointer stays at the release until the skin changed.
+        # The press and the release read the cursor where their handlers find it: each goes on once the
+        # form has seen the move before it (a Resize); the pointer stays until the skin has changed.
         before=$SX,$SY,$SW,$SH seen=$(resizes)
         xdotool mousemove "$x" "$y" mousedown 1 mousemove "$x" $((y + 1))
         poll 20 more_resizes "$seen"
@@ -135,10 +132,9 @@ for ((n = 1; n <= steps; n++)); do
     break
 done
 
-# The close button, 27 pixels from the skin's right edge (23 when maximised),
-# ends its form; a form may lie over another's button, so the first form
-# whose click ends it counts. The end of one control unloads every skin of the
-# library: a second form is then a bare window, ended by Alt+F4 as a user would.
+# The close button, 27 pixels from the skin's right edge (23 when maximised), ends its form; a form
+# may lie over another's button, so the first form whose click ends it counts. The end of one control
+# unloads every skin of the library: a second form is then a bare window, ended by Alt+F4.
 shown() { xdotool search --all --pid "$pid" --onlyvisible --name "${captions[$1]}" > /dev/null 2>&1; }
 gone() { ! shown "$1"; }
 closed=
