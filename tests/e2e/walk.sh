@@ -1,48 +1,30 @@
 #!/usr/bin/env bash
-# A seeded random walk of real input (xdotool) over one or two skinned forms:
-# title drags, edge and corner resizes, double clicks, the system menu by a
-# right click and by the icon, the caption buttons, clicks in the client area.
-# After every step each skin must lie around its host (normal: 4 pixels of
-# frame, 30 of title; at the minimum size the host may be no taller or wider
-# than nothing; maximised: the host fills the screen below a 26-pixel title),
-# nothing may have been reported and NimbraHost must be alive. At the end the
-# close buttons end NimbraHost with exit code 0.
-# A few dozen steps by default, 2000 under --soak; NIMBRA_WALK_SEED replays a
-# walk, NIMBRA_WALK_VERBOSE prints each step.
+# A seeded random walk of real input over one or two skinned forms: drags and resizes, clicks on the
+# title, the icon, the caption buttons and the client area. After every step each skin must lie around
+# its host, nothing may have been reported and NimbraHost must be alive; at the end the close buttons
+# end it with exit code 0. NIMBRA_WALK_SEED replays a walk, NIMBRA_WALK_VERBOSE prints it.
 # usage: walk.sh <wine> <build folder> <samples folder> <number of forms: 1 or 2>
-set -u
-wine=$1 build=$2 samples=$3 count=$4
-scratch=$build/test-scratch/walk-e2e-$count
-rm -rf "$scratch" && mkdir -p "$scratch"
 . "$(dirname "$0")/lib.sh"
+count=$4
 if [ -n "${NIMBRA_SOAK:-}" ]; then steps=2000 seed=${NIMBRA_WALK_SEED:-$(( $(date +%s) % 100000 ))}
 else steps=${NIMBRA_WALK_STEPS:-24} seed=${NIMBRA_WALK_SEED:-$((4711 + count))}; fi
-# RANDOM is only ever read in this shell: a subshell reseeds it, and the walk
-# would not replay.
+# RANDOM is only ever read in this shell: a subshell reseeds it, and the walk would not replay.
 RANDOM=$seed
 echo "walk.sh: $count form(s), $steps steps, seed $seed (replay: NIMBRA_WALK_SEED=$seed)"
 
 captions=('^Blau \(cXPBlue\)$' '^Silber \(cXPSilver\)$')
 files=("$(win "$samples/Blau.frm")" "$(win "$samples/Silber.frm")")
-reports=$scratch/reports.txt events=$scratch/events.txt
-export NIMBRA_REPORT_LOG=$(win "$reports")
-start_host "$scratch" --quit-after $((steps * 3000 + 60000)) --events "$(win "$events")" "${files[@]:0:count}"
+start_program NimbraHost.exe --quit-after $((steps * 3000 + 60000)) "${files[@]:0:count}"
 
-# Each host by its caption; its skin is NimbraHost's window that lies around
-# it, as it must once the forms have settled.
 hosts=() skins=()
 for ((i = 0; i < count; i++)); do
-    hosts[i]=$(timeout 10 xdotool search --all --sync --pid "$pid" --onlyvisible --name "${captions[i]}" | head -n 1)
-    geom H "${hosts[i]}" || { echo "FAILED: form $i did not show"; exit 1; }
-    for w in $(xdotool search --all --pid "$pid" --onlyvisible --name '.*' 2>/dev/null); do
-        [ "$w" != "${hosts[i]}" ] && geom S "$w" && [ "$SX" -eq $((HX - 4)) ] && [ "$SY" -eq $((HY - 30)) ] &&
-            [ "$SW" -eq $((HW + 8)) ] && skins[i]=$w
-    done
-    [ -n "${skins[i]:-}" ] || { echo "FAILED: no skin lies around form $i"; exit 1; }
+    find_form "${captions[i]}" || { echo "FAILED: no skin lies around form $i"; exit 1; }
+    hosts[i]=$host skins[i]=$skin
 done
 
 maximised() { [ "$SX" -eq 0 ] && [ "$SY" -eq 0 ] && [ "$SW" -eq "$sw" ] && [ "$SH" -eq "$sh" ]; }
-# in_register <form>: the skin lies around the host as the geometry says.
+# in_register <form>: the skin lies around the host, 4 pixels of frame and 30
+# of title, or maximised, the host filling the screen below a 26-pixel title.
 in_register() {
     geom H "${hosts[$1]}" && geom S "${skins[$1]}" || return 1
     if maximised; then
@@ -60,33 +42,33 @@ all_in_register() {
     local i
     for ((i = 0; i < count; i++)); do in_register "$i" || return 1; done
 }
-resizes() { grep -c '^Resize' "$events" 2>/dev/null; }
-more_resizes() { [ "$(resizes)" -gt "$1" ]; }
 skin_moved() { geom T "${skins[$1]}" && [ "$TX,$TY,$TW,$TH" != "$2" ]; }
 changed() { [ "$(visible)" != "$before" ]; }
 windows_are() { [ "$(visible)" = "$1" ]; }
 clamp() { local v=$1; ((v < 2)) && v=2; ((v > $2 - 3)) && v=$(($2 - 3)); echo $v; }  # a point kept on the screen
 
-# A menu opened by the step, if one opens (a click may land on the other
-# form, or in a maximised form's band), is closed with Escape.
-menu_step() {  # menu_step <xdotool arguments...>
+# A menu the step opens (a click may land on the other form, or in a
+# maximised form's band) is closed with Escape.
+menu_step() {  # menu_step <what> <xdotool arguments...>
     local before
     before=$(visible)
-    xdotool "$@"
+    act "$@"
     poll 40 changed && xdotool key Escape && until_true windows_are "$before"
 }
+act() { what=$1; shift; xdotool "$@"; }  # act <what> <xdotool arguments...>
+title_at() { x=$((SX + 40 + RANDOM % (SW > 130 ? SW - 120 : 10))) y=$((SY + $1)); }  # right of the icon
 
 step() {  # one random action on form $1; its text in $what
     local f=$1 x y dx dy zone seen before
     geom S "${skins[f]}"
     case $((RANDOM % 8)) in
-    0)  x=$((SX + 40 + RANDOM % (SW > 130 ? SW - 120 : 10))) y=$((SY + 15))
+    0)  title_at 15
         # The skin stays on the screen, its title bar within reach.
         dx=$((RANDOM % 201 - 100)) dy=$((RANDOM % 161 - 80))
         ((SX + dx < 0)) && dx=$((-SX)); ((SX + SW + dx > sw)) && dx=$((sw - SX - SW))
         ((SY + dy < 0)) && dy=$((-SY)); ((SY + 40 + dy > sh)) && dy=$((sh - SY - 40))
-        what="title drag from $x,$y by $dx,$dy"
-        xdotool mousemove "$x" "$y" mousedown 1 mousemove "$(clamp $((x + dx / 2)) $sw)" "$(clamp $((y + dy / 2)) $sh)" \
+        act "title drag from $x,$y by $dx,$dy" mousemove "$x" "$y" mousedown 1 \
+            mousemove "$(clamp $((x + dx / 2)) $sw)" "$(clamp $((y + dy / 2)) $sh)" \
             mousemove "$(clamp $((x + dx)) $sw)" "$(clamp $((y + dy)) $sh)" mouseup 1 ;;
     1)  zone=$((RANDOM % 8))
         local zx=(1 $((SW / 2)) $((SW - 2)) 1 $((SW - 2)) 1 $((SW / 2)) $((SW - 2)))
@@ -101,10 +83,8 @@ step() {  # one random action on form $1; its text in $what
             xdotool mousemove "$x" "$y" click 1
             return
         fi
-        # The press and the release read the cursor where their handlers find
-        # it, as the real mouse leaves it: each goes on only once the form has
-        # seen the move before it (a Resize event), and the pointer stays at the
-        # release until the skin has changed.
+        # The press and the release read the cursor where their handlers find it: each goes on once the
+        # form has seen the move before it (a Resize); the pointer stays until the skin has changed.
         before=$SX,$SY,$SW,$SH seen=$(resizes)
         xdotool mousemove "$x" "$y" mousedown 1 mousemove "$x" $((y + 1))
         poll 20 more_resizes "$seen"
@@ -113,27 +93,20 @@ step() {  # one random action on form $1; its text in $what
         poll 20 more_resizes "$seen"
         xdotool mouseup 1
         poll 20 skin_moved "$f" "$before" ;;
-    2)  x=$((SX + 40 + RANDOM % (SW > 130 ? SW - 120 : 10))) y=$((SY + 12))
-        what="double click on the title at $x,$y"
-        xdotool mousemove "$x" "$y" click --repeat 2 --delay 80 1 ;;
-    3)  x=$((SX + 40 + RANDOM % (SW > 130 ? SW - 120 : 10))) y=$((SY + 12))
-        what="right click on the title at $x,$y"
-        menu_step mousemove "$x" "$y" click 3 ;;
-    4)  x=$((SX + 14)) y=$((SY + 15))
-        what="click on the icon at $x,$y"
-        menu_step mousemove "$x" "$y" click 1 ;;
+    2)  title_at 12
+        act "double click on the title at $x,$y" mousemove "$x" "$y" click --repeat 2 --delay 80 1 ;;
+    3)  title_at 12
+        menu_step "right click on the title at $x,$y" mousemove "$x" "$y" click 3 ;;
+    4)  menu_step "click on the icon" mousemove $((SX + 14)) $((SY + 15)) click 1 ;;
     5)  # Over the caption buttons from right to left, then the maximise/restore button.
-        x=$((SX + SW - 40)) y=$((SY + 12))
-        what="hover over the buttons, click maximise/restore at $x,$y"
-        xdotool mousemove $((SX + SW - 17)) "$y" sleep 0.05 mousemove $((SX + SW - 63)) "$y" sleep 0.05 \
-            mousemove "$x" "$y" click 1 ;;
+        y=$((SY + 12))
+        act "hover over the buttons, click maximise/restore" mousemove $((SX + SW - 17)) "$y" sleep 0.05 \
+            mousemove $((SX + SW - 63)) "$y" sleep 0.05 mousemove $((SX + SW - 40)) "$y" click 1 ;;
     6)  geom H "${hosts[f]}"
         x=$((HX + 10 + RANDOM % (HW > 20 ? HW - 20 : 1))) y=$((HY + 10 + RANDOM % (HH > 20 ? HH - 20 : 1)))
-        what="click in the client area at $x,$y"
-        xdotool mousemove "$x" "$y" click 1 ;;
-    7)  x=$((SX + 40 + RANDOM % (SW > 130 ? SW - 120 : 10))) y=$((SY + 15))
-        what="click on the title at $x,$y"
-        xdotool mousemove "$x" "$y" click 1 ;;
+        act "click in the client area at $x,$y" mousemove "$x" "$y" click 1 ;;
+    7)  title_at 15
+        act "click on the title at $x,$y" mousemove "$x" "$y" click 1 ;;
     esac
 }
 
@@ -143,27 +116,25 @@ for ((n = 1; n <= steps; n++)); do
     park
     [ -n "${NIMBRA_WALK_VERBOSE:-}" ] && echo "step $n, form $f: $what"
     if ! until_true all_in_register; then
-        failed=$((failed + 1))
-        echo "FAILED: step $n (seed $seed), form $f: $what: out of register"
-        for ((i = 0; i < count; i++)); do
-            geom H "${hosts[i]}"; geom S "${skins[i]}"
-            echo "  form $i: skin $SX,$SY ${SW}x$SH, host $HX,$HY ${HW}x$HH"
-        done
-        break
+        why="out of register"
+    elif [ -s "$reports" ] || ! kill -0 "$pid" 2>/dev/null; then
+        why="a report or NimbraHost's end: $(cat "$reports" 2>/dev/null)"
+    else
+        passed=$((passed + 1))
+        continue
     fi
-    if [ -s "$reports" ] || ! kill -0 "$pid" 2>/dev/null; then
-        failed=$((failed + 1))
-        echo "FAILED: step $n (seed $seed), form $f: $what: a report or NimbraHost's end"
-        cat "$reports" 2>/dev/null
-        break
-    fi
-    passed=$((passed + 1))
+    failed=$((failed + 1))
+    echo "FAILED: step $n (seed $seed), form $f: $what: $why"
+    for ((i = 0; i < count; i++)); do
+        geom H "${hosts[i]}"; geom S "${skins[i]}"
+        echo "  form $i: skin $SX,$SY ${SW}x$SH, host $HX,$HY ${HW}x$HH"
+    done
+    break
 done
 
-# The close button, 27 pixels from the skin's right edge (23 when maximised),
-# ends its form; a form may lie over another's button, so the first form
-# whose click ends it counts. The end of one control unloads every skin of the
-# library: a second form is then a bare window, ended by Alt+F4 as a user would.
+# The close button, 27 pixels from the skin's right edge (23 when maximised), ends its form; a form
+# may lie over another's button, so the first form whose click ends it counts. The end of one control
+# unloads every skin of the library: a second form is then a bare window, ended by Alt+F4.
 shown() { xdotool search --all --pid "$pid" --onlyvisible --name "${captions[$1]}" > /dev/null 2>&1; }
 gone() { ! shown "$1"; }
 closed=

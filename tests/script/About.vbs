@@ -1,6 +1,5 @@
-' The control's About from a script client: each call shows the about window
-' modally and comes back once the window has been clicked away (about.sh
-' clicks it); nothing reaches the script, and the control works on.
+' The control's About from a script: each call comes back once about.sh has clicked
+' the modal window away; nothing reaches the script, and the control works on.
 
 Dim f : Set f = CreateObject("NimbraForm.xpForm")
 f.Caption = "vorher"

@@ -1,7 +1,5 @@
-' What every VBScript suite counts and how it ends. The test runner puts this
-' file in front of a suite (Wine's VBScript has no ExecuteGlobal to include it
-' with); ctest passes a suite only on the closing line Done prints, since
-' cscript exits 0 even after a script error.
+' What every VBScript suite counts and how it ends; the test runner puts it in
+' front of each suite, and ctest passes a suite only on the line Done prints.
 Option Explicit
 Dim passed, failed : passed = 0 : failed = 0
 Sub Check(ok, what)

@@ -1,6 +1,5 @@
 ' SpEv's files, lists and queries as a host application calls them, and its
 ' failures as the test's recording error handler receives them.
-' Check and Done come from Check.vbs, run in front of this file.
 Dim fso : Set fso = CreateObject("Scripting.FileSystemObject")
 
 ' A list control as SpEv sees one: ListCount, List(index), AddItem. It

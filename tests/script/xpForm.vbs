@@ -1,7 +1,5 @@
-' The control from VBScript: the conversions a script's values go through on
-' their way to an automation Boolean or an object, and what a script meets for
-' a member that does not exist. The values themselves are checked late bound
-' (LateBoundTest). Check and Done come from Check.vbs, run in front of this file.
+' The conversions a script's values go through on their way to an automation Boolean
+' or an object, and a member that does not exist (the values: LateBoundTest).
 
 Dim f : Set f = CreateObject("NimbraForm.xpForm")
 f.ShowInTaskBar = 1
