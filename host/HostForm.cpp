@@ -40,18 +40,7 @@ IDispatch* HostForm::Object() {
 
 void HostForm::SetIcon(IPictureDisp* picture) {
     icon = picture;
-    HICON handle = nullptr;
-    ComPtr<IPicture> p;
-    SHORT type = PICTYPE_NONE;
-    if (picture && SUCCEEDED(picture->QueryInterface(IID_PPV_ARGS(&p))) && SUCCEEDED(p->get_Type(&type)) &&
-        type == PICTYPE_ICON) {
-        OLE_HANDLE h = 0;
-        p->get_Handle(&h);
-        handle = reinterpret_cast<HICON>(static_cast<UINT_PTR>(h));
-    }
-    // The picture keeps owning the icon; the window only shows it.
-    SendMessageW(hWnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(handle));
-    SendMessageW(hWnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(handle));
+    ShowIcon(hWnd(), picture);
 }
 
 bool HostForm::Create(std::vector<std::wstring>& errors) {

@@ -13,6 +13,7 @@
 #include <windows.h>
 #include <ole2.h>
 
+#include <algorithm>
 #include <memory>
 #include <set>
 #include <string>
@@ -167,18 +168,12 @@ int Run(const Options& o) {
     HostOptions hostOptions{o.design, &events};
     std::vector<std::unique_ptr<HostForm>> forms;
     std::vector<std::wstring> errors;
-    // An MDI parent form is made first, whatever the order: its client holds the MDI child forms.
-    const Block* mdiForm = nullptr;
-    for (const auto& file : files)
-        if (file->Form().type == "VB.MDIForm" && !mdiForm) {
-            mdiForm = &file->Form();
-            forms.push_back(std::make_unique<HostForm>(file->Form(), hostOptions));
-            if (forms.back()->Create(errors)) hostOptions.mdiClient = forms.back()->MdiClient();
-        }
+    // An MDI parent form is made first, whatever the order: its client holds the
+    // MDI child forms. The files are put in that order, so forms[i] is files[i]'s.
+    std::stable_partition(files.begin(), files.end(), [](const auto& f) { return f->Form().type == "VB.MDIForm"; });
     for (const auto& file : files) {
-        if (&file->Form() == mdiForm) continue;
         forms.push_back(std::make_unique<HostForm>(file->Form(), hostOptions));
-        forms.back()->Create(errors);
+        if (forms.back()->Create(errors) && !hostOptions.mdiClient) hostOptions.mdiClient = forms.back()->MdiClient();
     }
     for (const auto& e : errors) Error(e);
 
@@ -218,23 +213,22 @@ int Run(const Options& o) {
         // Opening the file (a pipe the caller waits on) is the signal.
         forms::FileHandle(CreateFileW(o.ready.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     }
-    // With --windows the file is written anew once the messages after a change
-    // have run out (100 ms without one): a test reads where the windows stand
-    // while the program runs. Idle, the loop waits for the next message.
-    MSG msg;
-    for (bool changed = true;;) {
-        if (!o.windows.empty() && changed &&
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT) == WAIT_TIMEOUT) {
+    if (!o.windows.empty()) {
+        // The file is written anew once the messages after a change have run
+        // out (100 ms without one): a test reads where the windows stand while
+        // the program runs. Idle, the loop waits for the next message.
+        while (forms::RunUntilQuiet(100, INFINITE)) {
             WriteWindows(o.windows);
-            changed = false;
-            continue;
+            WaitMessage();
         }
-        if (GetMessageW(&msg, nullptr, 0, 0) <= 0) break;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-        changed = true;
+        WriteWindows(o.windows);
+    } else {
+        MSG msg;
+        while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
     }
-    if (!o.windows.empty()) WriteWindows(o.windows);
     forms.clear();
     return errors.empty() ? 0 : 3;
 }

@@ -56,8 +56,9 @@ HRESULT Answer(T* out, Make make) {
 // containers may decline: no object, E_NOTIMPL.
 template <class T>
 HRESULT NoEnumerator(T** out) {
-    const HRESULT hr = Answer(out, [] { return static_cast<T*>(nullptr); });
-    return FAILED(hr) ? hr : E_NOTIMPL;
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    return E_NOTIMPL;
 }
 
 // Creates an object owned by the returned pointer. (MinGW's ComPtr::Attach adds

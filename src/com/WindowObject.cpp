@@ -11,21 +11,19 @@
 namespace nimbra {
 namespace {
 
-enum Id : DISPID { hWnd = 1, Left, Top, Width, Height, ScaleWidth, ScaleHeight, WindowState, Caption, Icon, Visible };
+enum Id : DISPID { hWnd = 1, Left, Top, Width, Height, ScaleWidth, ScaleHeight, WindowState, Caption, Icon };
 constexpr DispatchName kNames[] = {
-    {L"hWnd", hWnd},         {L"Left", Left},       {L"Top", Top},
-    {L"Width", Width},       {L"Height", Height},   {L"ScaleWidth", ScaleWidth},
+    {L"hWnd", hWnd},       {L"Left", Left},     {L"Top", Top},
+    {L"Width", Width},     {L"Height", Height}, {L"ScaleWidth", ScaleWidth},
     {L"ScaleHeight", ScaleHeight}, {L"WindowState", WindowState}, {L"Caption", Caption},
-    {L"Icon", Icon},         {L"Visible", Visible},
+    {L"Icon", Icon},
 };
 
-HRESULT Fill(VARIANT* result, VARTYPE type, LONG value) {
-    if (result) {
-        VariantInit(result);
-        result->vt = type;
-        if (type == VT_BOOL) result->boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
-        else result->lVal = value;
-    }
+// Left, Top, Width and Height are the outer rectangle's sides.
+forms::Side SideOf(DISPID id) { return static_cast<forms::Side>(id - Left); }
+
+HRESULT Put(VARIANT* result, VARIANT value) {
+    if (result) *result = value;
     return S_OK;
 }
 
@@ -55,18 +53,27 @@ HRESULT WindowObject::GetIcon(IPictureDisp** icon) {
 
 void WindowObject::PutIcon(IPictureDisp* icon) {
     icon_ = icon;
-    OLE_HANDLE handle = 0;
-    ComPtr<IPicture> picture;
-    if (icon && SUCCEEDED(icon->QueryInterface(IID_PPV_ARGS(&picture)))) picture->get_Handle(&handle);
-    const auto h = reinterpret_cast<LPARAM>(reinterpret_cast<HICON>(static_cast<UINT_PTR>(handle)));
-    SendMessageW(Window(), WM_SETICON, ICON_SMALL, h);
-    SendMessageW(Window(), WM_SETICON, ICON_BIG, h);
+    ShowIcon(Window(), icon);
+}
+
+void ShowIcon(HWND window, IPictureDisp* picture) {
+    HICON handle = nullptr;
+    ComPtr<IPicture> p;
+    SHORT type = PICTYPE_NONE;
+    if (picture && SUCCEEDED(picture->QueryInterface(IID_PPV_ARGS(&p))) && SUCCEEDED(p->get_Type(&type)) &&
+        type == PICTYPE_ICON) {
+        OLE_HANDLE h = 0;
+        p->get_Handle(&h);
+        handle = reinterpret_cast<HICON>(static_cast<UINT_PTR>(h));
+    }
+    // The picture keeps owning the icon; the window only shows it.
+    SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(handle));
+    SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(handle));
 }
 
 HRESULT WindowObject::Call(DISPID id, WORD flags, DISPPARAMS& params, VARIANT* result) {
     const HWND w = Window();
     if (!w) return E_UNEXPECTED;  // the window is gone, as a call on an unloaded form fails
-    const RECT outer = forms::OuterRect(w);
     if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) {
         if (params.cArgs != 1) return DISP_E_BADPARAMCOUNT;
         VARIANT& arg = params.rgvarg[0];
@@ -80,26 +87,22 @@ HRESULT WindowObject::Call(DISPID id, WORD flags, DISPPARAMS& params, VARIANT* r
             return S_OK;
         }
         Variant converted;
-        const HRESULT hr =
-            VariantChangeType(&converted, &arg, 0, id == Caption ? VT_BSTR : id == Visible ? VT_BOOL : VT_I4);
+        const HRESULT hr = VariantChangeType(&converted, &arg, 0, id == Caption ? VT_BSTR : VT_I4);
         if (FAILED(hr)) return hr;
         // A classic form refuses to be moved or sized while minimised or
         // maximised (runtime error 384); the system keeps its rectangle.
         if ((id == Left || id == Top || id == Width || id == Height) && forms::ShowState(w) != 0)
             return MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, 384);
-        const long px = forms::TwipsToPixelsX(converted.lVal), py = forms::TwipsToPixelsY(converted.lVal);
-        const long width = outer.right - outer.left, height = outer.bottom - outer.top;
         switch (id) {
-        case Left: forms::Place(w, px, outer.top, 0, 0, SWP_NOSIZE); break;
-        case Top: forms::Place(w, outer.left, py, 0, 0, SWP_NOSIZE); break;
-        case Width: forms::Place(w, 0, 0, px, height, SWP_NOMOVE); break;
-        case Height: forms::Place(w, 0, 0, width, py, SWP_NOMOVE); break;
+        case Left:
+        case Top:
+        case Width:
+        case Height: forms::SetOuterTwips(w, SideOf(id), converted.lVal); break;
         case WindowState:
             if (converted.lVal < 0 || converted.lVal > 2) return DISP_E_OVERFLOW;
             forms::SetShowState(w, converted.lVal);
             break;
         case Caption: SetWindowTextW(w, converted.bstrVal ? converted.bstrVal : L""); break;
-        case Visible: ShowWindow(w, converted.boolVal ? SW_SHOW : SW_HIDE); break;
         default: return DISP_E_MEMBERNOTFOUND;  // hWnd and the scale sizes are read-only
         }
         return S_OK;
@@ -108,25 +111,21 @@ HRESULT WindowObject::Call(DISPID id, WORD flags, DISPPARAMS& params, VARIANT* r
     RECT client{};
     GetClientRect(w, &client);
     switch (id) {
-    case hWnd: return Fill(result, VT_I4, static_cast<LONG>(reinterpret_cast<LONG_PTR>(w)));
-    case Left: return Fill(result, VT_I4, forms::PixelsToTwipsX(outer.left));
-    case Top: return Fill(result, VT_I4, forms::PixelsToTwipsY(outer.top));
-    case Width: return Fill(result, VT_I4, forms::PixelsToTwipsX(outer.right - outer.left));
-    case Height: return Fill(result, VT_I4, forms::PixelsToTwipsY(outer.bottom - outer.top));
+    case hWnd: return Put(result, Int32(static_cast<LONG>(reinterpret_cast<LONG_PTR>(w))));
+    case Left:
+    case Top:
+    case Width:
+    case Height: return Put(result, Int32(forms::OuterTwips(w, SideOf(id))));
     // A classic form measures its inside in twips unless told otherwise.
-    case ScaleWidth: return Fill(result, VT_I4, forms::PixelsToTwipsX(client.right));
-    case ScaleHeight: return Fill(result, VT_I4, forms::PixelsToTwipsY(client.bottom));
-    case WindowState: return Fill(result, VT_I4, forms::ShowState(w));
-    case Visible: return Fill(result, VT_BOOL, IsWindowVisible(w));
-    case Caption:
-        if (result) {
-            std::wstring text(GetWindowTextLengthW(w) + 1, L'\0');
-            text.resize(GetWindowTextW(w, text.data(), static_cast<int>(text.size())));
-            VariantInit(result);
-            result->vt = VT_BSTR;
-            result->bstrVal = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-        }
-        return S_OK;
+    case ScaleWidth: return Put(result, Int32(forms::PixelsToTwipsX(client.right)));
+    case ScaleHeight: return Put(result, Int32(forms::PixelsToTwipsY(client.bottom)));
+    case WindowState: return Put(result, Int32(forms::ShowState(w)));
+    case Caption: {
+        const std::wstring text = forms::WindowText(w);
+        return Put(result, Typed(VT_BSTR, [&](VARIANT& x) {
+                       x.bstrVal = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+                   }));
+    }
     case Icon: {
         ComPtr<IPictureDisp> icon;
         const HRESULT hr = GetIcon(icon.GetAddressOf());

@@ -1,5 +1,5 @@
 // The late-bound face of a window with the names and units of a classic form:
-// hWnd, Caption, Icon, Visible, Left, Top, Width, Height (outer size, twips,
+// hWnd, Caption, Icon, Left, Top, Width, Height (outer size, twips,
 // in the parent's coordinates), ScaleWidth, ScaleHeight (inside, twips) and
 // WindowState. The host forms of our container are such objects; so is the
 // window that holds a control whose container gives it no form.
@@ -32,5 +32,9 @@ private:
     HWND window_;
     ComPtr<IPictureDisp> icon_;
 };
+
+// Shows an icon picture as the window's icons (none for any other picture);
+// the picture keeps owning the icon.
+void ShowIcon(HWND window, IPictureDisp* picture);
 
 }  // namespace nimbra

@@ -224,11 +224,7 @@ NIMBRA_XPFORM_EVENTS(NIMBRA_RELAY)
 
 // ---- connection points and class info ----------------------------------------
 
-STDMETHODIMP xpForm::EnumConnectionPoints(IEnumConnectionPoints** out) {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    return E_NOTIMPL;
-}
+STDMETHODIMP xpForm::EnumConnectionPoints(IEnumConnectionPoints** out) { return NoEnumerator(out); }
 
 STDMETHODIMP xpForm::FindConnectionPoint(REFIID iid, IConnectionPoint** out) {
     return FindPoint({&events_, &propertyNotify_}, iid, out);

@@ -158,14 +158,14 @@ HRESULT xpForm::StartIfDue(bool late) {
     if (!host) return S_OK;
     if (late) {
         // Loaded before there was a host form: what defaults to the host form's
-        // own and was left empty takes it now.
+        // own and was left empty takes it now, as a default (the host has it already).
         Variant caption, icon;
         IgnoreErrors(
             [&] {
                 if (state_.Caption.empty()) HostProperty(L"Caption", caption);
             },
             [&] {
-                if (caption.vt == VT_BSTR && SysStringLen(caption.bstrVal)) put_Caption(caption.bstrVal);
+                if (caption.vt == VT_BSTR) state_.Caption.assign(caption.bstrVal, SysStringLen(caption.bstrVal));
             },
             [&] {
                 if (!state_.Icon) HostProperty(L"Icon", icon);

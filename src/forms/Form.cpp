@@ -90,20 +90,22 @@ bool Form::LoadMdiFrame(DWORD style) {
 bool Form::LoadMdiChild(HWND mdiClient, DWORD style) {
     if (hwnd_) return true;
     if (!ClassRegistered() || !mdiClient) return false;
-    mdiChild_ = true;
     // The client makes the window; this object arrives in the MDICREATESTRUCT.
     MDICREATESTRUCTW create{kFormClass, L"", ThisModule(), CW_USEDEFAULT, CW_USEDEFAULT, 300, 200,
                             style & ~WS_VISIBLE, reinterpret_cast<LPARAM>(this)};
     return Created(reinterpret_cast<HWND>(SendMessageW(mdiClient, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&create))));
 }
 
+// The MDI client makes its children with this style.
+static bool IsMdiChild(HWND hwnd) { return hwnd && (GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_MDICHILD); }
+
 void Form::Destroy(HWND hwnd) {
-    if (mdiChild_) SendMessageW(::GetParent(hwnd), WM_MDIDESTROY, reinterpret_cast<WPARAM>(hwnd), 0);
+    if (IsMdiChild(hwnd)) SendMessageW(::GetParent(hwnd), WM_MDIDESTROY, reinterpret_cast<WPARAM>(hwnd), 0);
     else DestroyWindow(hwnd);
 }
 
 LRESULT Form::Default(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (mdiChild_) return DefMDIChildProcW(hwnd, msg, wParam, lParam);
+    if (IsMdiChild(hwnd)) return DefMDIChildProcW(hwnd, msg, wParam, lParam);
     if (mdiClient_) return DefFrameProcW(hwnd, mdiClient_, msg, wParam, lParam);
     return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
@@ -114,7 +116,7 @@ bool Form::Show(int style) {
     if (!hwnd_) return true;  // it could not load, or Form_Load unloaded it again
     ShowWindow(hwnd_, SW_SHOW);
     // Showing activates a form; an MDI child is activated by its client.
-    if (mdiChild_) SendMessageW(::GetParent(hwnd_), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(hwnd_), 0);
+    if (IsMdiChild(hwnd_)) SendMessageW(::GetParent(hwnd_), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(hwnd_), 0);
     if (style != vbModal) return true;
     HWND hwnd = hwnd_;
     modal_ = true;
@@ -159,6 +161,7 @@ bool Form::Unload(int mode) {
 void Form::Detach() {
     if (hwnd_) SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
     hwnd_ = nullptr;
+    mdiClient_ = nullptr;  // went with the window
     delete surface_;
     surface_ = nullptr;
     auto& forms = Forms();
@@ -168,36 +171,14 @@ void Form::Detach() {
     modal_ = false;
 }
 
-long Form::Left() const { return PixelsToTwipsX(OuterRect(hwnd_).left); }
-long Form::Top() const { return PixelsToTwipsY(OuterRect(hwnd_).top); }
-
-long Form::Width() const {
-    RECT r = OuterRect(hwnd_);
-    return PixelsToTwipsX(r.right - r.left);
-}
-
-long Form::Height() const {
-    RECT r = OuterRect(hwnd_);
-    return PixelsToTwipsY(r.bottom - r.top);
-}
-
-void Form::SetLeft(long twips) {
-    Place(hwnd_, TwipsToPixelsX(twips), OuterRect(hwnd_).top, 0, 0, SWP_NOSIZE);
-}
-
-void Form::SetTop(long twips) {
-    Place(hwnd_, OuterRect(hwnd_).left, TwipsToPixelsY(twips), 0, 0, SWP_NOSIZE);
-}
-
-void Form::SetWidth(long twips) {
-    RECT r = OuterRect(hwnd_);
-    Place(hwnd_, 0, 0, TwipsToPixelsX(twips), r.bottom - r.top, SWP_NOMOVE);
-}
-
-void Form::SetHeight(long twips) {
-    RECT r = OuterRect(hwnd_);
-    Place(hwnd_, 0, 0, r.right - r.left, TwipsToPixelsY(twips), SWP_NOMOVE);
-}
+long Form::Left() const { return OuterTwips(hwnd_, Side::Left); }
+long Form::Top() const { return OuterTwips(hwnd_, Side::Top); }
+long Form::Width() const { return OuterTwips(hwnd_, Side::Width); }
+long Form::Height() const { return OuterTwips(hwnd_, Side::Height); }
+void Form::SetLeft(long twips) { SetOuterTwips(hwnd_, Side::Left, twips); }
+void Form::SetTop(long twips) { SetOuterTwips(hwnd_, Side::Top, twips); }
+void Form::SetWidth(long twips) { SetOuterTwips(hwnd_, Side::Width, twips); }
+void Form::SetHeight(long twips) { SetOuterTwips(hwnd_, Side::Height, twips); }
 
 void Form::Move(long left, long top, long width, long height) {
     Place(hwnd_, TwipsToPixelsX(left), TwipsToPixelsY(top), TwipsToPixelsX(width), TwipsToPixelsY(height), 0);
@@ -251,12 +232,7 @@ void Form::SetMousePointer(int pointer) {
     }
 }
 
-std::wstring Form::Caption() const {
-    if (!hwnd_) return {};
-    std::wstring text(GetWindowTextLengthW(hwnd_) + 1, L'\0');
-    text.resize(GetWindowTextW(hwnd_, text.data(), static_cast<int>(text.size())));
-    return text;
-}
+std::wstring Form::Caption() const { return WindowText(hwnd_); }
 
 void Form::SetCaption(const std::wstring& caption) {
     if (hwnd_) SetWindowTextW(hwnd_, caption.c_str());
@@ -298,11 +274,10 @@ LRESULT Form::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (surface_ && LOWORD(lParam) > 0 && HIWORD(lParam) > 0) surface_->Resize(LOWORD(lParam), HIWORD(lParam));
         if (loaded) Form_Resize();
         if (!StillOurs(hwnd, this)) return 0;
-        // An MDI parent's client fills its inside; an MDI child's sizes go to
-        // the MDI machinery as well (a maximised child, the client's scroll range).
-        if (mdiClient_) MoveWindow(mdiClient_, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
-        if (mdiChild_) Default(hwnd, msg, wParam, lParam);
-        return 0;
+        // The default procedures make an MDI parent's client fill its inside and
+        // give an MDI child's sizes to the MDI machinery (a maximised child, the
+        // client's scroll range).
+        break;
     case WM_MDIACTIVATE:
         // An MDI child is activated and deactivated by its client, without WM_ACTIVATE.
         if (loaded && (reinterpret_cast<HWND>(lParam) == hwnd || reinterpret_cast<HWND>(wParam) == hwnd)) {

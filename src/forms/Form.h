@@ -118,7 +118,6 @@ private:
 
     HWND hwnd_ = nullptr;
     HWND mdiClient_ = nullptr;  // an MDI parent form's client
-    bool mdiChild_ = false;
     Surface* surface_ = nullptr;  // owned; exists while loaded
     int mousePointer_ = vbDefault;
     bool mouseDownLeft_ = false;

@@ -4,6 +4,9 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <string>
+
+#include "Units.h"
 
 namespace nimbra::forms {
 
@@ -29,6 +32,38 @@ inline void Place(HWND hwnd, long x, long y, long width, long height, UINT flags
     const bool sameSize = (flags & SWP_NOSIZE) || (r.right - r.left == width && r.bottom - r.top == height);
     if (samePlace && sameSize) return;
     SetWindowPos(hwnd, nullptr, x, y, width, height, flags | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// A form's Left, Top, Width and Height: its outer rectangle in twips.
+enum class Side { Left, Top, Width, Height };
+
+inline long OuterTwips(HWND hwnd, Side side) {
+    const RECT r = OuterRect(hwnd);
+    switch (side) {
+    case Side::Left: return PixelsToTwipsX(r.left);
+    case Side::Top: return PixelsToTwipsY(r.top);
+    case Side::Width: return PixelsToTwipsX(r.right - r.left);
+    default: return PixelsToTwipsY(r.bottom - r.top);
+    }
+}
+
+// Moves one edge, or changes one size, keeping the rest of the outer rectangle.
+inline void SetOuterTwips(HWND hwnd, Side side, long twips) {
+    const RECT r = OuterRect(hwnd);
+    switch (side) {
+    case Side::Left: return Place(hwnd, TwipsToPixelsX(twips), r.top, 0, 0, SWP_NOSIZE);
+    case Side::Top: return Place(hwnd, r.left, TwipsToPixelsY(twips), 0, 0, SWP_NOSIZE);
+    case Side::Width: return Place(hwnd, 0, 0, TwipsToPixelsX(twips), r.bottom - r.top, SWP_NOMOVE);
+    default: return Place(hwnd, 0, 0, r.right - r.left, TwipsToPixelsY(twips), SWP_NOMOVE);
+    }
+}
+
+// A window's caption; empty for no window.
+inline std::wstring WindowText(HWND hwnd) {
+    if (!hwnd) return {};
+    std::wstring text(GetWindowTextLengthW(hwnd) + 1, L'\0');
+    text.resize(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size())));
+    return text;
 }
 
 // A window's state as a classic form's WindowState tells it: normal (0),

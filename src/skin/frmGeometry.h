@@ -28,7 +28,7 @@ inline constexpr SchemeLook kSchemes[] = {
 constexpr bool KnownScheme(cColorStyle scheme) { return scheme >= cXPBlue && scheme <= cXPOlive; }
 
 // The icon's box in the title bar: 16 x 16 from x = 6.
-inline constexpr float kIconLeft = 6, kIconRight = 22, kIconSize = 16;
+inline constexpr float kIconLeft = 6, kIconSize = 16, kIconRight = kIconLeft + kIconSize;
 constexpr float IconTop(cColorStyle scheme) { return KnownScheme(scheme) ? kSchemes[scheme].iconTop : 8.0f; }
 
 // Where the caption's text starts: after the icon when it shows; a maximised

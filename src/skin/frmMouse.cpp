@@ -51,52 +51,55 @@ short frm::GetResizeMode() {
 bool frm::AsksForSysMenu(int button, float x, float y) {
     if (y < 0 || y > TitleHeight || IsTool()) return false;
     // Right anywhere in the band, left on the icon's columns (both bounds outside).
-    return button == forms::vbRightButton || (button == forms::vbLeftButton && skin::kIconLeft < x && x < skin::kIconRight);
+    return button == forms::vbRightButton ||
+           (button == forms::vbLeftButton && skin::kIconLeft < x && x < skin::kIconRight);
 }
 
 void frm::Form_MouseDown(int Button, int, float X, float Y) {
     BusyScope busy(*this);
     Guard g(InSkin(L"Form_MouseDown"));
     bool menu = false;
-    if (!RunLoaded(g, [&] { MeFocus(); },
-               [&] {
-                   MouseX = X;
-                   MouseY = Y;
-                   LastButton = static_cast<short>(Button);
-               },
-               [&] {
-                   menu = AsksForSysMenu(Button, X, Y);
-                   if (menu) tmrSysMenu.SetEnabled(true);
-               }) ||
+    if (!RunLoaded(
+            g, [&] { MeFocus(); },
+            [&] {
+                MouseX = X;
+                MouseY = Y;
+                LastButton = static_cast<short>(Button);
+            },
+            [&] {
+                menu = AsksForSysMenu(Button, X, Y);
+                if (menu) tmrSysMenu.SetEnabled(true);
+            }) ||
         menu)
         return;
     // Each read is a statement of its own: with the silent switch on, a failed
     // Resizeable read counts as not resizeable and the move decision still runs.
     VARIANT_BOOL resizeable = VARIANT_FALSE, moveable = VARIANT_FALSE;
     bool arm = false;
-    RunLoaded(g, [&] { ResizeMode = GetResizeMode(); }, [&] { Check(Owner().get_Resizeable(&resizeable)); },
-          // Any button arms a resize on a frame zone; the release applies it.
-          [&] { arm = resizeable && GetResizeMode() != kNoZone; },
-          [&] {
-              if (!arm) return;
-              GetCursorPos(&ResizeStart);
-              ResizeArmed = true;
-          },
-          [&] {
-              if (!arm) Check(Owner().get_Moveable(&moveable));
-          },
-          [&] {
-              if (arm) return;
-              Moving = WindowState() == forms::vbNormal && MouseY < TitleHeight && moveable && !IgnoreNextMouseUp;
-              if (!Moving) return;
-              LockWindowUpdate(nullptr);
-              GrabX = X;
-              GrabY = Y;
-          },
-          [&] {
-              if (!arm) ResizeArmed = false;
-          },
-          [&] { LastButton = static_cast<short>(Button); }, [&] { forms::DoEvents(); });
+    RunLoaded(
+        g, [&] { ResizeMode = GetResizeMode(); }, [&] { Check(Owner().get_Resizeable(&resizeable)); },
+        // Any button arms a resize on a frame zone; the release applies it.
+        [&] { arm = resizeable && GetResizeMode() != kNoZone; },
+        [&] {
+            if (!arm) return;
+            GetCursorPos(&ResizeStart);
+            ResizeArmed = true;
+        },
+        [&] {
+            if (!arm) Check(Owner().get_Moveable(&moveable));
+        },
+        [&] {
+            if (arm) return;
+            Moving = WindowState() == forms::vbNormal && MouseY < TitleHeight && moveable && !IgnoreNextMouseUp;
+            if (!Moving) return;
+            LockWindowUpdate(nullptr);
+            GrabX = X;
+            GrabY = Y;
+        },
+        [&] {
+            if (!arm) ResizeArmed = false;
+        },
+        [&] { LastButton = static_cast<short>(Button); }, [&] { forms::DoEvents(); });
 }
 
 void frm::Form_MouseMove(int Button, int, float X, float Y) {
@@ -105,16 +108,19 @@ void frm::Form_MouseMove(int Button, int, float X, float Y) {
     if (Button == forms::vbLeftButton && Moving) {
         // X and Y are relative to the window that moves with them: the grabbed
         // point stays under the cursor. One placement moves the skin.
-        RunLoaded(g, [&] {
-            Move(Left() + forms::PixelsToTwipsX(X - GrabX), Top() + forms::PixelsToTwipsY(Y - GrabY), Width(),
-                 Height());
-        },
-              [&] { PlaceHostForm(); });
+        RunLoaded(
+            g,
+            [&] {
+                Move(Left() + forms::PixelsToTwipsX(X - GrabX), Top() + forms::PixelsToTwipsY(Y - GrabY), Width(),
+                     Height());
+            },
+            [&] { PlaceHostForm(); });
         return;
     }
     bool resizeable = false;
     short zone = kNoZone;
-    RunLoaded(g, 
+    RunLoaded(
+        g,
         [&] {
             MouseX = X;
             MouseY = Y;
@@ -141,46 +147,48 @@ void frm::Form_MouseUp(int Button, int, float X, float Y) {
     // A failed Resizeable read is skipped under the silent switch: an armed
     // resize is still applied and disarmed.
     bool stop = false;
-    if (!RunLoaded(g, [&] { forms::DoEvents(); },
-               [&] {
-                   MouseX = X;
-                   MouseY = Y;
-                   LastButton = static_cast<short>(Button);
-               },
-               [&] { SetMousePointer(forms::vbDefault); },
-               [&] { Moving = false; },  // the last move put the window where it stays
-               [&] {
-                   // The release the menu's end swallows also ends a resize armed
-                   // by its press: left armed, any later release, on a skin
-                   // maximised meanwhile too, would apply it.
-                   stop = IgnoreNextMouseUp;
-                   IgnoreNextMouseUp = false;
-                   if (stop) ResizeArmed = false;
-               },
-               [&] {
-                   if (stop) return;
-                   VARIANT_BOOL resizeable = VARIANT_TRUE;
-                   Check(Owner().get_Resizeable(&resizeable));
-                   stop = resizeable == VARIANT_FALSE;
-               }) ||
+    if (!RunLoaded(
+            g, [&] { forms::DoEvents(); },
+            [&] {
+                MouseX = X;
+                MouseY = Y;
+                LastButton = static_cast<short>(Button);
+            },
+            [&] { SetMousePointer(forms::vbDefault); },
+            [&] { Moving = false; },  // the last move put the window where it stays
+            [&] {
+                // The release the menu's end swallows also ends a resize armed
+                // by its press: left armed, any later release, on a skin
+                // maximised meanwhile too, would apply it.
+                stop = IgnoreNextMouseUp;
+                IgnoreNextMouseUp = false;
+                if (stop) ResizeArmed = false;
+            },
+            [&] {
+                if (stop) return;
+                VARIANT_BOOL resizeable = VARIANT_TRUE;
+                Check(Owner().get_Resizeable(&resizeable));
+                stop = resizeable == VARIANT_FALSE;
+            }) ||
         stop)
         return;
     bool apply = false;
     // Only a normal skin has a frame to resize by.
-    RunLoaded(g, [&] { apply = ResizeArmed && WindowState() == forms::vbNormal; },
-          [&] {
-              if (apply) ResizeArmed = false;
-          },
-          [&] {
-              if (apply) GetCursorPos(&ResizeEnd);
-          },
-          [&] {
-              if (apply) ApplyResize(ResizeStart, ResizeEnd, ResizeMode);
-          },
-          [&] {
-              if (apply) ResizeMode = kNoZone;
-          },
-          [&] { ResizeArmed = false; });
+    RunLoaded(
+        g, [&] { apply = ResizeArmed && WindowState() == forms::vbNormal; },
+        [&] {
+            if (apply) ResizeArmed = false;
+        },
+        [&] {
+            if (apply) GetCursorPos(&ResizeEnd);
+        },
+        [&] {
+            if (apply) ApplyResize(ResizeStart, ResizeEnd, ResizeMode);
+        },
+        [&] {
+            if (apply) ResizeMode = kNoZone;
+        },
+        [&] { ResizeArmed = false; });
 }
 
 void frm::ApplyResize(POINT start, POINT end, short zone) {
@@ -217,7 +225,9 @@ void frm::Form_DblClick() {
     Guard g(InSkin(L"Form_DblClick"));
     cColorStyle scheme{};
     bool tool = false;
-    if (!RunLoaded(g, [&] { Check(Owner().get_ColorStyle(&scheme)); }, [&] { tool = IsTool(); })) return;
+    if (!RunLoaded(
+            g, [&] { Check(Owner().get_ColorStyle(&scheme)); }, [&] { tool = IsTool(); }))
+        return;
     const float iconTop = skin::IconTop(scheme);
     if (skin::kIconLeft <= MouseX && MouseX <= skin::kIconRight && iconTop <= MouseY &&
         MouseY <= iconTop + skin::kIconSize &&
@@ -230,11 +240,14 @@ void frm::Form_DblClick() {
     if (!tool && MouseY < TitleHeight && LastButton == forms::vbLeftButton && MouseX < ButtonsLeft) {
         VARIANT_BOOL CancelMaxRestore = VARIANT_FALSE;
         if (!RunLoaded(g, [&] { HeldOwner()->evTitleDblClicked(CancelMaxRestore); })) return;
-        if (!CancelMaxRestore &&
-            !RunLoaded(g, [&] {
-                MessageToSelf(HostHwnd(), WM_SIZE, WindowState() == forms::vbNormal ? SIZE_MAXIMIZED : SIZE_RESTORED);
-            },
-                   [&] { SetCornersTransparency(); }, [&] { LayoutButtons(); }))
+        if (!CancelMaxRestore && !RunLoaded(
+                                     g,
+                                     [&] {
+                                         MessageToSelf(
+                                             HostHwnd(), WM_SIZE,
+                                             WindowState() == forms::vbNormal ? SIZE_MAXIMIZED : SIZE_RESTORED);
+                                     },
+                                     [&] { SetCornersTransparency(); }, [&] { LayoutButtons(); }))
             return;
     }
     RunLoaded(g, [&] {

@@ -49,13 +49,20 @@ ends_within() {
     [ $rc -eq 0 ] && [ $((SECONDS - started)) -lt "$1" ] || { echo "exit code $rc after $((SECONDS - started)) s"; false; }
 }
 
-# find_form <caption pattern>: sets host, and skin, the program's window lying around the host:
-# 4 pixels of frame and 30 of title (BorderStyle 2). Rectangles are "x y w h" on the screen.
+# around <host rectangle>: where a normal skin lies around its host, 4 pixels of frame and 30
+# of title (BorderStyle 2). Rectangles are "x y w h" on the screen.
+around() {
+    local x y w h
+    read -r x y w h <<< "$1"
+    echo "$((x - 4)) $((y - 30)) $((w + 8)) $((h + 34))"
+}
+# find_form <caption pattern>: sets host, and skin, the program's window lying around the host.
 find_form() {
     host=$(timeout 10 xdotool search --all --sync --pid "$pid" --onlyvisible --name "$1" | head -n 1) skin=
-    geom H "$host" || return 1
+    local want
+    want=$(around "$(xrect "$host")") || return 1
     for w in $(xdotool search --all --pid "$pid" --onlyvisible --name '.*' 2>/dev/null); do
-        [ "$w" != "$host" ] && geom S "$w" && [ "$SX $SY $SW" = "$((HX - 4)) $((HY - 30)) $((HW + 8))" ] && skin=$w
+        [ "$w" != "$host" ] && [ "$(xrect "$w")" = "$want" ] && skin=$w
     done
     [ -n "$skin" ]
 }
@@ -69,7 +76,7 @@ form_at() {
     local x y w h
     read -r x y w h <<< "$1"
     if [ -n "${2:-}" ]; then skin_at "$x $((y - 26)) $w $((h + 26))"
-    else skin_at "$((x - 4)) $((y - 30)) $((w + 8)) $((h + 34))"; fi
+    else skin_at "$(around "$1")"; fi
 }
 
 resizes() { grep -c '^Resize' "$events" 2>/dev/null; }
@@ -92,8 +99,11 @@ real_mouse() {
     # slides along the edge and goes on once the form has seen that (a Resize).
     ex=$((x + w + 2)) ey=$((y + 50)) seen=$(resizes)
     xdotool mousemove $ex $ey mousedown 1 mousemove $ex $((ey + 1))
-    poll 100 more_resizes "$seen"
+    check "the edge drag's first move raises Resize" poll 100 more_resizes "$seen"
+    seen=$(resizes)
     xdotool mousemove $((ex + $3 / 2)) $((ey + 1)) mousemove $((ex + $3)) $((ey + 1))
+    # Once the form has seen the moves (a Resize again), the width must not have followed them.
+    poll 100 more_resizes "$seen"
     check "during an edge drag the width stays ($w)" form_at "$x $y $w $h"
     xdotool mouseup 1
     park

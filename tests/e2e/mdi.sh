@@ -5,8 +5,8 @@
 # usage: mdi.sh <wine> <build folder> <samples folder>
 . "$(dirname "$0")/lib.sh"
 windows=$scratch/windows.txt
-start_program NimbraHost.exe --quit-after 40000 --windows "$(win "$windows")" "$(win "$samples/MDI.frm")" \
-    "$(win "$samples/MDIKind1.frm")" "$(win "$samples/MDIKind2.frm")"
+start_program NimbraHost.exe --quit-after 40000 --windows "$(win "$windows")" "$(win "$samples/MDIKind1.frm")" \
+    "$(win "$samples/MDI.frm")" "$(win "$samples/MDIKind2.frm")"  # the MDI parent is made first whatever the order
 
 # The windows file's lines as "caption|x y w h"; a skin has no caption.
 listed() {
@@ -17,10 +17,7 @@ rect() { listed | awk -F'|' -v c="$1" '$1 == c { print $2; exit }'; }  # of the 
 kunden='Kunden (MDI)' lieferanten='Lieferanten (MDI)'
 host_rect() { rect "$kunden"; }
 skin_at() { listed | grep -qx "|$1"; }
-skin_of() {  # where the skin of the form of that caption belongs
-    read -r x y w h <<< "$(rect "$1")"
-    echo "$((x - 4)) $((y - 30)) $((w + 8)) $((h + 34))"
-}
+skin_of() { around "$(rect "$1")"; }  # where the skin of the form of that caption belongs
 wrapped() { skin_at "$(skin_of "$1")"; }
 inside_client() {
     local cx cy cw ch x y w h

@@ -155,7 +155,7 @@ park
 # NimbraHost ends once its last form is gone (a child that has ended stays a
 # zombie until waited for); one that does not is ended here and fails.
 ended() { ! ps -o stat= -p "$pid" | grep -qv Z; }
-until_true ended || kill "$pid" 2>/dev/null
+poll 400 ended || kill "$pid" 2>/dev/null
 wait "$pid"
 rc=$?
 check "the close buttons end NimbraHost with 0 ($rc)" test $rc -eq 0

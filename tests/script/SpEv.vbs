@@ -79,6 +79,7 @@ Dim r : r = Reports()
 Check UBound(r) = 2, "one report for each failure"
 Dim fields : fields = Split(r(0), vbTab)
 Check fields(3) = "53" And fields(5) = "TextRead", "a missing file is error 53, got " & fields(3)
+Check fields(7) & " " & fields(8) = "Klassenmodul SpEv", "module kind and name"
 Check fields(1) = "NimbraForm", "the project is the library file's name, got " & fields(1)
 Check InStr(r(1), vbTab & "76" & vbTab) > 0, "a missing folder is error 76"
 Check InStr(r(2), vbTab & "ListSave" & vbTab) > 0, "ListSave to a missing folder is reported"

@@ -4,6 +4,8 @@
 Dim f : Set f = CreateObject("NimbraForm.xpForm")
 f.ShowInTaskBar = 1
 Check CInt(f.ShowInTaskBar) = -1, "any non-zero number is stored as True"
+f.ShowInTaskBar = 0
+Check Not f.ShowInTaskBar, "0 is False"
 Set f.Icon = Nothing
 Check f.Icon Is Nothing, "Icon set to Nothing"
 

@@ -64,6 +64,11 @@ TEST_F(Persistence, EveryStoredValueIsReadAndWrittenBackUnchanged) {
     const Block& b = *h.File().Form().Children().at(0);
     for (const auto& k : keys) EXPECT_EQ(b.NumberOr(k.key, -999), k.value) << k.key;
     EXPECT_EQ(b.Find("Caption"), nullptr);  // equal to the form's: a default, left out
+    // The form's own line keeps the caption; keys not ours stay as the file had them.
+    ASSERT_NE(h.File().Form().Find("Caption"), nullptr);
+    EXPECT_EQ(h.File().Form().Find("Caption")->text, L"Sag \"Grüß Gott\"");
+    for (auto [key, value] : {std::pair("Unbekannt", 42L), std::pair("Left", 120L), std::pair("ShowInTaskBar", -1L)})
+        EXPECT_EQ(b.NumberOr(key, -999), value) << key;
 
     // Transparency beyond 99 is kept at 99 (the skin's alpha says so too); defaults are left out of the file.
     Hosted clamped(test::Prop("Transparency", 150), true);

@@ -26,8 +26,15 @@ void FailWin32(DWORD error) {
     CheckWin32(false);
 }
 
-// The system's own message for a Win32 error, not the runtime's German text.
-std::wstring SystemMessage(DWORD error) { return SystemText(HRESULT_FROM_WIN32(error)); }
+// The system's own message for a Win32 error, not the runtime's German text, read here
+// straight from the system.
+std::wstring SystemMessage(DWORD error) {
+    wchar_t text[512] = {};
+    DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                             HRESULT_FROM_WIN32(error), 0, text, 512, nullptr);
+    while (n && (text[n - 1] == L'\n' || text[n - 1] == L'\r' || text[n - 1] == L' ')) --n;
+    return std::wstring(text, n);
+}
 
 // A component whose every late-bound call raises its own error (DISP_E_EXCEPTION).
 class Raising : public test::DispatchOnly {

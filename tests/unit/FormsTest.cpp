@@ -2,6 +2,7 @@
 // forms, what reaches the screen, icon masks, repeated copies, a quit inside its loops.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -64,8 +65,8 @@ Picture DibPicture(int width, int height, int bits, const std::function<DWORD(in
 
 }  // namespace
 
-// The skin's tests read the back buffers; here what a form's window shows.
-TEST(Forms, AFormsWindowShowsItsBackBuffer) {
+// The skin's tests read the back buffers; here what a form's window and an image with alpha show.
+TEST(Forms, AFormsWindowShowsItsBackBufferAndImagesTheirAlpha) {
     Form form;
     form.Show();
     form.Move(PixelsToTwipsX(100), PixelsToTwipsY(100), PixelsToTwipsX(300), PixelsToTwipsY(200));
@@ -79,6 +80,16 @@ TEST(Forms, AFormsWindowShowsItsBackBuffer) {
     UpdateWindow(form.hWnd());
     ExpectPixels(dc, {{5, 5, kGreen}, {299, 199, kGreen}});
     ReleaseDC(form.hWnd(), dc);
+    // A half-opaque red pixel (premultiplied) blends with the form.
+    Image blended;
+    ASSERT_TRUE(blended.Create(form.hWnd(), 100, 10, 5, 5));
+    blended.SetPicture(DibPicture(1, 1, 32, [](int, int) { return 0x80800000u; }));
+    UpdateWindow(blended.hWnd());
+    dc = GetDC(blended.hWnd());
+    const COLORREF half = GetPixel(dc, 0, 0);
+    ReleaseDC(blended.hWnd(), dc);
+    EXPECT_TRUE(std::abs(GetRValue(half) - 128) <= 2 && std::abs(GetGValue(half) - 127) <= 2 && !GetBValue(half))
+        << std::hex << half;
 }
 
 // The skin's icon test uses one without transparent pixels.

@@ -121,6 +121,18 @@ TEST(TypeLibrary, TheControlsMembersAreTheListsMembers) {
 #undef NIMBRA_ROW
     };
     same(sorted(Members(IID___xpForm, INVOKE_FUNC)), sorted(events));
+
+    // The list itself may hold a slip: a few of what a browser shows, written out.
+    auto of = [](const std::vector<Described>& members, std::wstring_view name) {
+        const auto it = std::find_if(members.begin(), members.end(), [&](const Described& d) { return d.name == name; });
+        return it == members.end() ? Described{} : *it;
+    };
+    const auto shown = Members(IID__xpForm, INVOKE_PROPERTYGET), raised = Members(IID___xpForm, INVOKE_FUNC);
+    EXPECT_EQ(of(shown, L"Resizeable").help, L"bestimmt, ob die Größe des Formulars geändert werden kann");
+    EXPECT_EQ(of(shown, L"TrayButtonVisible").help, L"");
+    EXPECT_TRUE(of(shown, L"ShowInTaskBar").hidden);
+    EXPECT_FALSE(of(shown, L"Transparency").hidden);
+    EXPECT_EQ(of(raised, L"TitleDblClicked").help, L"wird ausgelöst, wenn in der Titelleiste doppelgeklickt wird");
 }
 
 }  // namespace
